@@ -1,0 +1,20 @@
+// What a tuner graph's worker posts to the user-interface thread. Each record is allocated by
+// the worker and owned by the receiver once posted; wParam is the tuner number (1 or 2).
+#pragma once
+
+#include <cstdint>
+
+inline constexpr std::uint32_t MSG_SIGNAL_STATUS = 0x0500;
+inline constexpr std::uint32_t MSG_SPECTRUM_POINT = 0x0501;  // no record: end of a sweep
+
+// Posted about once a second by an idle worker.
+struct SignalStatus {
+    std::int32_t level = 0;    // 100000 minus the reported strength: thousandths of a decibel
+    std::int32_t quality = 0;  // percent, as the tuner reports it
+};
+
+// One step of a spectrum sweep.
+struct SpectrumPoint {
+    std::int32_t frequency = 0;  // MHz
+    std::int32_t level = 0;      // thousandths of a decibel
+};
