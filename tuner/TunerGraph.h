@@ -110,6 +110,10 @@ public:
     TuneParameters m_pendingTune;
     std::array<std::uint8_t, 8> m_pendingDiseqc{};
     std::uint32_t m_pendingDiseqcLength = 0;
+    // Sweep requests placed in the slot since the worker last took a command (guarded by
+    // m_lock). Every one of them that a later command replaced still owes the spectrum store its
+    // end mark, which the worker posts as soon as it takes that command.
+    std::uint32_t m_queuedSweeps = 0;
     std::atomic<std::uint32_t> m_command{kCommandNone};
 
 private:
@@ -134,6 +138,10 @@ private:
     void PostSignalStatus();
     HRESULT SendDiseqc(std::uint32_t length, const std::uint8_t* bytes);
     void RunSpectrumSweep();
+    // Under m_lock, as the worker takes `command` (or the stop): how many queued sweeps it
+    // replaced, which the worker then ends with PostSweepEnd, one each.
+    std::uint32_t TakeReplacedSweeps(std::uint32_t command);
+    void PostSweepEnd();
     HRESULT MeasureSpectrumStep(std::uint32_t frequencyHz, std::uint32_t settle);
 
     // Tuner-side driver requests (KSP_NODE on m_tunerControl).

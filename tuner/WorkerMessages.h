@@ -7,6 +7,12 @@
 inline constexpr std::uint32_t MSG_SIGNAL_STATUS = 0x0500;
 inline constexpr std::uint32_t MSG_SPECTRUM_POINT = 0x0501;  // no record: end of a sweep
 
+// The level, in thousandths of a decibel, of a strength that a tuner reports. The subtraction
+// wraps as 32-bit arithmetic does, so no value a driver returns is undefined.
+constexpr std::int32_t LevelFromStrength(std::int32_t strength) {
+    return static_cast<std::int32_t>(100000u - static_cast<std::uint32_t>(strength));
+}
+
 // Posted about once a second by an idle worker.
 struct SignalStatus {
     std::int32_t level = 0;    // 100000 minus the reported strength: thousandths of a decibel
