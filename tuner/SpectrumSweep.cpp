@@ -1,0 +1,50 @@
+// The spectrum sweep: the tuner is stepped across the whole IF band and every step's level is
+// posted as it is measured. A new command in the slot ends the sweep early.
+#include "tuner/TunerGraph.h"
+#include "tuner/WorkerMessages.h"
+
+namespace {
+
+constexpr std::uint32_t kSweepFirstHz = 950'000'000;
+constexpr std::uint32_t kSweepLastHz = 2'150'000'000;
+constexpr std::uint32_t kSweepStepHz = 2'000'000;
+constexpr std::int32_t kSweepFirstMHz = 950;
+constexpr std::int32_t kSweepStepMHz = 2;
+// The first step jumps from wherever the tuner was, so it is given longer to settle.
+constexpr std::uint32_t kFirstSettle = 1000;
+constexpr std::uint32_t kLaterSettle = 50;
+
+}  // namespace
+
+void TunerGraph::RunSpectrumSweep() {
+    const std::shared_ptr<IBDA_SignalStatistics> statistics = m_signalStatistics.load();
+    std::uint32_t frequencyHz = kSweepFirstHz;
+    std::int32_t labelMHz = kSweepFirstMHz;
+    std::uint32_t settle = kFirstSettle;
+    // m_command is read without the lock: any new command, or the stop, ends the sweep.
+    while (frequencyHz <= kSweepLastHz && m_command == kCommandNone) {
+        MeasureSpectrumStep(frequencyHz, settle);
+        // Without statistics, or when the read fails, the strength stays 0.
+        std::int32_t strength = 0;
+        if (statistics) statistics->get_SignalStrength(&strength);
+        const std::uint32_t notifyThreadId = m_notifyThreadId;
+        if (notifyThreadId != kNoNotifyThread) {
+            auto point = std::make_unique<SpectrumPoint>(
+                SpectrumPoint{labelMHz, LevelFromStrength(strength)});
+            PostThreadMessage(notifyThreadId, MSG_SPECTRUM_POINT,
+                              static_cast<std::uintptr_t>(m_tunerNumber),
+                              MessagePayload(std::move(point)));
+        }
+        settle = kLaterSettle;
+        labelMHz += kSweepStepMHz;
+        frequencyHz += kSweepStepHz;
+    }
+    PostSweepEnd();
+}
+
+// The end mark is posted whatever m_notifyThreadId holds: the store waits for it to leave its
+// busy state.
+void TunerGraph::PostSweepEnd() {
+    PostThreadMessage(m_notifyThreadId, MSG_SPECTRUM_POINT,
+                      static_cast<std::uintptr_t>(m_tunerNumber), MessagePayload());
+}

@@ -1,0 +1,91 @@
+// The worker thread of a tuner graph: it carries out the command in the slot, keeps the graph
+// running, and reports the signal once a second while it has nothing else to do.
+#include <algorithm>
+#include <mutex>
+
+#include "tuner/TunerGraph.h"
+#include "tuner/WorkerMessages.h"
+
+namespace {
+
+// The idle pass period: the signal report cadence and the longest an idle worker takes to
+// notice a stop.
+constexpr std::uint32_t kWakeWaitMs = 1000;
+constexpr std::int32_t kGraphStateTimeoutMs = 50000;
+
+}  // namespace
+
+void TunerGraph::WorkerMain() {
+    const bool joinedApartment =
+        SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED | COINIT_DISABLE_OLE1DDE));
+    m_wakeEvent->Wait(kWakeWaitMs);
+    std::unique_lock lock(*m_lock);
+    while (m_command != kCommandStop) {
+        const std::uint32_t command = m_command.exchange(kCommandNone);
+        const TuneParameters tune = m_pendingTune;
+        // The message is copied while the lock is held: a request may overwrite the slot while
+        // this one is being sent.
+        const std::array<std::uint8_t, 8> diseqc = m_pendingDiseqc;
+        const std::uint32_t diseqcLength = m_pendingDiseqcLength;
+        const std::uint32_t replacedSweeps = TakeReplacedSweeps(command);
+        lock.unlock();
+        for (std::uint32_t i = 0; i < replacedSweeps; ++i) PostSweepEnd();
+
+        switch (command) {
+            case kCommandTune:
+                Tune(tune);
+                RunGraphIfStopped();
+                break;
+            case kCommandDiseqc:
+                SendDiseqc(diseqcLength, diseqc.data());
+                PostSignalStatus();
+                break;
+            case kCommandSweep:
+                RunGraphIfStopped();
+                RunSpectrumSweep();
+                break;
+            default:
+                PostSignalStatus();
+                break;
+        }
+
+        m_wakeEvent->Wait(kWakeWaitMs);
+        lock.lock();
+    }
+    // The graph is stopped while the lock is held, so no request slips in between.
+    if (m_ready == 1) m_mediaControl->Stop();
+    const std::uint32_t replacedSweeps = TakeReplacedSweeps(kCommandStop);
+    lock.unlock();
+    for (std::uint32_t i = 0; i < replacedSweeps; ++i) PostSweepEnd();
+    if (joinedApartment) CoUninitialize();
+}
+
+std::uint32_t TunerGraph::TakeReplacedSweeps(std::uint32_t command) {
+    const std::uint32_t carriedOut = command == kCommandSweep ? 1 : 0;
+    const std::uint32_t replaced = m_queuedSweeps - std::min(carriedOut, m_queuedSweeps);
+    m_queuedSweeps = 0;
+    return replaced;
+}
+
+void TunerGraph::RunGraphIfStopped() {
+    OAFilterState state = State_Stopped;
+    // Anything but a definite "stopped" leaves the graph as it is.
+    if (m_mediaControl->GetState(kGraphStateTimeoutMs, &state) == S_OK && state == State_Stopped) {
+        m_mediaControl->Run();
+    }
+}
+
+void TunerGraph::PostSignalStatus() {
+    const std::shared_ptr<IBDA_SignalStatistics> statistics = m_signalStatistics.load();
+    if (!statistics) return;
+    // A failed read leaves 0.
+    std::int32_t strength = 0;
+    std::int32_t quality = 0;
+    statistics->get_SignalStrength(&strength);
+    statistics->get_SignalQuality(&quality);
+    const std::uint32_t notifyThreadId = m_notifyThreadId;
+    if (notifyThreadId == kNoNotifyThread) return;
+    auto status = std::make_unique<SignalStatus>(SignalStatus{LevelFromStrength(strength), quality});
+    PostThreadMessage(notifyThreadId, MSG_SIGNAL_STATUS, static_cast<std::uintptr_t>(m_tunerNumber),
+                      MessagePayload(std::move(status)));
+}
