@@ -25,7 +25,10 @@ inline constexpr HRESULT HRESULT_ERROR_SET_NOT_FOUND = static_cast<HRESULT>(0x80
 inline constexpr HRESULT HRESULT_ERROR_NOT_READY = static_cast<HRESULT>(0x80070015u);
 inline constexpr HRESULT HRESULT_ERROR_BAD_COMMAND = static_cast<HRESULT>(0x80070016u);
 
-// Filter graph errors.
+// Filter graph results.
+inline constexpr HRESULT VFW_S_DUPLICATE_NAME = static_cast<HRESULT>(0x0004022Du);  // renamed
+inline constexpr HRESULT VFW_E_INVALID_DIRECTION = static_cast<HRESULT>(0x80040208u);
+inline constexpr HRESULT VFW_E_NOT_FOUND = static_cast<HRESULT>(0x80040216u);
 inline constexpr HRESULT VFW_E_ALREADY_CONNECTED = static_cast<HRESULT>(0x80040204u);
 inline constexpr HRESULT VFW_E_NOT_CONNECTED = static_cast<HRESULT>(0x80040209u);
 inline constexpr HRESULT VFW_E_TYPE_NOT_ACCEPTED = static_cast<HRESULT>(0x8004022Au);
