@@ -1,0 +1,37 @@
+#include "platform/DvbsLocator.h"
+
+#include "platform/OutParameter.h"
+
+HRESULT DvbsLocator::put_CarrierFrequency(std::int32_t frequencyKHz) {
+    m_carrierFrequency = frequencyKHz;
+    return S_OK;
+}
+
+HRESULT DvbsLocator::get_CarrierFrequency(std::int32_t* frequencyKHz) {
+    return CopyOut(m_carrierFrequency, frequencyKHz);
+}
+
+HRESULT DvbsLocator::put_SymbolRate(std::int32_t symbolRate) {
+    m_symbolRate = symbolRate;
+    return S_OK;
+}
+
+HRESULT DvbsLocator::get_SymbolRate(std::int32_t* symbolRate) {
+    return CopyOut(m_symbolRate, symbolRate);
+}
+
+HRESULT DvbsLocator::put_SignalPolarisation(Polarisation polarisation) {
+    m_polarisation = polarisation;
+    return S_OK;
+}
+
+HRESULT DvbsLocator::get_SignalPolarisation(Polarisation* polarisation) {
+    return CopyOut(m_polarisation, polarisation);
+}
+
+HRESULT DvbsLocator::put_DiseqLNBSource(LNB_Source source) {
+    m_lnbSource = source;
+    return S_OK;
+}
+
+HRESULT DvbsLocator::get_DiseqLNBSource(LNB_Source* source) { return CopyOut(m_lnbSource, source); }
