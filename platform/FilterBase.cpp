@@ -145,3 +145,8 @@ void FilterBase::AddPin(std::shared_ptr<PinBase> pin) {
     std::lock_guard lock(m_mutex);
     m_pins.push_back(std::move(pin));
 }
+
+void FilterBase::DeliverToEveryOutput(const MediaBuffer& buffer) {
+    for (const auto& pin : Pins())
+        if (pin->Direction() == PINDIR_OUTPUT) pin->Deliver(buffer);
+}

@@ -67,6 +67,8 @@ public:
 protected:
     // Pins appear in the order they are added; a pin added later shows in the next enumeration.
     void AddPin(std::shared_ptr<PinBase> pin);
+    // Hands the buffer to every connected output pin, on the calling streaming thread.
+    void DeliverToEveryOutput(const MediaBuffer& buffer);
     // Start and stop streaming. OnStop returns only when the filter's own streaming thread, if
     // it has one, has left every downstream filter.
     virtual void OnRun() {}
