@@ -4,7 +4,7 @@
 #include <QPainter>
 
 #include "spectrum/OpaqueText.h"
-#include "spectrum/PicturePen.h"
+#include "spectrum/PictureLine.h"
 #include "spectrum/SpectrumMapping.h"
 
 namespace {
@@ -56,12 +56,12 @@ void DrawSpectrumGrid(QImage& picture) {
             DrawLabel(painter, mhz + kFrequencyLabelShiftMHz, kFrequencyLabelTop, mhz);
             bottom = kLabelledLineBottom;
         }
-        painter.drawLine(SpectrumToPixel(mhz, bottom), SpectrumToPixel(mhz, kPlotHighestLevel));
+        DrawPictureLine(painter, SpectrumToPixel(mhz, bottom), SpectrumToPixel(mhz, kPlotHighestLevel));
     }
     for (std::int32_t level = kPlotLowestLevel; level <= kPlotHighestLevel;
          level += kMajorStepLevel) {
         DrawLabel(painter, kLevelLabelMHz, level + kLevelLabelRaise, level / 1000);
-        painter.drawLine(SpectrumToPixel(kPlotFirstMHz, level),
+        DrawPictureLine(painter, SpectrumToPixel(kPlotFirstMHz, level),
                      SpectrumToPixel(kPlotLastMHz, level));
     }
     // The minor lines go last, over the vertical lines.
@@ -69,7 +69,7 @@ void DrawSpectrumGrid(QImage& picture) {
     for (std::int32_t level = kPlotLowestLevel; level <= kPlotHighestLevel;
          level += kMinorStepLevel) {
         if (level % kMajorStepLevel == 0) continue;
-        painter.drawLine(SpectrumToPixel(kPlotFirstMHz, level),
+        DrawPictureLine(painter, SpectrumToPixel(kPlotFirstMHz, level),
                      SpectrumToPixel(kPlotLastMHz, level));
     }
 }

@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "spectrum/PicturePen.h"
+#include "spectrum/PictureLine.h"
 #include "spectrum/SpectrumGrid.h"
 #include "spectrum/SpectrumMapping.h"
 #include "spectrum/TraceColours.h"
@@ -80,7 +80,7 @@ void SpectrumStore::DrawSpectrumSegment(std::int32_t frequency1, std::int32_t le
     // just outside the plot still show in the margins.
     QPainter painter(m_picture.get());
     painter.setPen(PicturePen(kTraceColours[m_colourIndex]));
-    painter.drawLine(SpectrumToPixel(frequency1, std::max(level1, 0)),
+    DrawPictureLine(painter, SpectrumToPixel(frequency1, std::max(level1, 0)),
                      SpectrumToPixel(frequency2, std::max(level2, 0)));
 }
 

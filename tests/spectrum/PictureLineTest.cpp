@@ -1,0 +1,55 @@
+// Picture lines leave out their last pixel whichever way they run, and otherwise draw exactly
+// the painter's own line.
+#include "spectrum/PictureLine.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include "PictureColours.h"
+
+namespace {
+
+constexpr QRgb kInk = qRgb(255, 255, 255);
+
+QImage Drawn(QPoint from, QPoint to, bool ownLine) {
+    QImage image(60, 60, QImage::Format_RGB888);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    painter.setPen(PicturePen(QColor(kInk)));
+    if (ownLine)
+        painter.drawLine(from, to);
+    else
+        DrawPictureLine(painter, from, to);
+    return image;
+}
+
+TEST(PictureLine, EveryDirectionDrawsTheWholeLineButItsEnd) {
+    const QPoint centre(30, 30);
+    for (const QPoint delta : {QPoint(10, 0), QPoint(-10, 0), QPoint(0, 10), QPoint(0, -10),
+                               QPoint(10, 3), QPoint(-10, -3), QPoint(3, 10), QPoint(-3, -10),
+                               QPoint(10, -7), QPoint(-7, 10), QPoint(8, 8), QPoint(-8, -8),
+                               QPoint(1, 0), QPoint(0, -1), QPoint(25, -29)}) {
+        SCOPED_TRACE(testing::Message() << delta.x() << "," << delta.y());
+        const QPoint to = centre + delta;
+        QImage expected = Drawn(centre, to, true);
+        ASSERT_EQ(Pixel(expected, to.x(), to.y()), kInk);
+        expected.setPixel(to, qRgb(0, 0, 0));
+        const QImage line = Drawn(centre, to, false);
+        EXPECT_EQ(Pixel(line, centre.x(), centre.y()), kInk);
+        EXPECT_EQ(line, expected);
+    }
+}
+
+TEST(PictureLine, NoLengthNoPixel) {
+    EXPECT_EQ(CountOf(Drawn(QPoint(5, 5), QPoint(5, 5), false), kInk, QRect(0, 0, 60, 60)), 0);
+}
+
+TEST(PictureLine, LinesReachingFarOutsideTheImageStillDrawTheirVisiblePart) {
+    const QImage line = Drawn(QPoint(30, 30), QPoint(30, -1000000000), false);
+    EXPECT_EQ(CountOf(line, kInk, QRect(0, 0, 60, 60)), 31);
+    const QImage back = Drawn(QPoint(30, -1000000000), QPoint(30, 30), false);
+    EXPECT_EQ(CountOf(back, kInk, QRect(0, 0, 60, 60)), 30);
+}
+
+}  // namespace
