@@ -1,0 +1,10 @@
+// File dialog filters are written in the "Text|pattern|Text|pattern||" form; Qt takes
+// "Text (pattern);;Text (pattern)".
+#pragma once
+
+#include <QString>
+
+// Each text keeps its wording and gets its pattern appended in parentheses (";"-separated
+// patterns become blank-separated), so with QFileDialog::HideNameFilterDetails the dialog shows
+// the text exactly and filters by the pattern. Empty pairs end the list.
+QString ToQtFileFilter(const QString& filter);

@@ -1,0 +1,122 @@
+#include "app/MainFrame.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimerEvent>
+
+#include "app/Accelerators.h"
+#include "app/AppIcon.h"
+#include "app/AppStrings.h"
+#include "app/CommandIds.h"
+#include "app/KeyboardIndicators.h"
+#include "app/MenuBar.h"
+#include "app/OrvalenApp.h"
+#include "spectrum/ChildView.h"
+
+namespace {
+
+constexpr int kCamPollMilliseconds = 100;
+// The view draws its meters up to x 1100 and the spectrum picture down to row 690.
+constexpr QSize kWholeClientArea(1120, 720);
+
+constexpr std::array<const char*, 3> kIndicatorTexts{"CAP", "NUM", "SCRL"};
+
+}  // namespace
+
+CMainFrame::CMainFrame(COrvalenApp& app, const SignalMeters& meters,
+                       const SpectrumStore& spectrum)
+    : m_app(app) {
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    m_wndView = new CChildView(meters, spectrum, this);
+    setCentralWidget(m_wndView);
+    setFocusProxy(m_wndView);
+    CreateStatusBar();
+    m_timerId = startTimer(kCamPollMilliseconds);
+
+    const CommandSink route = [this](int id) { OnCommand(id); };
+    BuildMenuBar(*menuBar(), MainMenuResource(), route);
+    InstallAccelerators(*this, MainAccelerators(), route);
+    if (QAction* item = FindCommandItem(*menuBar(), ID_VIEW_STATUS_BAR)) item->setChecked(true);
+
+    setWindowTitle(kMainWindowTitle);
+    setWindowIcon(AppIcon());
+    resize(FirstSize());
+}
+
+void CMainFrame::CreateStatusBar() {
+    m_wndStatusBar = new QStatusBar(this);
+    // The message pane: "Ready" when idle; a highlighted menu item's prompt covers it.
+    m_wndStatusBar->addWidget(new QLabel(QStringLiteral("Ready"), m_wndStatusBar), 1);
+    for (std::size_t i = 0; i < kIndicatorTexts.size(); ++i) {
+        auto* pane = new QLabel(m_wndStatusBar);
+        pane->setFrameShape(QFrame::Panel);
+        pane->setFrameShadow(QFrame::Sunken);
+        pane->setAlignment(Qt::AlignCenter);
+        const QString text = QString::fromLatin1(kIndicatorTexts[i]);
+        pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(text) + 8);
+        m_wndStatusBar->addPermanentWidget(pane);
+        m_keyIndicators[i] = pane;
+    }
+    setStatusBar(m_wndStatusBar);
+    UpdateKeyIndicators();
+}
+
+QSize CMainFrame::FirstSize() const {
+    QSize size(kWholeClientArea.width(), kWholeClientArea.height() +
+                                             menuBar()->sizeHint().height() +
+                                             m_wndStatusBar->sizeHint().height());
+    if (const QScreen* display = screen()) size = size.boundedTo(display->availableGeometry().size());
+    return size;
+}
+
+void CMainFrame::AppendCommandItem(QMenu& popup, const QString& text, int id) {
+    ::AppendCommandItem(popup, text, id, [this](int command) { OnCommand(command); });
+}
+
+void CMainFrame::CheckMenuRadioItem(int id) {
+    if (QAction* item = FindCommandItem(*menuBar(), id)) item->setChecked(true);
+}
+
+void CMainFrame::OnCommand(int id) {
+    if (id == ID_VIEW_STATUS_BAR) {
+        ToggleStatusBar();
+        return;
+    }
+    m_app.OnCommand(id);
+}
+
+void CMainFrame::ToggleStatusBar() {
+    // A hidden bar gives its area to the view.
+    const bool show = m_wndStatusBar->isHidden();
+    m_wndStatusBar->setVisible(show);
+    if (QAction* item = FindCommandItem(*menuBar(), ID_VIEW_STATUS_BAR)) item->setChecked(show);
+}
+
+void CMainFrame::UpdateKeyIndicators() {
+    const KeyboardLocks locks = ReadKeyboardLocks().value_or(KeyboardLocks{});
+    const std::array<bool, 3> lit{locks.caps, locks.num, locks.scroll};
+    for (std::size_t i = 0; i < lit.size(); ++i) {
+        m_keyIndicators[i]->setText(lit[i] ? QString::fromLatin1(kIndicatorTexts[i]) : QString());
+    }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    // The graphs go before the window: their workers are joined while the window still exists.
+    m_app.ShutDownTuners();
+    QMainWindow::closeEvent(event);
+}
+
+void CMainFrame::timerEvent(QTimerEvent* event) {
+    if (event->timerId() != m_timerId) {
+        QMainWindow::timerEvent(event);
+        return;
+    }
+    m_app.OnCamPollTimer();
+    // A lock key can change in any window; the panes follow it on the same tick.
+    UpdateKeyIndicators();
+}

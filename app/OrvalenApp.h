@@ -1,0 +1,104 @@
+// COrvalenApp: the application object. It owns the state of a run (the tuner graphs, the
+// channel and satellite lists, the signal meters, the spectrum store, the last DiSEqC message,
+// the CAM menu dialog and the CI mode), starts and ends the user interface, handles every menu
+// command and the tuner workers' thread messages. It lives on the user-interface thread and is
+// touched only there.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "app/ThreadMessageBridge.h"
+#include "channels/ChannelList.h"
+#include "channels/SatelliteList.h"
+#include "dialogs/CamMenu.h"
+#include "spectrum/SignalMeter.h"
+#include "spectrum/SpectrumStore.h"
+#include "tuner/TunerGraph.h"
+#include "tuner/WorkerMessages.h"
+
+class CMainFrame;
+class SocketLibrary;
+class UserPrompts;
+
+class COrvalenApp final : public QObject {
+    Q_OBJECT
+
+public:
+    // Create it after the QApplication, on the thread that runs the user interface. `prompts`
+    // answers every dialog and message box, `sockets` is the library start-up checks; both
+    // must outlive the object.
+    COrvalenApp(UserPrompts& prompts, SocketLibrary& sockets);
+    ~COrvalenApp() override;
+    COrvalenApp(const COrvalenApp&) = delete;
+    COrvalenApp& operator=(const COrvalenApp&) = delete;
+
+    // Start-up: true when the event loop should run, false to end the program at once.
+    bool InitInstance();
+    // Called by the main window when it is asked to close, before it goes.
+    void ShutDownTuners();
+    // The end of a run, after the event loop.
+    void ExitInstance();
+
+    // Runs the command with `id`, as a menu item or an accelerator does.
+    void OnCommand(int id);
+    // The main window's 100 ms tick.
+    void OnCamPollTimer();
+
+    // Graphs and their menus.
+    void CreateTunerGraph(int tuner, bool recording);
+    void DestroyTunerGraph(int tuner);
+    void FillChannelMenus(int tuner);
+    void RemoveChannelMenus(int tuner);
+    void TuneChannel(int id);
+    void DestroyAll();
+    void OnUnicable();
+    void OnDiseqc(int tuner);
+
+    // CI and CAM.
+    void OnCamMenu();
+    void OnResetCam();
+    void OnCiMode(int id);
+
+    // Spectrum.
+    void StartSpectrumTrace(int tunerIndex);
+    void ClearSpectrum();
+    void OnSaveSpectrum();
+    void OnLoadSpectrum();
+
+    // Thread-message handlers; each owns its record. wParam is the tuner number.
+    void OnSignalStatus(std::uintptr_t wParam, std::unique_ptr<SignalStatus> status);
+    void OnSpectrumPoint(std::unique_ptr<SpectrumPoint> point);
+
+    // The state of a run, in this order.
+    TunerGraphSlots m_graphs;
+    std::array<std::unique_ptr<orvalen::ChannelList>, orvalen::kSatelliteSlots> m_channelLists;
+    std::unique_ptr<orvalen::SatelliteList> m_satelliteList;
+    SignalMeters m_meters;
+    SpectrumStore m_spectrum;
+    QPointer<CMainFrame> m_mainFrame;  // the window deletes itself when it has closed
+    std::array<std::uint8_t, 8> m_diseqcCommand{0xE0, 0x10, 0x5A, 0x00, 0x00, 0x00, 0x00, 0x00};
+    std::int32_t m_diseqcLength = 5;
+    std::unique_ptr<CCamMenu> m_camMenu;
+    std::uint32_t m_ciModeFlags = 0;
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    TunerGraph* Graph(int tuner) const { return m_graphs[tuner - 1].get(); }
+    void AskRecordFile(TunerGraph& graph, int tuner);
+    void ShowCamName(TunerGraph& graph);
+    void SetMenuItemText(int id, const QString& text);
+    void RedrawMainWindow();
+    void InvalidateView();
+    void ShowAboutBox();
+
+    UserPrompts& m_prompts;
+    SocketLibrary& m_sockets;
+    ThreadMessageBridge m_bridge;
+};

@@ -1,0 +1,25 @@
+// Orvalen: starts the user interface on the card that the driver seam offers, here the
+// simulated card.
+#include <QApplication>
+
+#include <cstdlib>
+
+#include "app/OrvalenApp.h"
+#include "app/QtUserPrompts.h"
+#include "app/SocketStartup.h"
+#include "card/SimulatedCard.h"
+#include "platform/ClassIds.h"
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    RegisterStandInClasses();
+    InstallSimulatedCard(SimulatedCardConfig{});
+
+    QtUserPrompts prompts;
+    StandInSocketLibrary sockets;
+    COrvalenApp app(prompts, sockets);
+    int result = EXIT_FAILURE;
+    if (app.InitInstance()) result = QApplication::exec();
+    app.ExitInstance();
+    return result;
+}
