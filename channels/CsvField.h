@@ -1,0 +1,40 @@
+// The field syntax of the list files: NextCsvField cuts one field off a line, and the helpers
+// read a field the way the records need it (column names, decimal numbers).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace orvalen {
+
+// A field of a line: a view into the line buffer, or none when the line has no further field.
+using CsvField = std::optional<std::u16string_view>;
+
+// Cuts the next field off `cursor`, the rest of a line's text (its end is the end of the text),
+// and advances the cursor past the field and its delimiter. Returns none when the cursor stands
+// at a line feed or at the end, or when the field fails (a closing quote followed by anything
+// but a comma, a line feed or the end); a failed field also empties the cursor, so the line
+// gives no further fields. The value never includes enclosing quotes; nothing is trimmed.
+CsvField NextCsvField(std::u16string_view& cursor);
+
+// Column name comparison: ASCII letters without regard to case, nothing trimmed.
+inline bool ColumnNameIs(std::u16string_view name, std::u16string_view known) {
+    if (name.size() != known.size()) return false;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        char16_t a = name[i];
+        char16_t b = known[i];
+        if (a >= u'A' && a <= u'Z') a = static_cast<char16_t>(a + (u'a' - u'A'));
+        if (b >= u'A' && b <= u'Z') b = static_cast<char16_t>(b + (u'a' - u'A'));
+        if (a != b) return false;
+    }
+    return true;
+}
+
+// As the C runtime's wcstol(text, nullptr, 10) with a 32-bit long: leading white space, an
+// optional sign, digits up to the first non-digit, 0 when there are none, and values beyond
+// the 32-bit range clamped to its limits.
+std::int32_t ParseDecimalInt32(std::u16string_view text);
+
+}  // namespace orvalen

@@ -1,0 +1,158 @@
+#include "channels/WideTextReader.h"
+
+#include <array>
+#include <cstdint>
+
+namespace orvalen {
+
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+// Bytes that the copying loop leaves to the decoder: line ends, the zero unit (it ends the
+// line's text) and everything that is not ASCII.
+constexpr auto kNeedsDecoding = [] {
+    std::array<bool, 256> table{};
+    for (int b = 0x80; b < 256; ++b) table[b] = true;
+    table[0] = table['\r'] = table['\n'] = true;
+    return table;
+}();
+
+}  // namespace
+
+WideTextReader::WideTextReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {
+    if (bytes_.size() >= 3 && bytes_[0] == 0xEF && bytes_[1] == 0xBB && bytes_[2] == 0xBF) {
+        pos_ = 3;
+    } else if (bytes_.size() >= 2 && bytes_[0] == 0xFF && bytes_[1] == 0xFE) {
+        pos_ = 2;
+        encoding_ = Encoding::Utf16Le;
+    }
+}
+
+// One U+FFFD per maximal ill-formed subpart: a sequence stops being decoded at the first byte
+// that cannot continue it, and that byte starts the next sequence.
+char32_t WideTextReader::DecodeUtf8() {
+    const std::size_t size = bytes_.size();
+    const std::uint8_t lead = bytes_[pos_++];
+    if (lead < 0x80) return lead;
+
+    int trail;
+    char32_t cp;
+    std::uint8_t lo = 0x80, hi = 0xBF;  // allowed range of the first trail byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        trail = 1;
+        cp = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        trail = 2;
+        cp = lead & 0x0F;
+        if (lead == 0xE0) lo = 0xA0;  // no overlong forms
+        if (lead == 0xED) hi = 0x9F;  // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        trail = 3;
+        cp = lead & 0x07;
+        if (lead == 0xF0) lo = 0x90;  // no overlong forms
+        if (lead == 0xF4) hi = 0x8F;  // nothing above U+10FFFF
+    } else {
+        return kReplacement;
+    }
+    for (int i = 0; i < trail; ++i) {
+        if (pos_ >= size) return kReplacement;
+        const std::uint8_t b = bytes_[pos_];
+        if (b < lo || b > hi) return kReplacement;
+        cp = (cp << 6) | (b & 0x3F);
+        ++pos_;
+        lo = 0x80;
+        hi = 0xBF;
+    }
+    return cp;
+}
+
+int WideTextReader::DecodeNext(char16_t& first, char16_t& second) {
+    if (encoding_ == Encoding::Utf16Le) {
+        if (pos_ + 1 >= bytes_.size()) {
+            pos_ = bytes_.size();  // a lone last byte is no code unit
+            return 0;
+        }
+        char16_t unit = static_cast<char16_t>(bytes_[pos_] | (bytes_[pos_ + 1] << 8));
+        pos_ += 2;
+        if (unit == u'\r' && pos_ + 1 < bytes_.size() && bytes_[pos_] == 0x0A &&
+            bytes_[pos_ + 1] == 0) {
+            pos_ += 2;
+            unit = u'\n';
+        }
+        first = unit;
+        return 1;
+    }
+    char32_t cp = DecodeUtf8();
+    if (cp == U'\r' && pos_ < bytes_.size() && bytes_[pos_] == 0x0A) {
+        ++pos_;
+        cp = U'\n';
+    }
+    if (cp < 0x10000) {
+        first = static_cast<char16_t>(cp);
+        return 1;
+    }
+    cp -= 0x10000;
+    first = static_cast<char16_t>(0xD800 + (cp >> 10));
+    second = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    return 2;
+}
+
+std::size_t WideTextReader::ReadLine(char16_t* buffer, std::size_t capacity,
+                                     std::size_t* textUnits) {
+    std::size_t firstZero = SIZE_MAX;
+    const std::size_t n = ReadUnits(buffer, capacity, firstZero);
+    if (textUnits) *textUnits = firstZero < n ? firstZero : n;
+    return n;
+}
+
+std::size_t WideTextReader::ReadUnits(char16_t* buffer, std::size_t capacity,
+                                      std::size_t& firstZero) {
+    if (capacity < 2) {
+        if (capacity == 1) buffer[0] = 0;
+        return 0;
+    }
+    const std::size_t limit = capacity - 1;
+    std::size_t n = 0;
+    if (pendingUnit_ != 0) {
+        buffer[n++] = pendingUnit_;
+        pendingUnit_ = 0;
+    }
+    const std::uint8_t* const data = bytes_.data();
+    const std::size_t size = bytes_.size();
+    while (n < limit && pos_ < size) {
+        if (encoding_ == Encoding::Utf8) {
+            // Plain ASCII needs no decoding; only CR may need to look at the next byte.
+            std::size_t run = 0;
+            const std::size_t room = limit - n;
+            const std::size_t avail = size - pos_;
+            const std::size_t max = room < avail ? room : avail;
+            while (run < max) {
+                const std::uint8_t b = data[pos_ + run];
+                if (kNeedsDecoding[b]) break;
+                buffer[n + run] = b;
+                ++run;
+            }
+            pos_ += run;
+            n += run;
+            if (n >= limit || pos_ >= size) break;
+        }
+        char16_t first = 0, second = 0;
+        const int units = DecodeNext(first, second);
+        if (units == 0) break;
+        if (first == 0 && firstZero == SIZE_MAX) firstZero = n;
+        buffer[n++] = first;
+        if (units == 2) {
+            if (n < limit) {
+                buffer[n++] = second;
+            } else {
+                pendingUnit_ = second;
+            }
+        }
+        if (first == u'\n') break;
+    }
+    buffer[n] = 0;
+    return n;
+}
+
+}  // namespace orvalen

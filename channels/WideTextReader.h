@@ -1,0 +1,44 @@
+// Reads list-file bytes as the C runtime's wide text stream "r, ccs=UTF-8" does: a UTF-8
+// byte-order mark is skipped, a UTF-16LE one switches to UTF-16LE, CR LF reads as LF, and
+// ReadLine behaves as fgetws. Pure code over a byte buffer, so any content is safe to read.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace orvalen {
+
+class WideTextReader {
+public:
+    enum class Encoding { Utf8, Utf16Le };
+
+    // The reader keeps a view of `bytes`; they must outlive it.
+    explicit WideTextReader(std::span<const std::uint8_t> bytes);
+
+    // As fgetws(buffer, capacity, stream): reads at most capacity - 1 UTF-16 code units,
+    // stopping after a line feed, and terminates them with a zero unit. Returns the number of
+    // units read; 0 means nothing could be read (end of the text). A character outside the
+    // Basic Multilingual Plane is two units and may be split between two reads. Capacity
+    // below 2 reads nothing. `textUnits`, when given, receives the length of the line as a C
+    // string: the units before the first zero unit read.
+    std::size_t ReadLine(char16_t* buffer, std::size_t capacity, std::size_t* textUnits = nullptr);
+
+    bool AtEnd() const { return pos_ >= bytes_.size() && pendingUnit_ == 0; }
+    Encoding encoding() const { return encoding_; }
+
+private:
+    // Decodes the next character (CR LF taken as one LF) into one or two units; returns how
+    // many. Must not be called at the end.
+    int DecodeNext(char16_t& first, char16_t& second);
+    char32_t DecodeUtf8();
+    std::size_t ReadUnits(char16_t* buffer, std::size_t capacity, std::size_t& firstZero);
+
+    std::span<const std::uint8_t> bytes_;
+    std::size_t pos_ = 0;
+    Encoding encoding_ = Encoding::Utf8;
+    // The low surrogate of a pair whose high half filled the previous read.
+    char16_t pendingUnit_ = 0;
+};
+
+}  // namespace orvalen

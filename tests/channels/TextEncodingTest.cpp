@@ -1,0 +1,146 @@
+// How list file bytes become UTF-16 text: byte-order marks, UTF-16LE, CR LF, invalid UTF-8.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ListFiles.h"
+#include "channels/WideTextReader.h"
+
+namespace orvalen::test {
+namespace {
+
+constexpr std::string_view kHeader = "NAME,FREQ,SR,POL\n";
+
+TEST(ByteOrderMark, Utf8MarkIsSkippedSoTheFirstColumnNameStillMatches) {
+    const ChannelList list = ParseChannels("\xEF\xBB\xBFNAME,FREQ,SR,POL\nOne,11836,27500,H\n");
+    ASSERT_EQ(list.count, 1);
+    EXPECT_EQ(*list.records[0]->name, u"One");
+}
+
+TEST(ByteOrderMark, MarkLaterInTheFileIsAnOrdinaryCharacter) {
+    // Only the very first bytes are looked at; a mark before a later name is part of it.
+    const ChannelList list = ParseChannels("NAME,FREQ,SR,POL\n\xEF\xBB\xBFOne,11836,27500,H\n");
+    ASSERT_EQ(list.count, 1);
+    EXPECT_EQ(*list.records[0]->name, u"\uFEFFOne");
+}
+
+TEST(ByteOrderMark, BigEndianMarkIsNotHonouredAndGivesNoTable) {
+    std::string bytes = "\xFE\xFF";
+    for (char c : std::string("NAME,FREQ,SR,POL\nOne,11836,27500,H\n")) {
+        bytes.push_back('\0');
+        bytes.push_back(c);
+    }
+    EXPECT_EQ(ParseChannels(bytes).count, 0);
+}
+
+TEST(Utf16Le, MarkSwitchesTheWholeFileToUtf16Le) {
+    const ChannelList list = ParseChannels(
+        Utf16LeWithMark(u"NAME,FREQ,SR,POL\r\nT\u00E9l\u00E9 \u6D4B\u8BD5,11836,27500,V\r\nSat "
+                        u"\U0001F4E1,12000,22000,h"));
+    ASSERT_EQ(list.count, 2);
+    EXPECT_EQ(*list.records[0]->name, u"T\u00E9l\u00E9 \u6D4B\u8BD5");
+    EXPECT_EQ(list.records[0]->polarisation, kPolarisationVertical);
+    EXPECT_EQ(*list.records[1]->name, u"Sat \U0001F4E1");
+    EXPECT_EQ(list.records[1]->frequencyKHz, 12000000u);
+}
+
+TEST(Utf16Le, UnpairedSurrogatesAndAnOddLastByteAreHarmless) {
+    std::string bytes = Utf16LeWithMark(u"NAME,FREQ,SR,POL\nA");
+    bytes += std::string("\x00\xD8", 2);  // a lone high surrogate, kept as a unit
+    for (char c : std::string(",1,1,H\n")) {
+        bytes.push_back(c);
+        bytes.push_back('\0');
+    }
+    bytes.push_back('Z');  // half a code unit at the end
+    const ChannelList list = ParseChannels(bytes);
+    ASSERT_EQ(list.count, 1);
+    EXPECT_EQ(*list.records[0]->name, (std::u16string{u'A', char16_t(0xD800)}));
+}
+
+TEST(LineEnds, CrLfReadsAsLfAndNoValueEndsInCarriageReturn) {
+    const ChannelList list = ParseChannels(
+        "NAME,FREQ,SR,POL,Comment\r\nOne,11836,27500,H,first\r\nTwo,12000,22000,V\r\n");
+    ASSERT_EQ(list.count, 2);
+    EXPECT_EQ(*list.records[0]->comment, u"first");
+    EXPECT_EQ(*list.records[1]->name, u"Two");
+    EXPECT_EQ(list.records[1]->polarisation, kPolarisationVertical);
+}
+
+TEST(LineEnds, CarriageReturnNotBeforeLineFeedStaysInTheText) {
+    const ChannelList list = ParseChannels("POL,FREQ,SR,NAME\nH,11836,27500,A\rB\r\r\n");
+    ASSERT_EQ(list.count, 1);
+    EXPECT_EQ(*list.records[0]->name, u"A\rB\r");
+}
+
+TEST(LineEnds, CrLfCountsAsOneUnitOfTheLineBuffer) {
+    // 1022 units of text and CR LF: the LF is unit 1023 and the line fits.
+    const std::string prefix = "11836,27500,H,";
+    const std::string name(1022 - prefix.size(), 'n');
+    const ChannelList list =
+        ParseChannels("FREQ,SR,POL,NAME\r\n" + prefix + name + "\r\n12000,22000,V,Next\r\n");
+    ASSERT_EQ(list.count, 2);
+    EXPECT_EQ(*list.records[0]->name, std::u16string(name.size(), u'n'));
+    EXPECT_EQ(*list.records[1]->name, u"Next");
+}
+
+struct InvalidUtf8Case {
+    const char* bytes;
+    std::u16string decoded;
+};
+
+class InvalidUtf8 : public testing::TestWithParam<InvalidUtf8Case> {};
+
+TEST_P(InvalidUtf8, DecodesToOneReplacementPerInvalidSequence) {
+    const ChannelList list =
+        ParseChannels(std::string(kHeader) + "<" + GetParam().bytes + ">,11836,27500,H\n");
+    ASSERT_EQ(list.count, 1);
+    EXPECT_EQ(*list.records[0]->name, u"<" + GetParam().decoded + u">");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sequences, InvalidUtf8,
+    testing::Values(InvalidUtf8Case{"\xFF", u"\uFFFD"},                      // never a lead byte
+                    InvalidUtf8Case{"\x80\x80", u"\uFFFD\uFFFD"},            // stray trail bytes
+                    InvalidUtf8Case{"\xE2\x82", u"\uFFFD"},                  // truncated sequence
+                    InvalidUtf8Case{"\xF0\x9F\x93", u"\uFFFD"},              // truncated 4-byte
+                    InvalidUtf8Case{"\xC0\xAF", u"\uFFFD\uFFFD"},            // overlong '/'
+                    InvalidUtf8Case{"\xE0\x80\xAF", u"\uFFFD\uFFFD\uFFFD"},  // overlong
+                    InvalidUtf8Case{"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},  // a surrogate
+                    InvalidUtf8Case{"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // > 10FFFF
+                    InvalidUtf8Case{"a\xE2\x82\xACz\xC3", u"a\u20ACz\uFFFD"},
+                    InvalidUtf8Case{"\xF0\x9F\x93\xA1", u"\U0001F4E1"}));  // valid, two units
+
+TEST(InvalidUtf8AtEnd, TruncatedSequenceAtTheEndOfTheFileIsOneReplacement) {
+    const ChannelList named = ParseChannels("FREQ,SR,POL,NAME\n11836,27500,H,x\xF0\x9F");
+    ASSERT_EQ(named.count, 1);
+    EXPECT_EQ(*named.records[0]->name, u"x\uFFFD");
+}
+
+TEST(WideTextReaderLines, BehavesAsFgetwsOnALineBuffer) {
+    const std::string text = "ab\ncd";
+    WideTextReader reader(Bytes(text));
+    char16_t buffer[4];
+    EXPECT_EQ(reader.ReadLine(buffer, 4), 3u);
+    EXPECT_EQ(std::u16string_view(buffer), u"ab\n");
+    EXPECT_FALSE(reader.AtEnd());
+    EXPECT_EQ(reader.ReadLine(buffer, 4), 2u);
+    EXPECT_EQ(std::u16string_view(buffer), u"cd");
+    EXPECT_TRUE(reader.AtEnd());
+    EXPECT_EQ(reader.ReadLine(buffer, 4), 0u);
+    EXPECT_EQ(buffer[0], 0);
+}
+
+TEST(WideTextReaderLines, SurrogatePairIsSplitWhenOnlyOneUnitIsLeft) {
+    const std::string text = "ab\xF0\x9F\x93\xA1";
+    WideTextReader reader(Bytes(text));
+    char16_t buffer[4];
+    ASSERT_EQ(reader.ReadLine(buffer, 4), 3u);
+    EXPECT_EQ(buffer[2], 0xD83D);
+    EXPECT_FALSE(reader.AtEnd());
+    ASSERT_EQ(reader.ReadLine(buffer, 4), 1u);
+    EXPECT_EQ(buffer[0], 0xDCE1);
+    EXPECT_TRUE(reader.AtEnd());
+}
+
+}  // namespace
+}  // namespace orvalen::test
