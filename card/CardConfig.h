@@ -1,0 +1,71 @@
+// Everything a test (or main()) can choose about the simulated card before installing it: the
+// sky, which devices exist and in which order they enumerate, the tuners' pin mediums and
+// topology, the CAM, and the pace of spectrum steps and of the stream.
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "card/Sky.h"
+#include "platform/KsInterfaces.h"
+
+namespace card {
+
+enum class DeviceKind { Tuner, Capture, Ci };
+
+struct DeviceSpec {
+    DeviceKind kind = DeviceKind::Tuner;
+    int tuner = 1;  // 1 or 2
+};
+
+// Node types of a tuner's topology.
+inline constexpr std::uint32_t kRfTunerNode = 0;
+inline constexpr std::uint32_t kDemodulatorNode = 1;
+
+struct TunerTopology {
+    // Mediums the output pin lists for discovery; the card's own link medium follows them.
+    std::vector<KSPIN_MEDIUM> outputMediums;
+    std::uint32_t outputPinId = 1;  // the input pin's id is 1 minus this
+    // Node types in the order GetNodeTypes lists them; requests on the tuner address the
+    // position of kRfTunerNode.
+    std::vector<std::uint32_t> nodeTypes{kRfTunerNode, kDemodulatorNode};
+};
+
+struct CardConfig {
+    Sky sky = DefaultSky();
+    // Devices in enumeration order; a device left out is missing. Tuner 2 comes first, so that
+    // the program has to tell the tuners apart by their mediums.
+    std::vector<DeviceSpec> tunerCategory{{DeviceKind::Tuner, 2}, {DeviceKind::Tuner, 1}};
+    std::vector<DeviceSpec> receiverCategory{{DeviceKind::Capture, 2},
+                                             {DeviceKind::Ci, 2},
+                                             {DeviceKind::Capture, 1},
+                                             {DeviceKind::Ci, 1}};
+    // Index 0 is tuner 1. Default: tuner medium 2 with Id = the tuner number.
+    std::array<TunerTopology, 2> tuners{DefaultTopology(1), DefaultTopology(2)};
+
+    bool camPresent = true;
+    std::string camName = "Kestrel CAM 2.04";  // 8-bit text
+
+    // Time a spectrum step takes at settle value 50; the settle value scales it.
+    std::chrono::microseconds spectrumStepTime{3000};
+    // Real time delivers the stream at the transponder's bit rate; otherwise as fast as the
+    // graph takes it.
+    bool realTimeStream = true;
+    std::size_t cardBufferBytes = 4 * 1024 * 1024;
+    std::size_t packetsPerBuffer = 256;
+
+    // Seed of the measurement noise; none seeds from the clock.
+    std::optional<std::uint32_t> noiseSeed;
+
+    static TunerTopology DefaultTopology(int tuner);
+};
+
+// A configuration for tests: repeatable noise, no waiting for spectrum steps, unthrottled stream.
+CardConfig TestCardConfig();
+
+}  // namespace card

@@ -1,0 +1,50 @@
+// A control node of a tuner's topology: what the network provider programs (LNB oscillators,
+// frequency, polarity, symbol rate, DiSEqC LNB source) and where the program reads signal
+// statistics. The RF tuner node offers all of it; the demodulator node only its own part.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "card/SimulatedCard.h"
+#include "platform/BdaInterfaces.h"
+
+namespace card {
+
+class ControlNode : public IBDA_FrequencyFilter,
+                    public IBDA_SignalStatistics,
+                    public IBDA_LNBInfo,
+                    public IBDA_DigitalDemodulator,
+                    public IBDA_DiseqCommand {
+public:
+    ControlNode(std::shared_ptr<SimulatedCard> card, int tuner, std::uint32_t nodeType);
+
+    bool Supports(const IID& iid) const override;
+
+    HRESULT put_Frequency(std::uint32_t frequency) override;
+    HRESULT put_Polarity(::Polarisation polarity) override;
+    HRESULT put_Range(std::uint64_t range) override;
+    HRESULT put_Bandwidth(std::uint32_t bandwidth) override;
+    HRESULT put_FrequencyMultiplier(std::uint32_t multiplier) override;
+
+    HRESULT get_SignalStrength(std::int32_t* strength) override;
+    HRESULT get_SignalQuality(std::int32_t* quality) override;
+
+    HRESULT put_LocalOscilatorFrequencyLowBand(std::uint32_t frequencyKHz) override;
+    HRESULT put_LocalOscilatorFrequencyHighBand(std::uint32_t frequencyKHz) override;
+    HRESULT put_HighLowSwitchFrequency(std::uint32_t frequencyKHz) override;
+
+    HRESULT put_SymbolRate(std::uint32_t symbolRate) override;
+
+    HRESULT put_EnableDiseqCommands(bool enable) override;
+    HRESULT put_DiseqLNBSource(std::uint32_t lnbSource) override;
+
+private:
+    HRESULT Edit(const std::function<void(TunerSettings&)>& edit);
+
+    const std::shared_ptr<SimulatedCard> m_card;
+    const int m_tuner;
+    const std::uint32_t m_nodeType;
+};
+
+}  // namespace card

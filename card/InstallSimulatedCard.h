@@ -1,0 +1,20 @@
+// Makes the simulated card's devices known in the system's device categories, as its driver
+// does when it loads: two tuner filters as network tuners, two capture and two CI filters as
+// receiver components (or the devices the configuration names, in its order). Each bind makes a
+// new filter object; all of them share the returned card, through which tests read what the
+// driver saw and inject faults.
+#pragma once
+
+#include <memory>
+
+#include "card/CardConfig.h"
+#include "card/SimulatedCard.h"
+
+namespace card {
+
+std::shared_ptr<SimulatedCard> InstallSimulatedCard(CardConfig config = {});
+
+// Display name of a device, e.g. "/dev/dvb/adapter0/frontend1 Orvalen DVB-S2 Tuner 2".
+std::u16string DeviceDisplayName(const DeviceSpec& device);
+
+}  // namespace card

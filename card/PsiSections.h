@@ -1,0 +1,40 @@
+// The tables a transport stream needs to be found and named: the program association table,
+// one program map table per service and the service description table. Each function returns
+// a complete section, CRC included.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace card {
+
+using Section = std::vector<std::uint8_t>;
+
+struct PatEntry {
+    std::uint16_t programNumber = 0;
+    std::uint16_t pmtPid = 0;
+};
+Section MakePat(std::uint16_t tsid, const std::vector<PatEntry>& programs);
+
+struct PmtStream {
+    std::uint8_t streamType = 0;
+    std::uint16_t pid = 0;
+};
+Section MakePmt(std::uint16_t programNumber, std::uint16_t pcrPid,
+                const std::vector<PmtStream>& streams);
+
+struct SdtService {
+    std::uint16_t sid = 0;
+    std::uint8_t serviceType = 0x01;
+    bool scrambled = false;
+    std::string provider;  // encoded name text, selector included
+    std::string name;
+};
+Section MakeSdt(std::uint16_t tsid, std::uint16_t onid, const std::vector<SdtService>& services);
+
+// Service or provider name as a text field: plain when it is ASCII, else UTF-8 behind the
+// selector 0x15.
+std::string EncodeDvbText(const std::string& utf8);
+
+}  // namespace card

@@ -1,0 +1,61 @@
+// The physics between the dish and the tuner input: a universal LNB (9750/10600 MHz, band switch
+// at 11700 MHz) converts each satellite's band to the 950-2150 MHz intermediate frequency; the
+// cable tilts the band (higher frequencies lose more); the tuner sees a noise floor plus each
+// carrier's raised-cosine spectrum. Levels are in dB on the card's 30-80 dB scale.
+//
+// Pure functions of the sky; the noise is added by the caller, which owns the random source.
+#pragma once
+
+#include <vector>
+
+#include "card/Sky.h"
+
+namespace card {
+
+inline constexpr double kLnbLowOscillatorMHz = 9750.0;
+inline constexpr double kLnbHighOscillatorMHz = 10600.0;
+inline constexpr double kLnbSwitchMHz = 11700.0;
+inline constexpr double kIfFirstMHz = 950.0;
+inline constexpr double kIfLastMHz = 2150.0;
+
+// What the LNB (and the switch before it) delivers to one tuner: the satellite, the polarisation
+// chosen by the supply voltage and the band chosen by the 22 kHz tone.
+struct LnbState {
+    int position = 1;  // 1..4
+    LinearPolarisation polarisation = LinearPolarisation::Vertical;
+    bool highBand = false;
+    friend bool operator==(const LnbState&, const LnbState&) = default;
+};
+
+class SignalModel {
+public:
+    explicit SignalModel(const Sky& sky) : m_sky(sky) {}
+
+    // Intermediate frequency of a downlink frequency in the band of `state`.
+    static double IntermediateMHz(double downlinkMHz, bool highBand);
+
+    double NoiseFloorDb(double ifMHz) const;
+    // Level of the whole input at `ifMHz`: noise floor plus every visible carrier's shape.
+    double LevelDb(const LnbState& state, double ifMHz) const;
+    // The transponder that a tuner at `ifMHz` with `symbolRate` (ksymbol/s) locks to, if any.
+    const Transponder* Lock(const LnbState& state, double ifMHz, double symbolRate) const;
+    // Reception quality in percent for a locked transponder, from its carrier-to-noise ratio.
+    double QualityPercent(const LnbState& state, const Transponder& transponder) const;
+
+    // Carriers in the IF band of `state`, with their intermediate frequencies.
+    struct Carrier {
+        const Transponder* transponder;
+        double ifMHz;
+    };
+    std::vector<Carrier> VisibleCarriers(const LnbState& state) const;
+
+private:
+    double CarrierPeakDb(const Transponder& transponder, double ifMHz) const;
+
+    const Sky& m_sky;
+};
+
+// Power spectral shape of a carrier, 1 in the flat part, 0 outside its occupied bandwidth.
+double RaisedCosine(double offsetMHz, double symbolRateMsps, double rollOff);
+
+}  // namespace card

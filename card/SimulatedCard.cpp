@@ -1,0 +1,178 @@
+#include "card/SimulatedCard.h"
+
+#include "card/CardIds.h"
+
+#include <algorithm>
+#include <cmath>
+#include <thread>
+
+namespace card {
+namespace {
+
+// Spread of the level readings, dB: a tuned front end averages, a spectrum step does not.
+constexpr double kTunedNoiseDb = 0.15;
+constexpr double kSpectrumNoiseDb = 0.4;
+constexpr double kQualityNoisePercent = 0.7;
+
+std::uint32_t SeedOf(const CardConfig& config) {
+    return config.noiseSeed ? *config.noiseSeed : std::random_device{}();
+}
+
+std::int32_t StrengthOf(double levelDb) {
+    return 100000 - static_cast<std::int32_t>(std::lround(levelDb * 1000.0));
+}
+
+}  // namespace
+
+SimulatedCard::SimulatedCard(CardConfig config)
+    : m_config(std::move(config)),
+      m_model(m_config.sky),
+      m_cam(m_config.camPresent, m_config.camName),
+      m_random(SeedOf(m_config)) {}
+
+std::uint32_t SimulatedCard::ControlNodeId(int tuner) const {
+    const auto& types = m_config.tuners[static_cast<std::size_t>(tuner - 1)].nodeTypes;
+    const auto found = std::find(types.begin(), types.end(), kRfTunerNode);
+    return static_cast<std::uint32_t>(found - types.begin());
+}
+
+void SimulatedCard::EditSettings(int tuner, const std::function<void(TunerSettings&)>& edit) {
+    std::lock_guard lock(m_mutex);
+    edit(At(tuner).settings);
+}
+
+HRESULT SimulatedCard::CommitTune(int tuner) {
+    std::lock_guard lock(m_mutex);
+    Tuner& t = At(tuner);
+    const TunerSettings& s = t.settings;
+    const double frequencyKHz = static_cast<double>(s.frequency) * s.multiplier / 1000.0;
+    const bool highBand = frequencyKHz >= s.switchKHz;
+    const double ifMHz =
+        (frequencyKHz - (highBand ? s.highOscillatorKHz : s.lowOscillatorKHz)) / 1000.0;
+    // The front end cannot go outside the IF band; such a tune changes nothing.
+    if (!t.scif.Enabled() && (ifMHz < kIfFirstMHz || ifMHz > kIfLastMHz))
+        return HRESULT_ERROR_INVALID_PARAMETER;
+
+    LnbState lnb = t.lnb;
+    lnb.highBand = highBand;
+    if (s.polarity == BDA_POLARISATION_LINEAR_H || s.polarity == BDA_POLARISATION_CIRCULAR_L)
+        lnb.polarisation = LinearPolarisation::Horizontal;
+    else if (s.polarity == BDA_POLARISATION_LINEAR_V || s.polarity == BDA_POLARISATION_CIRCULAR_R)
+        lnb.polarisation = LinearPolarisation::Vertical;
+    const bool switchPosition = s.diseqcEnabled && s.lnbSource >= 1 && s.lnbSource <= 4;
+    if (switchPosition) lnb.position = static_cast<int>(s.lnbSource);
+
+    t.lnb = lnb;
+    if (t.scif.Enabled()) {
+        // The router replaces the switch: it picks the bank and puts the transponder on the
+        // tuner's user band, within its 4 MHz tuning steps.
+        auto change = MakeChannelChange(t.scif, lnb, ifMHz);
+        Log(tuner, std::move(change.message));
+        t.receivedLnb = RouterBank(lnb);
+        t.receivedIfMHz = change.selectedIfMHz;
+        t.tunedIfMHz = t.scif.frequencyMHz;
+    } else {
+        if (switchPosition) Log(tuner, CommittedSwitchMessage(lnb));
+        t.receivedLnb = lnb;
+        t.receivedIfMHz = ifMHz;
+        t.tunedIfMHz = ifMHz;
+    }
+    t.locked = m_model.Lock(t.receivedLnb, t.receivedIfMHz, s.symbolRate);
+    t.probing = false;
+    ++t.generation;
+    return S_OK;
+}
+
+std::int32_t SimulatedCard::SignalStrength(int tuner) {
+    std::lock_guard lock(m_mutex);
+    const Tuner& t = At(tuner);
+    if (t.probing) return StrengthOf(m_model.LevelDb(t.lnb, t.probeIfMHz) + Noise(kSpectrumNoiseDb));
+    if (t.tunedIfMHz == 0)
+        return StrengthOf(m_model.NoiseFloorDb(kIfFirstMHz) + Noise(kTunedNoiseDb));
+    return StrengthOf(m_model.LevelDb(t.receivedLnb, t.receivedIfMHz) + Noise(kTunedNoiseDb));
+}
+
+std::int32_t SimulatedCard::SignalQuality(int tuner) {
+    std::lock_guard lock(m_mutex);
+    const Tuner& t = At(tuner);
+    if (!t.locked || t.probing) return 0;
+    const double quality = m_model.QualityPercent(t.receivedLnb, *t.locked);
+    return static_cast<std::int32_t>(
+        std::lround(std::clamp(quality + Noise(kQualityNoisePercent), 1.0, 100.0)));
+}
+
+HRESULT SimulatedCard::Dispatch(int tuner, std::span<const RequestRule> rules,
+                                std::uint32_t nodeId, const void* header,
+                                std::uint32_t headerLength, void* data, std::uint32_t dataLength,
+                                std::uint32_t* bytesReturned, const Handler& handler) {
+    if (!bytesReturned) return E_POINTER;
+    *bytesReturned = 0;
+    KsRequest request;
+    if (const HRESULT hr = ParseRequestHeader(header, headerLength, &request); FAILED(hr))
+        return hr;
+    const RequestRule* rule = nullptr;
+    if (const HRESULT hr = CheckRequest(request, rules, nodeId, data, dataLength, &rule);
+        FAILED(hr))
+        return hr;
+    const auto fault = m_faults.Find(request.set, request.id, request.flags, tuner);
+    if (fault && fault->delay.count() > 0) std::this_thread::sleep_for(fault->delay);
+    if (fault && FAILED(fault->refuse)) return fault->refuse;
+    std::uint32_t bytes = 0;
+    const HRESULT hr = handler(request, static_cast<std::uint8_t*>(data), dataLength, &bytes);
+    if (SUCCEEDED(hr))
+        *bytesReturned = fault && fault->shortAnswer ? std::min(bytes, *fault->shortAnswer) : bytes;
+    return hr;
+}
+
+SimulatedCard::Reception SimulatedCard::CurrentReception(int tuner) const {
+    std::lock_guard lock(m_mutex);
+    const Tuner& t = At(tuner);
+    return {t.probing ? nullptr : t.locked, t.generation};
+}
+
+bool SimulatedCard::Descrambles(int tuner) const {
+    std::lock_guard lock(m_mutex);
+    if (!m_cam.Present()) return false;
+    switch (At(tuner).ciMode) {
+        case kCiModeMtd:
+            return true;
+        case kCiModeSingleTransponder:
+            return m_singleTransponderTuner == tuner;
+        default:
+            return false;
+    }
+}
+
+void SimulatedCard::AddOverruns(int tuner, std::uint64_t packets) {
+    m_overruns[static_cast<std::size_t>(tuner - 1)] += packets;
+}
+
+std::uint64_t SimulatedCard::Overruns(int tuner) const {
+    return m_overruns[static_cast<std::size_t>(tuner - 1)].load();
+}
+
+std::vector<BusMessage> SimulatedCard::BusLog() const {
+    std::lock_guard lock(m_mutex);
+    return m_busLog;
+}
+
+TunerStatus SimulatedCard::Status(int tuner) const {
+    std::lock_guard lock(m_mutex);
+    const Tuner& t = At(tuner);
+    return {t.lnb, t.tunedIfMHz, t.probing ? nullptr : t.locked, t.scif, t.ciMode};
+}
+
+std::uint32_t SimulatedCard::CamRestarts() const {
+    std::lock_guard lock(m_mutex);
+    return m_cam.Restarts();
+}
+
+void SimulatedCard::Log(int tuner, std::vector<std::uint8_t> bytes) {
+    m_busLog.push_back({tuner, std::move(bytes)});
+}
+
+double SimulatedCard::Noise(double sigmaDb) {
+    return std::normal_distribution<double>(0.0, sigmaDb)(m_random);
+}
+
+}  // namespace card

@@ -1,0 +1,55 @@
+// What the dish sees: up to four satellites behind DiSEqC positions 1..4, each with its
+// transponders and the services they carry.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace card {
+
+enum class LinearPolarisation : std::uint8_t { Horizontal, Vertical };
+
+// DVB-S carries QPSK with roll-off 0.35; DVB-S2 here carries QPSK or 8PSK with roll-off 0.2.
+enum class Modulation : std::uint8_t { DvbsQpsk, Dvbs2Qpsk, Dvbs2Psk8 };
+
+struct Service {
+    std::uint16_t sid = 0;
+    std::string name;  // UTF-8
+    bool radio = false;
+    bool hd = false;
+    bool scrambled = false;
+};
+
+struct Transponder {
+    std::uint32_t frequencyMHz = 0;  // downlink, as the channel lists give it
+    LinearPolarisation polarisation = LinearPolarisation::Horizontal;
+    std::uint32_t symbolRate = 0;  // ksymbol/s
+    Modulation modulation = Modulation::DvbsQpsk;
+    std::uint8_t codeRateNumerator = 3;
+    std::uint8_t codeRateDenominator = 4;
+    double powerDb = 65.0;  // level at the LNB output before the cable, dB on the card's scale
+    std::uint16_t onid = 0;
+    std::uint16_t tsid = 0;
+    std::vector<Service> services;
+};
+
+struct Satellite {
+    std::string name;  // provider name in the service descriptions
+    std::vector<Transponder> transponders;
+};
+
+// Index 0 is DiSEqC position 1 (LNB source A).
+struct Sky {
+    std::array<Satellite, 4> positions;
+};
+
+// The sky the card ships with: every channel of the example lists is on it.
+Sky DefaultSky();
+
+double RollOff(Modulation modulation);
+// Useful transport-stream bit rate in bit/s from symbol rate, modulation and code rate.
+double UsefulBitRate(const Transponder& transponder);
+
+}  // namespace card

@@ -1,0 +1,99 @@
+#include "card/StreamPump.h"
+
+#include <cmath>
+
+#include "card/TransportStreamGenerator.h"
+
+namespace card {
+namespace {
+
+// How often an idle pump looks whether its tuner has locked.
+constexpr auto kIdlePoll = std::chrono::milliseconds(10);
+
+const std::string& SatelliteNameOf(const Sky& sky, const Transponder& transponder) {
+    for (const auto& satellite : sky.positions)
+        for (const auto& t : satellite.transponders)
+            if (&t == &transponder) return satellite.name;
+    static const std::string unknown;
+    return unknown;
+}
+
+}  // namespace
+
+StreamPump::StreamPump(std::shared_ptr<SimulatedCard> card, int tuner,
+                       std::shared_ptr<PinBase> output)
+    : m_card(std::move(card)), m_tuner(tuner), m_output(std::move(output)), m_thread([this] { Run(); }) {}
+
+StreamPump::~StreamPump() { Stop(); }
+
+void StreamPump::Stop() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_all();
+    if (m_thread.joinable()) m_thread.join();
+}
+
+bool StreamPump::Pause(std::chrono::steady_clock::duration time) {
+    std::unique_lock lock(m_mutex);
+    return !m_wake.wait_for(lock, time, [this] { return m_stopping; });
+}
+
+void StreamPump::Run() {
+    const CardConfig& config = m_card->Config();
+    const std::size_t perBuffer = std::max<std::size_t>(1, config.packetsPerBuffer);
+    const std::size_t cardCapacity = config.cardBufferBytes / kTransportPacketSize;
+    std::unique_ptr<TransportStreamGenerator> generator;
+    std::uint64_t generation = 0;
+    auto started = std::chrono::steady_clock::now();
+    std::uint64_t taken = 0;  // packets delivered or dropped since the lock
+    for (;;) {
+        const auto reception = m_card->CurrentReception(m_tuner);
+        if (!reception.transponder) {
+            generator.reset();
+            if (!Pause(kIdlePoll)) return;
+            continue;
+        }
+        if (!generator || reception.generation != generation) {
+            generator = std::make_unique<TransportStreamGenerator>(
+                *reception.transponder, SatelliteNameOf(config.sky, *reception.transponder));
+            generation = reception.generation;
+            started = std::chrono::steady_clock::now();
+            taken = 0;
+        }
+        if (config.realTimeStream) {
+            const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
+            const auto produced =
+                static_cast<std::uint64_t>(elapsed.count() * generator->PacketsPerSecond());
+            std::uint64_t waiting = produced - std::min(produced, taken);
+            if (waiting > cardCapacity) {
+                // The graph held the stream back too long: what no longer fits is lost.
+                const std::uint64_t lost = waiting - cardCapacity;
+                std::vector<std::uint8_t> discarded;
+                generator->Next(lost, discarded);
+                m_card->AddOverruns(m_tuner, lost);
+                taken += lost;
+                waiting = cardCapacity;
+            }
+            if (waiting < perBuffer) {
+                const double missing = static_cast<double>(perBuffer - waiting);
+                if (!Pause(std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                        std::chrono::duration<double>(missing / generator->PacketsPerSecond()))))
+                    return;
+                continue;
+            }
+        }
+        auto buffer = std::make_shared<std::vector<std::uint8_t>>();
+        buffer->reserve(perBuffer * kTransportPacketSize);
+        generator->Next(perBuffer, *buffer);
+        taken += perBuffer;
+        m_output->Deliver(buffer);
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_stopping) return;
+        }
+    }
+}
+
+}  // namespace card

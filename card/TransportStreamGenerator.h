@@ -1,0 +1,61 @@
+// The transport stream of one transponder, packet by packet, at its useful bit rate: PAT, a
+// PMT per service and the SDT repeated at broadcast intervals, a video (TV) and an audio
+// elementary stream per service, and null packets filling the rest. Continuity counters run
+// per PID; packets of scrambled services leave scrambled.
+//
+// Pure and deterministic: the same transponder gives the same packets.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "card/Sky.h"
+
+namespace card {
+
+inline constexpr std::uint16_t kPatPid = 0x0000;
+inline constexpr std::uint16_t kSdtPid = 0x0011;
+inline constexpr std::uint16_t kNullPid = 0x1FFF;
+
+// PIDs of the i-th service (0-based) of a transponder.
+inline std::uint16_t PmtPid(std::size_t service) { return static_cast<std::uint16_t>(0x0100 + service); }
+inline std::uint16_t VideoPid(std::size_t service) {
+    return static_cast<std::uint16_t>(0x0200 + 0x10 * service);
+}
+inline std::uint16_t AudioPid(std::size_t service) {
+    return static_cast<std::uint16_t>(VideoPid(service) + 1);
+}
+
+class TransportStreamGenerator {
+public:
+    // `satelliteName` is the provider name in the SDT.
+    TransportStreamGenerator(const Transponder& transponder, const std::string& satelliteName);
+
+    double PacketsPerSecond() const { return m_packetsPerSecond; }
+    // Appends `count` packets to `out`.
+    void Next(std::size_t count, std::vector<std::uint8_t>& out);
+
+private:
+    // One PID's packets: either a table's packets in turn or an elementary stream.
+    struct Stream {
+        std::uint16_t pid = 0;
+        double interval = 0;  // seconds between packets
+        double due = 0;
+        std::vector<std::vector<std::uint8_t>> tablePayloads;  // table streams only
+        std::size_t nextPayload = 0;
+        bool scrambled = false;
+        std::uint8_t streamId = 0;  // PES stream id of an elementary stream
+        std::uint8_t continuity = 0;
+        std::uint64_t sent = 0;
+    };
+
+    void AddTable(std::uint16_t pid, const std::vector<std::uint8_t>& section, double period);
+    void AddElementary(std::uint16_t pid, std::uint8_t streamId, double bitRate, bool scrambled);
+    void Emit(Stream& stream, std::uint8_t* packet);
+
+    double m_packetsPerSecond = 0;
+    std::uint64_t m_packetIndex = 0;
+    std::vector<Stream> m_streams;
+};
+
+}  // namespace card
