@@ -1,16 +1,16 @@
 #include "platform/FileWriter.h"
 
 #include <fcntl.h>
-#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <string>
 
 #include "platform/InputPin.h"
 
 namespace {
+
+constexpr std::size_t kBatchBytes = 1u << 20;
 
 std::string ToUtf8(const std::u16string& text) {
     std::string out;
@@ -38,23 +38,15 @@ std::string ToUtf8(const std::u16string& text) {
     return out;
 }
 
-// Writes all of `iov` (it is consumed), retrying short writes; false on an error.
-bool WriteAll(int fd, std::vector<iovec>& iov) {
-    std::size_t first = 0;
-    while (first < iov.size()) {
-        const int count = static_cast<int>(std::min<std::size_t>(iov.size() - first, IOV_MAX));
-        ssize_t done = ::writev(fd, &iov[first], count);
-        if (done < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        while (done > 0 && first < iov.size()) {
-            const auto step = std::min<std::size_t>(static_cast<std::size_t>(done), iov[first].iov_len);
-            iov[first].iov_base = static_cast<char*>(iov[first].iov_base) + step;
-            iov[first].iov_len -= step;
-            done -= static_cast<ssize_t>(step);
-            if (iov[first].iov_len == 0) ++first;
-        }
+// Writes the whole buffer, retrying short writes; false on an error. One write per buffer:
+// larger writes cost the page cache more, not less.
+bool WriteAll(int fd, const std::vector<std::uint8_t>& buffer) {
+    std::size_t done = 0;
+    while (done < buffer.size()) {
+        const ssize_t n = ::write(fd, buffer.data() + done, buffer.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
     }
     return true;
 }
@@ -139,13 +131,18 @@ void FileWriter::WriteLoop(int fd) {
     for (;;) {
         m_queued.wait(lock, [this] { return !m_queue.empty() || m_stopping; });
         if (m_queue.empty()) return;
-        std::vector<MediaBuffer> batch(std::make_move_iterator(m_queue.begin()),
-                                       std::make_move_iterator(m_queue.end()));
-        m_queue.clear();
+        // A bounded batch, so that room frees up while the rest of the queue is still written.
+        std::vector<MediaBuffer> batch;
+        std::size_t batchBytes = 0;
+        while (!m_queue.empty() && batchBytes < kBatchBytes) {
+            batchBytes += m_queue.front()->size();
+            batch.push_back(std::move(m_queue.front()));
+            m_queue.pop_front();
+        }
         lock.unlock();
         WriteBatch(fd, batch);
         lock.lock();
-        for (const auto& buffer : batch) m_queuedBytes -= buffer->size();
+        m_queuedBytes -= batchBytes;
         m_drained.notify_all();
     }
 }
@@ -153,20 +150,18 @@ void FileWriter::WriteLoop(int fd) {
 // Runs on the I/O thread without the lock. After a failed write the rest is dropped: the file
 // cannot be completed, and the streaming thread must not wait for room that never comes.
 void FileWriter::WriteBatch(int fd, const std::vector<MediaBuffer>& batch) {
-    std::vector<iovec> iov;
-    iov.reserve(batch.size());
-    std::size_t bytes = 0;
-    for (const auto& buffer : batch) {
-        iov.push_back({const_cast<std::uint8_t*>(buffer->data()), buffer->size()});
-        bytes += buffer->size();
-    }
     bool failed;
     {
         std::lock_guard lock(m_mutex);
         failed = m_writeFailed;
     }
-    if (!failed) failed = !WriteAll(fd, iov);
+    std::uint64_t bytes = 0;
+    for (const auto& buffer : batch) {
+        if (failed) break;
+        failed = !WriteAll(fd, *buffer);
+        if (!failed) bytes += buffer->size();
+    }
     std::lock_guard lock(m_mutex);
     m_writeFailed = failed;
-    if (!failed) m_written += bytes;
+    m_written += bytes;
 }
