@@ -8,8 +8,8 @@
 #include <algorithm>
 
 #include "dialogs/DialogControls.h"
+#include "dialogs/EnquiryAnswer.h"
 #include "dialogs/MmiStrings.h"
-#include "text/CodePage.h"
 #include "tuner/TunerGraph.h"
 
 namespace {
@@ -20,19 +20,7 @@ constexpr std::uint32_t kTypeEnquiry = 3;
 constexpr std::uint32_t kTypeEnquiryAlt = 4;
 constexpr std::uint32_t kNoItemCount = 255;
 constexpr std::size_t kHeaderStrings = 3;  // title, subtitle, bottom line
-constexpr int kAnswerCharacters = 255;
-constexpr std::size_t kAnswerTextBytes = 256;
-constexpr std::size_t kAnswerBufferBytes = 260;
 constexpr int kEditNoLimit = 32767;  // what a line edit allows when not limited
-
-// The user's answer as far as it is read: 255 characters, without half a surrogate pair.
-std::u16string AnswerText(const QString& typed) {
-    QString text = typed.left(kAnswerCharacters);
-    if (!text.isEmpty() && text.back().isHighSurrogate()) {
-        text.chop(1);
-    }
-    return text.toStdU16String();
-}
 
 }  // namespace
 
@@ -170,18 +158,11 @@ void CCamMenu::OnOK() {
             m_camGraph->MmiAnswerMenu(m_objectId, 0);
             break;
         case kMmiEnquiry: {
-            std::array<std::uint8_t, kAnswerBufferBytes> answer{};
-            std::copy_n(m_selector.begin(), m_selectorLength, answer.begin());
-            std::size_t length = static_cast<std::size_t>(m_selectorLength);
-            // Without a default character: an answer the prompt's table cannot carry is sent
-            // as the selector alone rather than with guessed characters.
-            if (const auto encoded =
-                    EncodeCodePage(m_codePage, AnswerText(m_answer->text()), kAnswerTextBytes)) {
-                std::copy(encoded->begin(), encoded->end(), answer.begin() + length);
-                length += encoded->size();
-            }
+            const auto answer = BuildEnquiryAnswer(
+                std::span(m_selector).first(static_cast<std::size_t>(m_selectorLength)),
+                m_codePage, m_answer->text().toStdU16String());
             m_camGraph->MmiAnswerEnquiry(m_objectId, answer.data(),
-                                         static_cast<std::uint32_t>(length));
+                                         static_cast<std::uint32_t>(answer.size()));
             break;
         }
         default:

@@ -23,7 +23,10 @@ inline void Type(QLineEdit* field, const QString& text) {
     field->setFocus(Qt::MouseFocusReason);
     field->selectAll();
     QTest::keyClick(field, Qt::Key_Delete);
-    QTest::keyClicks(field, text);
+    // Key by key with the character as the key's text, so any character can be typed.
+    for (const QChar c : text) {
+        QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
 }
 
 inline void Click(const QDialog& dialog, int id) {
