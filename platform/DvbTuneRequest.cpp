@@ -36,6 +36,12 @@ HRESULT DvbTuneRequest::put_SID(std::int32_t sid) {
     return S_OK;
 }
 
-HRESULT DvbTuneRequest::get_ONID(std::int32_t* onid) { return CopyOut(m_onid, onid); }
-HRESULT DvbTuneRequest::get_TSID(std::int32_t* tsid) { return CopyOut(m_tsid, tsid); }
-HRESULT DvbTuneRequest::get_SID(std::int32_t* sid) { return CopyOut(m_sid, sid); }
+HRESULT DvbTuneRequest::get_ONID(std::int32_t* onid) {
+    return CopyOut(m_onid, onid);
+}
+HRESULT DvbTuneRequest::get_TSID(std::int32_t* tsid) {
+    return CopyOut(m_tsid, tsid);
+}
+HRESULT DvbTuneRequest::get_SID(std::int32_t* sid) {
+    return CopyOut(m_sid, sid);
+}

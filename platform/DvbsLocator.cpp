@@ -34,4 +34,6 @@ HRESULT DvbsLocator::put_DiseqLNBSource(LNB_Source source) {
     return S_OK;
 }
 
-HRESULT DvbsLocator::get_DiseqLNBSource(LNB_Source* source) { return CopyOut(m_lnbSource, source); }
+HRESULT DvbsLocator::get_DiseqLNBSource(LNB_Source* source) {
+    return CopyOut(m_lnbSource, source);
+}

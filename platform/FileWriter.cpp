@@ -115,8 +115,7 @@ HRESULT FileWriter::Queue(const MediaBuffer& buffer) {
     if (m_fd < 0) return S_OK;  // no file: the stream is discarded
     // A buffer larger than the whole queue still goes in once the queue is empty.
     m_drained.wait(lock, [&] {
-        return !m_accepting || m_queuedBytes == 0 ||
-               m_queuedBytes + buffer->size() <= m_queueLimit;
+        return !m_accepting || m_queuedBytes == 0 || m_queuedBytes + buffer->size() <= m_queueLimit;
     });
     if (!m_accepting) return VFW_E_WRONG_STATE;
     m_queue.push_back(buffer);

@@ -43,8 +43,8 @@ private:
     std::condition_variable m_drained;
     std::deque<MediaBuffer> m_queue;
     std::size_t m_queuedBytes = 0;  // includes the batch the I/O thread is writing
-    bool m_running = false;    // from OnRun until the I/O thread has ended
-    bool m_accepting = false;  // buffers are taken
+    bool m_running = false;         // from OnRun until the I/O thread has ended
+    bool m_accepting = false;       // buffers are taken
     bool m_stopping = false;
     int m_fd = -1;
     bool m_writeFailed = false;

@@ -8,7 +8,8 @@ namespace {
 
 class TeeOutputPin : public PinBase {
 public:
-    TeeOutputPin(FilterBase& tee, std::u16string name, std::function<void(const PinBase&)> connected)
+    TeeOutputPin(FilterBase& tee, std::u16string name,
+                 std::function<void(const PinBase&)> connected)
         : PinBase(tee, PINDIR_OUTPUT, std::move(name)), m_connected(std::move(connected)) {}
 
 protected:

@@ -56,7 +56,8 @@ HRESULT NetworkProvider::put_TuneRequest(const std::shared_ptr<ITuneRequest>& re
         locator->get_CarrierFrequency(&settings.frequencyKHz);
         locator->get_SymbolRate(&settings.symbolRate);
     }
-    if (const auto dvbs = query<IDVBSLocator>(locator)) dvbs->get_SignalPolarisation(&settings.polarisation);
+    if (const auto dvbs = query<IDVBSLocator>(locator))
+        dvbs->get_SignalPolarisation(&settings.polarisation);
     if (const auto dvbs2 = query<IDVBSLocator2>(locator); dvbs2 && m_kind == Kind::Generic)
         dvbs2->get_DiseqLNBSource(&settings.lnbSource);
     std::shared_ptr<ITuningSpace> space;
@@ -95,7 +96,8 @@ HRESULT NetworkProvider::ProgramTuner(const std::shared_ptr<IBaseFilter>& tuner,
     if (FAILED(hr)) return hr;
     for (std::uint32_t i = 0; i < nodeTypeCount && i < kMaxNodeTypes; ++i) {
         std::shared_ptr<IUnknown> node;
-        if (topology->GetControlNode(inputPinId, outputPinId, nodeTypes[i], &node) != S_OK) continue;
+        if (topology->GetControlNode(inputPinId, outputPinId, nodeTypes[i], &node) != S_OK)
+            continue;
         hr = ProgramNode(node, settings);
         if (FAILED(hr)) return hr;  // left uncommitted: the next StartChanges drops it
     }
@@ -110,9 +112,11 @@ HRESULT NetworkProvider::ProgramNode(const std::shared_ptr<IUnknown>& node,
     };
     if (const auto lnb = query<IBDA_LNBInfo>(node)) {
         if (settings.lowOscillator != -1)
-            step(lnb->put_LocalOscilatorFrequencyLowBand(static_cast<std::uint32_t>(settings.lowOscillator)));
+            step(lnb->put_LocalOscilatorFrequencyLowBand(
+                static_cast<std::uint32_t>(settings.lowOscillator)));
         if (settings.highOscillator != -1)
-            step(lnb->put_LocalOscilatorFrequencyHighBand(static_cast<std::uint32_t>(settings.highOscillator)));
+            step(lnb->put_LocalOscilatorFrequencyHighBand(
+                static_cast<std::uint32_t>(settings.highOscillator)));
         if (settings.lnbSwitch != -1)
             step(lnb->put_HighLowSwitchFrequency(static_cast<std::uint32_t>(settings.lnbSwitch)));
     }

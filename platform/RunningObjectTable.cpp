@@ -79,4 +79,6 @@ HRESULT CreateItemMoniker(const std::u16string& delimiter, const std::u16string&
     return S_OK;
 }
 
-std::vector<std::u16string> RunningObjectNames() { return Table()->Names(); }
+std::vector<std::u16string> RunningObjectNames() {
+    return Table()->Names();
+}

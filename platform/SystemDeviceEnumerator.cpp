@@ -36,7 +36,8 @@ public:
                  std::uint32_t* fetched) override {
         if (!monikers) return E_POINTER;
         std::uint32_t n = 0;
-        while (n < count && m_position < m_monikers.size()) monikers[n++] = m_monikers[m_position++];
+        while (n < count && m_position < m_monikers.size())
+            monikers[n++] = m_monikers[m_position++];
         if (fetched) *fetched = n;
         return n == count ? S_OK : S_FALSE;
     }

@@ -5,7 +5,9 @@ ThreadMessageQueue::ThreadMessageQueue() : m_threadId(GetCurrentThreadId()) {
                                   [this](ThreadMessage&& message) { Push(std::move(message)); });
 }
 
-ThreadMessageQueue::~ThreadMessageQueue() { UnregisterThreadMessageReceiver(m_threadId); }
+ThreadMessageQueue::~ThreadMessageQueue() {
+    UnregisterThreadMessageReceiver(m_threadId);
+}
 
 void ThreadMessageQueue::Push(ThreadMessage&& message) {
     {
@@ -27,7 +29,9 @@ std::optional<ThreadMessage> ThreadMessageQueue::Wait(std::uint32_t milliseconds
     return message;
 }
 
-std::optional<ThreadMessage> ThreadMessageQueue::TryTake() { return Wait(0); }
+std::optional<ThreadMessage> ThreadMessageQueue::TryTake() {
+    return Wait(0);
+}
 
 std::size_t ThreadMessageQueue::Size() const {
     std::lock_guard lock(m_mutex);

@@ -58,7 +58,9 @@ std::uint32_t GetCurrentThreadId() {
     return id;
 }
 
-std::uint32_t GetCurrentProcessId() { return static_cast<std::uint32_t>(::getpid()); }
+std::uint32_t GetCurrentProcessId() {
+    return static_cast<std::uint32_t>(::getpid());
+}
 
 void AutoResetEvent::Set() {
     {

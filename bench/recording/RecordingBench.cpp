@@ -88,13 +88,17 @@ private:
     std::thread m_thread;
 };
 
-fs::path BuildDirectory() { return fs::read_symlink("/proc/self/exe").parent_path().parent_path(); }
+fs::path BuildDirectory() {
+    return fs::read_symlink("/proc/self/exe").parent_path().parent_path();
+}
 
 double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
-double MegabytesPerSecond(std::uint64_t bytes, double seconds) { return bytes / 1e6 / seconds; }
+double MegabytesPerSecond(std::uint64_t bytes, double seconds) {
+    return bytes / 1e6 / seconds;
+}
 
 // The plain loop: the same chunks written with write() and the file closed.
 double PlainWrite(const fs::path& path) {

@@ -50,19 +50,21 @@ TEST_F(ComponentRegistryTest, AnUnknownOrRemovedClassIsNotRegistered) {
 TEST_F(ComponentRegistryTest, AnInterfaceTheObjectLacksIsRefused) {
     RegisterComponentClass(kTestClass, [] { return std::make_shared<Widget>(); });
     std::shared_ptr<ITuner> tuner;
-    EXPECT_EQ(E_NOINTERFACE, CoCreateInstance(kTestClass, nullptr, CLSCTX_ALL, ITuner::iid, &tuner));
+    EXPECT_EQ(E_NOINTERFACE,
+              CoCreateInstance(kTestClass, nullptr, CLSCTX_ALL, ITuner::iid, &tuner));
     EXPECT_FALSE(tuner);
     // The identifier must name the interface asked for.
     std::shared_ptr<IBaseFilter> filter;
     EXPECT_EQ(E_NOINTERFACE, CoCreateInstance(kTestClass, nullptr, CLSCTX_ALL, IPin::iid, &filter));
-    EXPECT_EQ(E_POINTER,
-              CoCreateInstance<IBaseFilter>(kTestClass, nullptr, CLSCTX_ALL, IBaseFilter::iid, nullptr));
+    EXPECT_EQ(E_POINTER, CoCreateInstance<IBaseFilter>(kTestClass, nullptr, CLSCTX_ALL,
+                                                       IBaseFilter::iid, nullptr));
 }
 
 TEST_F(ComponentRegistryTest, AFactoryThatYieldsNothingFails) {
     RegisterComponentClass(kTestClass, [] { return std::shared_ptr<IUnknown>(); });
     std::shared_ptr<IBaseFilter> filter;
-    EXPECT_TRUE(FAILED(CoCreateInstance(kTestClass, nullptr, CLSCTX_ALL, IBaseFilter::iid, &filter)));
+    EXPECT_TRUE(
+        FAILED(CoCreateInstance(kTestClass, nullptr, CLSCTX_ALL, IBaseFilter::iid, &filter)));
 }
 
 TEST_F(ComponentRegistryTest, StandInClassesOfferWhatTheProgramAsksFor) {
@@ -95,7 +97,8 @@ TEST_F(ComponentRegistryTest, StandInClassesOfferWhatTheProgramAsksFor) {
                                      &locator2));
     for (const CLSID& filterClass : {CLSID_InfTee, CLSID_MPEG2Demultiplexer, CLSID_FileWriter}) {
         std::shared_ptr<IBaseFilter> filter;
-        EXPECT_EQ(S_OK, CoCreateInstance(filterClass, nullptr, CLSCTX_ALL, IBaseFilter::iid, &filter));
+        EXPECT_EQ(S_OK,
+                  CoCreateInstance(filterClass, nullptr, CLSCTX_ALL, IBaseFilter::iid, &filter));
     }
     std::shared_ptr<IBaseFilter> writer;
     CoCreateInstance(CLSID_FileWriter, nullptr, CLSCTX_ALL, IBaseFilter::iid, &writer);

@@ -27,7 +27,8 @@ TEST_F(DeviceEnumeratorTest, AnEmptyCategoryGivesSFalseAndNoEnumerator) {
     RegisterDevice(KSCATEGORY_BDA_RECEIVER_COMPONENT,
                    {u"capture", [] { return std::make_shared<CollectingSink>(); }});
     std::shared_ptr<IEnumMoniker> monikers = nullptr;
-    EXPECT_EQ(S_FALSE, m_devices->CreateClassEnumerator(KSCATEGORY_BDA_NETWORK_TUNER, &monikers, 0));
+    EXPECT_EQ(S_FALSE,
+              m_devices->CreateClassEnumerator(KSCATEGORY_BDA_NETWORK_TUNER, &monikers, 0));
     EXPECT_FALSE(monikers);
 }
 
@@ -59,9 +60,9 @@ TEST_F(DeviceEnumeratorTest, DevicesComeInRegistrationOrderWithTheirNames) {
 TEST_F(DeviceEnumeratorTest, EachBindMakesANewObjectAndAFailedBindFails) {
     int binds = 0;
     RegisterDevice(KSCATEGORY_BDA_NETWORK_TUNER, {u"tuner", [&binds] {
-                       ++binds;
-                       return std::make_shared<CollectingSink>();
-                   }});
+                                                      ++binds;
+                                                      return std::make_shared<CollectingSink>();
+                                                  }});
     RegisterDevice(KSCATEGORY_BDA_NETWORK_TUNER, {u"broken", [] { return nullptr; }});
     std::shared_ptr<IEnumMoniker> monikers;
     ASSERT_EQ(S_OK, m_devices->CreateClassEnumerator(KSCATEGORY_BDA_NETWORK_TUNER, &monikers, 0));

@@ -25,7 +25,9 @@ std::vector<std::uint8_t> ReadFile(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::u16string Utf16(const std::string& ascii) { return {ascii.begin(), ascii.end()}; }
+std::u16string Utf16(const std::string& ascii) {
+    return {ascii.begin(), ascii.end()};
+}
 
 // How many of this process's descriptors are open on `path`.
 int OpenDescriptorsOn(const fs::path& path) {
@@ -150,7 +152,8 @@ TEST_F(FileWriterTest, AFullQueueHoldsTheSourceBackAndStopStillCompletes) {
     std::vector<std::uint8_t> received;
     std::uint64_t expected = ~0ull;
     while (received.size() < expected) {
-        if (stopped && expected == ~0ull) expected = source->PacketsDelivered() * kTransportPacketSize;
+        if (stopped && expected == ~0ull)
+            expected = source->PacketsDelivered() * kTransportPacketSize;
         pollfd ready{reader, POLLIN, 0};
         if (::poll(&ready, 1, 10) <= 0) continue;
         std::uint8_t chunk[65536];
@@ -177,6 +180,20 @@ TEST_F(FileWriterTest, WithoutAFileNameTheStreamIsDiscarded) {
     EXPECT_EQ(0u, writer->BytesWritten());
 }
 
+TEST_F(FileWriterTest, AFailingDiskNeitherHoldsTheSourceNorBlocksStop) {
+    constexpr std::uint64_t kPackets = 20000;
+    auto source = std::make_shared<TestSource>(10, kPackets);
+    auto writer = std::make_shared<FileWriter>(64 * 1024);
+    ASSERT_EQ(S_OK, writer->SetFileName(u"/dev/full", nullptr));  // every write fails
+    RecordingChain chain(source, writer);
+    ASSERT_EQ(S_OK, chain.Graph().Run());
+    ASSERT_TRUE(source->WaitForPackets(kPackets));
+    EXPECT_EQ(kPackets, source->PacketsDelivered());
+    EXPECT_EQ(S_OK, chain.Graph().Stop());
+    EXPECT_EQ(0u, writer->BytesWritten());
+    EXPECT_EQ(0u, writer->QueuedBytes());
+}
+
 TEST_F(FileWriterTest, TheFileNameIsCheckedAtOnceAndFixedWhileRunning) {
     auto writer = std::make_shared<FileWriter>();
     EXPECT_TRUE(FAILED(writer->SetFileName(Utf16((m_dir / "missing" / "x.ts").string()), nullptr)));
@@ -184,16 +201,15 @@ TEST_F(FileWriterTest, TheFileNameIsCheckedAtOnceAndFixedWhileRunning) {
 
     const fs::path named = m_dir / "Aufnahme \u00fc \U0001F4FA.ts";
     std::u16string wide = Utf16(m_dir.string()) + u"/Aufnahme \u00fc \U0001F4FA.ts";
-    {
-        std::ofstream(named) << "old content that must go";
-    }
+    { std::ofstream(named) << "old content that must go"; }
     ASSERT_EQ(S_OK, writer->SetFileName(wide, nullptr));
     EXPECT_EQ(0u, fs::file_size(named));  // created empty at once
 
     auto graph = std::make_shared<FilterGraphManager>();
     graph->AddFilter(writer, u"Null");
     graph->Run();
-    EXPECT_EQ(VFW_E_NOT_STOPPED, writer->SetFileName(Utf16((m_dir / "other.ts").string()), nullptr));
+    EXPECT_EQ(VFW_E_NOT_STOPPED,
+              writer->SetFileName(Utf16((m_dir / "other.ts").string()), nullptr));
     graph->Stop();
     EXPECT_FALSE(fs::exists(m_dir / "other.ts"));
 }

@@ -56,8 +56,9 @@ TEST(InfiniteTeeTest, ANewOutputAppearsWhenTheLastOneIsConnected) {
         graph->AddFilter(sink, u"sink");
         ASSERT_EQ(S_OK, graph->ConnectDirect(tee->Pins().back(), sink->Input(), nullptr));
     }
-    EXPECT_EQ((std::vector<std::u16string>{u"Input", u"Output1", u"Output2", u"Output3", u"Output4"}),
-              PinNames(*tee));
+    EXPECT_EQ(
+        (std::vector<std::u16string>{u"Input", u"Output1", u"Output2", u"Output3", u"Output4"}),
+        PinNames(*tee));
 }
 
 TEST(InfiniteTeeTest, FeedsEveryConnectedSinkTheSameSharedBuffersOnTheSourceThread) {

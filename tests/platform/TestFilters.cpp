@@ -23,7 +23,9 @@ TestSource::TestSource(std::size_t packetsPerBuffer, std::uint64_t totalPackets)
     AddPin(std::make_shared<PinBase>(*this, PINDIR_OUTPUT, u"Out"));
 }
 
-TestSource::~TestSource() { Stop(); }
+TestSource::~TestSource() {
+    Stop();
+}
 
 std::uint64_t TestSource::PacketsDelivered() const {
     std::lock_guard lock(m_mutex);
@@ -65,8 +67,10 @@ void TestSource::Push() {
         auto buffer = std::make_shared<const std::vector<std::uint8_t>>(TestPackets(first, count));
         const HRESULT hr = output->Deliver(buffer);
         lock.lock();
-        if (hr == S_OK) m_delivered += count;
-        else m_progress.wait_for(lock, std::chrono::milliseconds(1), [this] { return m_stop; });
+        if (hr == S_OK)
+            m_delivered += count;
+        else
+            m_progress.wait_for(lock, std::chrono::milliseconds(1), [this] { return m_stop; });
         m_progress.notify_all();
     }
     m_ended = true;

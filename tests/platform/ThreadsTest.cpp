@@ -34,8 +34,9 @@ TEST(ApartmentTest, FirstJoinSucceedsRepeatsReportAlreadyJoinedPerThread) {
     std::thread([] {
         EXPECT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_MULTITHREADED | COINIT_DISABLE_OLE1DDE));
         EXPECT_EQ(S_FALSE, CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-        std::thread([] { EXPECT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)); })
-            .join();
+        std::thread([] {
+            EXPECT_EQ(S_OK, CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+        }).join();
         CoUninitialize();
         EXPECT_EQ(S_FALSE, CoInitializeEx(nullptr, COINIT_MULTITHREADED));
         CoUninitialize();
@@ -85,7 +86,8 @@ TEST(AutoResetEventTest, SetFromAnotherThreadWakesAnEndlessWait) {
 }
 
 TEST_F(ThreadMessageTest, APostToAThreadWithoutReceiverFailsAndFreesThePayload) {
-    EXPECT_FALSE(PostThreadMessage(0xFFFFFFFEu, 0x500, 1, MessagePayload(std::make_unique<Record>(1))));
+    EXPECT_FALSE(
+        PostThreadMessage(0xFFFFFFFEu, 0x500, 1, MessagePayload(std::make_unique<Record>(1))));
     EXPECT_EQ(1, Record::destroyed.load());
     std::uint32_t gone = 0;
     {
@@ -129,7 +131,8 @@ TEST_F(ThreadMessageTest, PayloadsStillQueuedOrNeverTakenAreFreedOnce) {
     {
         ThreadMessageQueue queue;
         for (int i = 0; i < 3; ++i)
-            PostThreadMessage(queue.ThreadId(), 0x500, 1, MessagePayload(std::make_unique<Record>(i)));
+            PostThreadMessage(queue.ThreadId(), 0x500, 1,
+                              MessagePayload(std::make_unique<Record>(i)));
         auto untaken = queue.TryTake();  // dropped without taking its record
         ASSERT_TRUE(untaken);
         EXPECT_EQ(3u - 1u, queue.Size());

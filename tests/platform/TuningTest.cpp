@@ -27,11 +27,15 @@ public:
     }
     HRESULT put_Frequency(std::uint32_t f) override { return Note("Frequency", f); }
     HRESULT put_Polarity(Polarisation p) override { return Note("Polarity", p); }
-    HRESULT put_Range(std::uint64_t r) override { return Note("Range", static_cast<std::int64_t>(r)); }
+    HRESULT put_Range(std::uint64_t r) override {
+        return Note("Range", static_cast<std::int64_t>(r));
+    }
     HRESULT put_Bandwidth(std::uint32_t b) override { return Note("Bandwidth", b); }
     HRESULT put_FrequencyMultiplier(std::uint32_t m) override { return Note("Multiplier", m); }
     HRESULT put_LocalOscilatorFrequencyLowBand(std::uint32_t f) override { return Note("Low", f); }
-    HRESULT put_LocalOscilatorFrequencyHighBand(std::uint32_t f) override { return Note("High", f); }
+    HRESULT put_LocalOscilatorFrequencyHighBand(std::uint32_t f) override {
+        return Note("High", f);
+    }
     HRESULT put_HighLowSwitchFrequency(std::uint32_t f) override { return Note("Switch", f); }
     HRESULT put_EnableDiseqCommands(bool e) override { return Note("EnableDiseqc", e); }
     HRESULT put_DiseqLNBSource(std::uint32_t s) override { return Note("LnbSource", s); }
@@ -131,10 +135,10 @@ TEST_F(NetworkProviderTest, TheGenericProviderProgramsEveryNodeBetweenStartAndCo
 TEST_F(NetworkProviderTest, TheDvbsProviderLeavesTheLnbSourceAlone) {
     const auto provider = Connected(NetworkProvider::Kind::Dvbs);
     EXPECT_EQ(S_OK, provider->put_TuneRequest(m_tuning.request));
-    EXPECT_EQ((Log{"StartChanges", "Low 9750000", "High 10600000", "Switch 11700000",
-                   "Multiplier 1000", "Frequency 11954000", "Polarity 1", "SymbolRate 27500",
-                   "CommitChanges"}),
-              m_tuner->log);
+    EXPECT_EQ(
+        (Log{"StartChanges", "Low 9750000", "High 10600000", "Switch 11700000", "Multiplier 1000",
+             "Frequency 11954000", "Polarity 1", "SymbolRate 27500", "CommitChanges"}),
+        m_tuner->log);
 }
 
 TEST_F(NetworkProviderTest, AnUnsetLnbSourceIsNotSent) {
