@@ -8,7 +8,7 @@ QString ToQtFileFilter(const QString& filter) {
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         const QString& text = parts[i];
         const QString& pattern = parts[i + 1];
-        if (text.isEmpty() && pattern.isEmpty()) break;
+        if (text.isEmpty()) break;
         QString patterns = pattern;
         patterns.replace(u';', u' ');
         qtFilters << QStringLiteral("%1 (%2)").arg(text, patterns.simplified());

@@ -6,5 +6,5 @@
 
 // Each text keeps its wording and gets its pattern appended in parentheses (";"-separated
 // patterns become blank-separated), so with QFileDialog::HideNameFilterDetails the dialog shows
-// the text exactly and filters by the pattern. Empty pairs end the list.
+// the text exactly and filters by the pattern. An empty text ends the list.
 QString ToQtFileFilter(const QString& filter);

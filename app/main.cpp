@@ -7,13 +7,15 @@
 #include "app/OrvalenApp.h"
 #include "app/QtUserPrompts.h"
 #include "app/SocketStartup.h"
-#include "card/SimulatedCard.h"
+#include "card/InstallSimulatedCard.h"
 #include "platform/ClassIds.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     RegisterStandInClasses();
-    InstallSimulatedCard(SimulatedCardConfig{});
+    // The card's driver registers its devices, as it would when it loads; the program then
+    // finds its filters among the system's devices like any other driver's.
+    const auto simulatedCard = card::InstallSimulatedCard();
 
     QtUserPrompts prompts;
     StandInSocketLibrary sockets;
