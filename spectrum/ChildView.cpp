@@ -31,7 +31,9 @@ const QColor kRestColour(50, 50, 50);
 
 // Bar edges in the unsigned arithmetic of the meter values; a value beyond the 32-bit range of
 // pixels wraps as the values' own arithmetic does.
-int LevelEdge(std::uint32_t level) { return static_cast<int>(kBarLeft + level / 100u); }
+int LevelEdge(std::uint32_t level) {
+    return static_cast<int>(kBarLeft + level / 100u);
+}
 int QualityEdge(std::uint32_t quality) {
     return static_cast<int>(static_cast<std::uint32_t>(kBarLeft) + quality * 10u);
 }
@@ -93,7 +95,9 @@ CChildView::CChildView(const SignalMeters& meters, const SpectrumStore& store, Q
     setAutoFillBackground(false);
 }
 
-QSize CChildView::sizeHint() const { return QSize(kBarRight + 20, 710); }
+QSize CChildView::sizeHint() const {
+    return QSize(kBarRight + 20, 710);
+}
 
 void CChildView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);

@@ -36,8 +36,8 @@ bool WriteGif(const QImage& picture, QIODevice& device) {
     if (picture.isNull()) return false;
     // Through 32 bits without alpha first: Qt keeps the exact colours of an opaque picture with
     // few of them, and the picture's bytes are shown without alpha anyway.
-    QImage indexed = picture.convertToFormat(QImage::Format_RGB32)
-                         .convertToFormat(QImage::Format_Indexed8);
+    QImage indexed =
+        picture.convertToFormat(QImage::Format_RGB32).convertToFormat(QImage::Format_Indexed8);
     if (indexed.isNull() || indexed.colorTable().isEmpty()) return false;
     const auto colourMap = MakeColourMap(indexed.colorTable());
     if (!colourMap) return false;

@@ -2,7 +2,9 @@
 
 namespace {
 
-bool IsTunerIndex(int tunerIndex) { return tunerIndex == 0 || tunerIndex == 1; }
+bool IsTunerIndex(int tunerIndex) {
+    return tunerIndex == 0 || tunerIndex == 1;
+}
 
 }  // namespace
 

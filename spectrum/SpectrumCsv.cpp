@@ -10,7 +10,9 @@ namespace {
 
 constexpr char kLineEnd[] = "\r\n";
 
-bool HasPoint(const SpectrumTrace& trace, std::int32_t index) { return index < trace.count; }
+bool HasPoint(const SpectrumTrace& trace, std::int32_t index) {
+    return index < trace.count;
+}
 
 // Every sweep shares the same frequency grid, so a line's frequency comes from the first column
 // that holds point `index`: slot 0 when it does, a later slot when slot 0's sweep was shorter or

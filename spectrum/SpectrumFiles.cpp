@@ -25,15 +25,22 @@ SaveFormat SaveFormatOf(const QString& extension) {
 }
 
 // The text after the last dot of the file name, without the dot.
-QString ExtensionOf(const QString& path) { return QFileInfo(path).suffix(); }
+QString ExtensionOf(const QString& path) {
+    return QFileInfo(path).suffix();
+}
 
 bool WritePicture(const QImage& picture, SaveFormat format, QIODevice& device) {
     switch (format) {
-        case SaveFormat::Png: return QImageWriter(&device, "png").write(picture);
-        case SaveFormat::Jpeg: return QImageWriter(&device, "jpeg").write(picture);
-        case SaveFormat::Bmp: return QImageWriter(&device, "bmp").write(picture);
-        case SaveFormat::Gif: return WriteGif(picture, device);
-        case SaveFormat::Csv: break;
+        case SaveFormat::Png:
+            return QImageWriter(&device, "png").write(picture);
+        case SaveFormat::Jpeg:
+            return QImageWriter(&device, "jpeg").write(picture);
+        case SaveFormat::Bmp:
+            return QImageWriter(&device, "bmp").write(picture);
+        case SaveFormat::Gif:
+            return WriteGif(picture, device);
+        case SaveFormat::Csv:
+            break;
     }
     return false;
 }
@@ -51,9 +58,11 @@ bool WriteContents(const SpectrumStore& store, SaveFormat format, QIODevice& dev
 QImage HeldDepth(QImage image) {
     switch (image.format()) {
         case QImage::Format_RGB888:
-        case QImage::Format_ARGB32: return image;
+        case QImage::Format_ARGB32:
+            return image;
         // What Qt decodes a file of 24 bits per pixel into.
-        case QImage::Format_RGB32: return image.convertToFormat(QImage::Format_RGB888);
+        case QImage::Format_RGB32:
+            return image.convertToFormat(QImage::Format_RGB888);
         default:
             return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32
                                                                  : QImage::Format_RGB32);

@@ -15,10 +15,10 @@ constexpr std::int32_t kMajorStepLevel = 10000;  // labelled horizontal lines, e
 constexpr std::int32_t kMinorStepLevel = 2000;
 // Labelled vertical lines reach 10 pixels below the plot, into their labels' strip.
 constexpr std::int32_t kLabelledLineBottom = 28000;
-constexpr std::int32_t kFrequencyLabelTop = 29000;  // 5 pixels below the plot
+constexpr std::int32_t kFrequencyLabelTop = 29000;   // 5 pixels below the plot
 constexpr std::int32_t kFrequencyLabelShiftMHz = 4;  // 2 pixels right of the line
-constexpr std::int32_t kLevelLabelMHz = 925;        // left of the plot
-constexpr std::int32_t kLevelLabelRaise = 1000;     // 5 pixels above the line
+constexpr std::int32_t kLevelLabelMHz = 925;         // left of the plot
+constexpr std::int32_t kLevelLabelRaise = 1000;      // 5 pixels above the line
 
 const QColor kGridColour(128, 128, 128);
 const QColor kMinorGridColour(64, 64, 64);
@@ -56,13 +56,14 @@ void DrawSpectrumGrid(QImage& picture) {
             DrawLabel(painter, mhz + kFrequencyLabelShiftMHz, kFrequencyLabelTop, mhz);
             bottom = kLabelledLineBottom;
         }
-        DrawPictureLine(painter, SpectrumToPixel(mhz, bottom), SpectrumToPixel(mhz, kPlotHighestLevel));
+        DrawPictureLine(painter, SpectrumToPixel(mhz, bottom),
+                        SpectrumToPixel(mhz, kPlotHighestLevel));
     }
     for (std::int32_t level = kPlotLowestLevel; level <= kPlotHighestLevel;
          level += kMajorStepLevel) {
         DrawLabel(painter, kLevelLabelMHz, level + kLevelLabelRaise, level / 1000);
         DrawPictureLine(painter, SpectrumToPixel(kPlotFirstMHz, level),
-                     SpectrumToPixel(kPlotLastMHz, level));
+                        SpectrumToPixel(kPlotLastMHz, level));
     }
     // The minor lines go last, over the vertical lines.
     painter.setPen(PicturePen(kMinorGridColour));
@@ -70,6 +71,6 @@ void DrawSpectrumGrid(QImage& picture) {
          level += kMinorStepLevel) {
         if (level % kMajorStepLevel == 0) continue;
         DrawPictureLine(painter, SpectrumToPixel(kPlotFirstMHz, level),
-                     SpectrumToPixel(kPlotLastMHz, level));
+                        SpectrumToPixel(kPlotLastMHz, level));
     }
 }

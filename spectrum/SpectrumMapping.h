@@ -28,7 +28,8 @@ constexpr std::int64_t RoundedDiv(std::int64_t numerator, std::int64_t divisor) 
 // Any 32-bit frequency and level maps without overflow: the results stay far inside int range.
 constexpr QPoint SpectrumToPixel(std::int32_t frequencyMHz, std::int32_t level) {
     using spectrum_mapping::RoundedDiv;
-    const std::int64_t x = 20 + RoundedDiv((std::int64_t{frequencyMHz} - kPlotFirstMHz) * 600, 1200);
+    const std::int64_t x =
+        20 + RoundedDiv((std::int64_t{frequencyMHz} - kPlotFirstMHz) * 600, 1200);
     const std::int64_t y = 270 - RoundedDiv((std::int64_t{level} - kPlotLowestLevel) * 250, 50000);
     return QPoint(static_cast<int>(x), static_cast<int>(y));
 }

@@ -38,8 +38,7 @@ void SpectrumStore::OnSpectrumPoint(std::unique_ptr<SpectrumPoint> point) {
         trace.points[trace.count] = *point;
         if (trace.count > 0) {
             const SpectrumPoint& previous = trace.points[trace.count - 1];
-            DrawSpectrumSegment(previous.frequency, previous.level, point->frequency,
-                                point->level);
+            DrawSpectrumSegment(previous.frequency, previous.level, point->frequency, point->level);
         }
         ++trace.count;
     }
@@ -81,7 +80,7 @@ void SpectrumStore::DrawSpectrumSegment(std::int32_t frequency1, std::int32_t le
     QPainter painter(m_picture.get());
     painter.setPen(PicturePen(kTraceColours[m_colourIndex]));
     DrawPictureLine(painter, SpectrumToPixel(frequency1, std::max(level1, 0)),
-                     SpectrumToPixel(frequency2, std::max(level2, 0)));
+                    SpectrumToPixel(frequency2, std::max(level2, 0)));
 }
 
 void SpectrumStore::ReplacePicture(std::unique_ptr<QImage> loaded) {

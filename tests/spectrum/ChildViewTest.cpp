@@ -1,12 +1,11 @@
 // The client view as it paints: meter bars of both tuners with peak hold, their values, and the
 // spectrum picture copied unscaled, checked on pixels of the grabbed widget.
-#include "spectrum/ChildView.h"
-
 #include <gtest/gtest.h>
 
 #include <QPainter>
 
 #include "PictureColours.h"
+#include "spectrum/ChildView.h"
 #include "spectrum/SignalMeter.h"
 #include "spectrum/SpectrumStore.h"
 
@@ -130,7 +129,8 @@ TEST_F(ChildViewTest, PictureIsCopiedUnscaledBelowTheMeters) {
     store.ClearSpectrum();
     store.DrawSpectrumSegment(1500, 40000, 1600, 40000);
     const QImage shot = Grab();
-    EXPECT_EQ(shot.copy(100, 400, 640, 290), store.Picture()->convertToFormat(QImage::Format_RGB32));
+    EXPECT_EQ(shot.copy(100, 400, 640, 290),
+              store.Picture()->convertToFormat(QImage::Format_RGB32));
     EXPECT_EQ(Pixel(shot, 99, 500), background);
     EXPECT_EQ(Pixel(shot, 740, 500), background);
     EXPECT_EQ(Pixel(shot, 500, 690), background);

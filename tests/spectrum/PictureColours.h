@@ -14,7 +14,9 @@ inline constexpr QRgb kGreenTrace = qRgb(0, 255, 0);
 inline constexpr QRgb kRedTrace = qRgb(255, 0, 0);
 inline constexpr QRgb kYellowTrace = qRgb(255, 255, 0);
 
-inline QRgb Pixel(const QImage& image, int x, int y) { return image.pixel(x, y) | 0xFF000000u; }
+inline QRgb Pixel(const QImage& image, int x, int y) {
+    return image.pixel(x, y) | 0xFF000000u;
+}
 
 // The smallest rectangle inside `area` holding every pixel of `colour`; empty when none.
 inline QRect BoundingBoxOf(const QImage& image, QRgb colour, const QRect& area) {

@@ -1,12 +1,11 @@
 // Picture lines leave out their last pixel whichever way they run, and otherwise draw exactly
 // the painter's own line.
-#include "spectrum/PictureLine.h"
-
 #include <gtest/gtest.h>
 
 #include <QImage>
 
 #include "PictureColours.h"
+#include "spectrum/PictureLine.h"
 
 namespace {
 
@@ -26,10 +25,10 @@ QImage Drawn(QPoint from, QPoint to, bool ownLine) {
 
 TEST(PictureLine, EveryDirectionDrawsTheWholeLineButItsEnd) {
     const QPoint centre(30, 30);
-    for (const QPoint delta : {QPoint(10, 0), QPoint(-10, 0), QPoint(0, 10), QPoint(0, -10),
-                               QPoint(10, 3), QPoint(-10, -3), QPoint(3, 10), QPoint(-3, -10),
-                               QPoint(10, -7), QPoint(-7, 10), QPoint(8, 8), QPoint(-8, -8),
-                               QPoint(1, 0), QPoint(0, -1), QPoint(25, -29)}) {
+    for (const QPoint delta :
+         {QPoint(10, 0), QPoint(-10, 0), QPoint(0, 10), QPoint(0, -10), QPoint(10, 3),
+          QPoint(-10, -3), QPoint(3, 10), QPoint(-3, -10), QPoint(10, -7), QPoint(-7, 10),
+          QPoint(8, 8), QPoint(-8, -8), QPoint(1, 0), QPoint(0, -1), QPoint(25, -29)}) {
         SCOPED_TRACE(testing::Message() << delta.x() << "," << delta.y());
         const QPoint to = centre + delta;
         QImage expected = Drawn(centre, to, true);

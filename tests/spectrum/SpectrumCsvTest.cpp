@@ -1,13 +1,12 @@
 // The CSV file's bytes: header columns in slot order, one line per row, levels in tenths with a
 // decimal comma, CR LF line ends, and fields left empty where a sweep has no matching point.
-#include "spectrum/SpectrumCsv.h"
-
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QTemporaryDir>
 
 #include "StoreOnCard.h"
+#include "spectrum/SpectrumCsv.h"
 #include "spectrum/SpectrumFiles.h"
 
 namespace {

@@ -1,9 +1,8 @@
 // The blank picture: grid lines and label cells where the mapping puts them.
-#include "spectrum/SpectrumGrid.h"
-
 #include <gtest/gtest.h>
 
 #include "PictureColours.h"
+#include "spectrum/SpectrumGrid.h"
 #include "spectrum/SpectrumMapping.h"
 
 namespace {
@@ -11,9 +10,15 @@ namespace {
 constexpr int kTopRow = 20;      // the 80 dB line
 constexpr int kBottomRow = 270;  // the 30 dB line
 
-bool IsPlotRow(int y) { return y >= kTopRow && y <= kBottomRow; }
-bool IsMajorRow(int y) { return IsPlotRow(y) && (kBottomRow - y) % 50 == 0; }
-bool IsMinorRow(int y) { return IsPlotRow(y) && (kBottomRow - y) % 10 == 0 && !IsMajorRow(y); }
+bool IsPlotRow(int y) {
+    return y >= kTopRow && y <= kBottomRow;
+}
+bool IsMajorRow(int y) {
+    return IsPlotRow(y) && (kBottomRow - y) % 50 == 0;
+}
+bool IsMinorRow(int y) {
+    return IsPlotRow(y) && (kBottomRow - y) % 10 == 0 && !IsMajorRow(y);
+}
 
 class SpectrumGridTest : public ::testing::Test {
 protected:

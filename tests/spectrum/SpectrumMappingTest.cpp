@@ -1,8 +1,8 @@
-#include "spectrum/SpectrumMapping.h"
-
 #include <gtest/gtest.h>
 
 #include <limits>
+
+#include "spectrum/SpectrumMapping.h"
 
 TEST(SpectrumMapping, PlotCornersAndCentre) {
     EXPECT_EQ(SpectrumToPixel(950, 30000), QPoint(20, 270));

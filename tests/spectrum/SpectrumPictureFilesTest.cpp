@@ -87,8 +87,8 @@ TEST_F(SpectrumPictureFilesTest, GifOfAManyColouredPictureStillDecodes) {
 }
 
 TEST_F(SpectrumPictureFilesTest, ExtensionsOtherThanTheFourExactOnesGetCsvText) {
-    for (const char* name : {"Spectrum.PNG", "Spectrum.jpeg", "Spectrum.csv", "Spectrum",
-                             "Spectrum.Gif", "png"}) {
+    for (const char* name :
+         {"Spectrum.PNG", "Spectrum.jpeg", "Spectrum.csv", "Spectrum", "Spectrum.Gif", "png"}) {
         SCOPED_TRACE(name);
         SaveSpectrumFile(store, Path(name));
         QFile file(Path(name));

@@ -4,6 +4,8 @@
 
 #include "PictureColours.h"
 #include "StoreOnCard.h"
+#include "platform/ThreadMessageQueue.h"
+#include "spectrum/SpectrumCsv.h"
 #include "spectrum/SpectrumGrid.h"
 #include "spectrum/SpectrumMapping.h"
 #include "spectrum/TraceColours.h"
@@ -193,6 +195,42 @@ TEST_F(SpectrumStoreTest, ClearForgetsEverySweepAndBlanksThePicture) {
     Sweep(0, {{1000, 50000}, {1100, 50000}});
     EXPECT_EQ(Slot(0).count, 2);
     EXPECT_EQ(Pixel(*store.Picture(), 60, SpectrumToPixel(0, 50000).y()), kGreenTrace);
+}
+
+// Hands the store what the worker posts, as the application does, up to the sweep's end mark.
+bool DeliverSweep(ThreadMessageQueue& queue, SpectrumStore& store) {
+    while (std::optional<ThreadMessage> message = queue.Wait(10000)) {
+        if (message->message != MSG_SPECTRUM_POINT) continue;
+        const bool endMark = !message->payload;
+        store.OnSpectrumPoint(message->payload.Take<SpectrumPoint>());
+        if (endMark) return true;
+    }
+    return false;
+}
+
+TEST_F(SpectrumStoreTest, SweepsOfTheSimulatedSkyFillTheirSlotsAndThePicture) {
+    ThreadMessageQueue queue;
+    AddGraph(1);
+    AddGraph(2);
+    for (auto& graph : graphs) graph->m_notifyThreadId = queue.ThreadId();
+    store.StartSpectrumTrace(0);
+    ASSERT_TRUE(DeliverSweep(queue, store));
+    store.StartSpectrumTrace(1);
+    ASSERT_TRUE(DeliverSweep(queue, store));
+
+    for (int slot : {0, 1}) {
+        ASSERT_EQ(Slot(slot).count, 601);
+        EXPECT_EQ(Slot(slot).tuner, slot + 1);
+        EXPECT_EQ(Slot(slot).points[0].frequency, 950);
+        EXPECT_EQ(Slot(slot).points[600].frequency, 2150);
+    }
+    const QByteArray csv = BuildSpectrumCsv(store);
+    EXPECT_TRUE(csv.startsWith("Freq. Mhz;Tuner 1;Tuner 2\r\n950;"));
+    EXPECT_EQ(csv.count("\r\n"), 602);
+    const QImage& picture = *store.Picture();
+    const QRect plot(20, 0, 600, kPictureHeight);
+    EXPECT_GT(CountOf(picture, kGreenTrace, plot), 600);
+    EXPECT_GT(CountOf(picture, kRedTrace, plot), 600);
 }
 
 }  // namespace
