@@ -18,7 +18,7 @@
 
 class FileWriter : public FilterBase, public IFileSinkFilter {
 public:
-    static constexpr std::size_t kDefaultQueueBytes = 16u << 20;
+    static constexpr std::size_t kDefaultQueueBytes = 32u << 20;
     explicit FileWriter(std::size_t queueBytes = kDefaultQueueBytes);
     ~FileWriter() override;
 
