@@ -20,7 +20,7 @@ constexpr std::uint32_t kTypeEnquiry = 3;
 constexpr std::uint32_t kTypeEnquiryAlt = 4;
 constexpr std::uint32_t kNoItemCount = 255;
 constexpr std::size_t kHeaderStrings = 3;  // title, subtitle, bottom line
-constexpr int kEditNoLimit = 32767;  // what a line edit allows when not limited
+constexpr int kEditNoLimit = 32767;        // what a line edit allows when not limited
 
 }  // namespace
 
@@ -96,8 +96,8 @@ void CCamMenu::Poll() {
         raise();
         activateWindow();
     }
-    const auto reported = std::span<const std::uint8_t>(text).first(
-        std::min<std::size_t>(textLength, text.size()));
+    const auto reported =
+        std::span<const std::uint8_t>(text).first(std::min<std::size_t>(textLength, text.size()));
     switch (type) {
         case kTypeMenu:
         case kTypeList:
@@ -134,8 +134,8 @@ void CCamMenu::ShowMenuOrList(std::uint32_t type, std::uint32_t count,
 void CCamMenu::ShowEnquiry(std::uint32_t count, std::span<const std::uint8_t> text) {
     m_title->setText(Take(DecodeMmiText(text)));
     // A limit of 0, or one beyond what the field can hold, leaves the field's own limit.
-    m_answer->setMaxLength(count == 0 ? kEditNoLimit
-                                      : static_cast<int>(std::min<std::uint32_t>(count, kEditNoLimit)));
+    m_answer->setMaxLength(
+        count == 0 ? kEditNoLimit : static_cast<int>(std::min<std::uint32_t>(count, kEditNoLimit)));
     m_answer->show();
     m_answer->setFocus(Qt::OtherFocusReason);
     m_mmiState = kMmiEnquiry;
@@ -159,8 +159,8 @@ void CCamMenu::OnOK() {
             break;
         case kMmiEnquiry: {
             const auto answer = BuildEnquiryAnswer(
-                std::span(m_selector).first(static_cast<std::size_t>(m_selectorLength)),
-                m_codePage, m_answer->text().toStdU16String());
+                std::span(m_selector).first(static_cast<std::size_t>(m_selectorLength)), m_codePage,
+                m_answer->text().toStdU16String());
             m_camGraph->MmiAnswerEnquiry(m_objectId, answer.data(),
                                          static_cast<std::uint32_t>(answer.size()));
             break;

@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <array>
 #include <cstdint>
+#include <span>
 
 #include "dialogs/MmiText.h"
 

@@ -6,6 +6,7 @@
 #include <QRect>
 #include <QString>
 #include <QWidget>
+#include <utility>
 
 #include "dialogs/DialogUnits.h"
 
@@ -13,7 +14,9 @@ inline constexpr int kStaticId = -1;  // static text that nothing refers to
 inline constexpr int kIdOk = 1;
 inline constexpr int kIdCancel = 2;
 
-inline QString ControlName(int id) { return id == kStaticId ? QString() : QString::number(id); }
+inline QString ControlName(int id) {
+    return id == kStaticId ? QString() : QString::number(id);
+}
 
 // Rectangle in dialog units: x, y, width, height.
 struct DialogRect {

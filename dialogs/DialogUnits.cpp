@@ -28,15 +28,21 @@ DialogUnits::DialogUnits(const QFont& font) {
     m_baseHeight = metrics.height();
 }
 
-int DialogUnits::X(int units) const { return Scale(units, m_baseWidth, 4); }
+int DialogUnits::X(int units) const {
+    return Scale(units, m_baseWidth, 4);
+}
 
-int DialogUnits::Y(int units) const { return Scale(units, m_baseHeight, 8); }
+int DialogUnits::Y(int units) const {
+    return Scale(units, m_baseHeight, 8);
+}
 
 QRect DialogUnits::Rect(int x, int y, int width, int height) const {
     return QRect(X(x), Y(y), X(width), Y(height));
 }
 
-QSize DialogUnits::Size(int width, int height) const { return QSize(X(width), Y(height)); }
+QSize DialogUnits::Size(int width, int height) const {
+    return QSize(X(width), Y(height));
+}
 
 QFont ShellDialogFont() {
     QFont font = QGuiApplication::font();

@@ -37,8 +37,8 @@ std::optional<std::uint32_t> ReadWholeHexToken(std::u16string_view token) {
     if (i < token.size() && (token[i] == u'-' || token[i] == u'+')) {
         ++i;
     }
-    if (i + 2 < token.size() && token[i] == u'0' && (token[i + 1] == u'X' || token[i + 1] == u'x') &&
-        HexDigit(token[i + 2]) >= 0) {
+    if (i + 2 < token.size() && token[i] == u'0' &&
+        (token[i + 1] == u'X' || token[i + 1] == u'x') && HexDigit(token[i + 2]) >= 0) {
         i += 2;
     }
     const std::size_t first = i;

@@ -11,9 +11,9 @@
 #include <string_view>
 
 inline constexpr std::int32_t kDiseqcMaxBytes = 8;
-inline constexpr std::int32_t kDiseqcMinBytes = 3;       // framing, address, command
+inline constexpr std::int32_t kDiseqcMinBytes = 3;        // framing, address, command
 inline constexpr std::uint8_t kDiseqcFramingByte = 0xE0;  // command from master, no reply
-inline constexpr int kDiseqcTextLimit = 23;              // 8 two-digit bytes and 7 spaces
+inline constexpr int kDiseqcTextLimit = 23;               // 8 two-digit bytes and 7 spaces
 
 struct DiseqcMessage {
     std::array<std::uint8_t, kDiseqcMaxBytes> bytes{};

@@ -14,13 +14,28 @@ constexpr std::uint32_t kAnsiCodePage = 0;
 // Code pages of the one-byte selectors 0x01..0x15; nullopt where the selector is not one byte or
 // names a table the program does not decode.
 constexpr std::optional<std::uint32_t> kOneByteCodePage[0x16] = {
-    std::nullopt,  // 0x00: no selector
-    28595,  28596,  28597,  28598,  28599,  kAnsiCodePage, kAnsiCodePage, kAnsiCodePage,
-    28603,  kAnsiCodePage, 28605, kAnsiCodePage, kAnsiCodePage, kAnsiCodePage, kAnsiCodePage,
+    std::nullopt,   // 0x00: no selector
+    28595,          // 0x01: ISO 8859-5, Cyrillic
+    28596,          // 0x02: ISO 8859-6, Arabic
+    28597,          // 0x03: ISO 8859-7, Greek
+    28598,          // 0x04: ISO 8859-8, Hebrew
+    28599,          // 0x05: ISO 8859-9, Turkish
+    kAnsiCodePage,  // 0x06
+    kAnsiCodePage,  // 0x07
+    kAnsiCodePage,  // 0x08
+    28603,          // 0x09: ISO 8859-13, Baltic
+    kAnsiCodePage,  // 0x0A
+    28605,          // 0x0B: ISO 8859-15, Latin-9
+    kAnsiCodePage,  // 0x0C
+    kAnsiCodePage,  // 0x0D
+    kAnsiCodePage,  // 0x0E
+    kAnsiCodePage,  // 0x0F
     std::nullopt,   // 0x10: three-byte selector
     std::nullopt,   // 0x11: two-byte characters, not supported
     kAnsiCodePage,  // 0x12
-    936,    950,    65001,
+    936,            // 0x13: Simplified Chinese
+    950,            // 0x14: Traditional Chinese
+    65001,          // 0x15: UTF-8
 };
 
 struct Selector {

@@ -32,7 +32,9 @@ std::uint32_t ReadField(const QLineEdit* field) {
     return ReadDialogInteger(field->text().toStdU16String());
 }
 
-void Refuse(QLineEdit* field) { field->setFocus(Qt::OtherFocusReason); }
+void Refuse(QLineEdit* field) {
+    field->setFocus(Qt::OtherFocusReason);
+}
 
 // A check box drawn with its text on the left of the box.
 QCheckBox* AddLeftTextCheckBox(QWidget* dialog, const DialogUnits& units, int id, DialogRect rect,

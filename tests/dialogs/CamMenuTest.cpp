@@ -71,7 +71,8 @@ protected:
     // The choices sent with MmiAnswerMenu, and the answers sent with MmiAnswerEnquiry.
     std::vector<std::uint32_t> MenuAnswers() const {
         std::vector<std::uint32_t> choices;
-        for (const auto& r : m_recorder.Requests(KSMETHODSETID_CardCiMmi, CARD_CI_MMI_MENU_ANSWER)) {
+        for (const auto& r :
+             m_recorder.Requests(KSMETHODSETID_CardCiMmi, CARD_CI_MMI_MENU_ANSWER)) {
             EXPECT_EQ(r.data.size(), 8u);
             choices.push_back(r.Word(1));
         }
@@ -151,8 +152,8 @@ TEST_F(CamMenuTest, MenuOfThreeItemsAnswers2Or0AndListsAnswer0) {
     Click(m_menu, kIdOk);
     EXPECT_EQ(EnquiryAnswers(), (std::vector<Bytes>{{'1', '2', '3', '4'}}));
     m_menu.Poll();
-    EXPECT_EQ(Shown().items, (QStringList{"Maturity rating 12", "Maturity rating 16",
-                                          "Maturity rating 18"}));
+    EXPECT_EQ(Shown().items,
+              (QStringList{"Maturity rating 12", "Maturity rating 16", "Maturity rating 18"}));
     SelectLine(1);
     Click(m_menu, kIdOk);  // 2: rating 16
     m_menu.Poll();
@@ -214,8 +215,8 @@ TEST_F(CamMenuTest, TheSameObjectIdChangesNothing) {
     EXPECT_EQ(m_menu.m_countdown, 7);
 
     // Even other text under the same id is not shown.
-    m_recorder.PresentObject(MmiObjectBytes(m_menu.m_objectId, 1, 1,
-                                            Text({"Other", "text", "entirely", "item"})));
+    m_recorder.PresentObject(
+        MmiObjectBytes(m_menu.m_objectId, 1, 1, Text({"Other", "text", "entirely", "item"})));
     m_menu.Poll();
     EXPECT_EQ(Shown().title, "Kestrel CAM");
     EXPECT_EQ(Shown().items.size(), 4);
@@ -225,7 +226,10 @@ TEST_F(CamMenuTest, EnquiryAnswersCarryThePromptsSelectorAndTable) {
     ToPinEnquiry();
     EXPECT_EQ(m_menu.m_selectorLength, 0);  // the CAM's PIN prompt has no selector
     // A Turkish prompt (selector 0x05): the answer is 0x05 then ISO 8859-9.
-    m_recorder.PresentObject(MmiObjectBytes(900, 3, 8, Text({"\x05" "\xDE" "ifre?"})));
+    m_recorder.PresentObject(MmiObjectBytes(900, 3, 8,
+                                            Text({"\x05"
+                                                  "\xDE"
+                                                  "ifre?"})));
     m_menu.Poll();
     EXPECT_EQ(Shown().title, QString::fromStdU16String(u"\u015Eifre?"));
     Type(Answer(), QString::fromStdU16String(u"\u011F1"));
@@ -238,7 +242,7 @@ TEST_F(CamMenuTest, EnquiryAnswersCarryThePromptsSelectorAndTable) {
     EXPECT_EQ(Answer()->text(), QString::fromStdU16String(u"\u011F1"));
     EXPECT_EQ(Answer()->maxLength(), 32767);
     EXPECT_EQ(m_menu.m_selectorLength, 0);
-    Click(m_menu, kIdOk);  // no selector: the text alone, here ğ fails Latin-1 and is left out
+    Click(m_menu, kIdOk);      // no selector: the text alone, here ğ fails Latin-1 and is left out
     Click(m_menu, kIdCancel);  // already answered: waiting, nothing sent
     EXPECT_EQ(EnquiryAnswers().back(), Bytes{});
 
@@ -254,8 +258,16 @@ TEST_F(CamMenuTest, EnquiryAnswersCarryThePromptsSelectorAndTable) {
 TEST_F(CamMenuTest, UnsupportedTablesEmptyAndMissingStrings) {
     OpenCamMenu();
     // A menu of 4 items whose text ends after the second; two-byte and reserved tables.
-    m_recorder.PresentObject(MmiObjectBytes(
-        500, 1, 4, Text({"\x11" "AB", "", "\x1A" "x", "\x1F\x01" "first", "\x16" "second"})));
+    m_recorder.PresentObject(MmiObjectBytes(500, 1, 4,
+                                            Text({"\x11"
+                                                  "AB",
+                                                  "",
+                                                  "\x1A"
+                                                  "x",
+                                                  "\x1F\x01"
+                                                  "first",
+                                                  "\x16"
+                                                  "second"})));
     m_menu.Poll();
     const View view = Shown();
     EXPECT_EQ(view.title, "CHAR ENCODING");

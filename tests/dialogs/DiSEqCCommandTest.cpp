@@ -66,8 +66,8 @@ TEST_F(DiSEqCCommandTest, AcceptedInputIsStoredAndShownNextTime) {
 
 TEST_F(DiSEqCCommandTest, InvalidInputKeepsTheDialogOpenAndTheMessageUnchanged) {
     // Nine bytes only fit the 23-character field as single digits.
-    for (const char* text : {"E0 10", "E0 10 38 F0 0 0 0 0 0", "E1 10 38 F0", "E0 10 138",
-                             "E0 10 1G"}) {
+    for (const char* text :
+         {"E0 10", "E0 10 38 F0 0 0 0 0 0", "E1 10 38 F0", "E0 10 138", "E0 10 1G"}) {
         SCOPED_TRACE(text);
         EXPECT_FALSE(TypeAndOk(text));
         EXPECT_EQ(m_command, kStartMessage);

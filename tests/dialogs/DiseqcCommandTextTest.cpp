@@ -56,10 +56,11 @@ TEST(DiseqcCommandText, RefusesEverythingElse) {
              u"E0 10 38\t",                  // trailing white space is a trailing character
              u"E0,10,38",                    // only spaces separate
              u"E0 10 \u0661",                // digits of other scripts are not hex
-             u"", u"    ",
+             u"",
+             u"    ",
          }) {
-        EXPECT_FALSE(ParseDiseqcCommand(text).has_value()) << testing::PrintToString(
-            std::string(text.begin(), text.end()));
+        EXPECT_FALSE(ParseDiseqcCommand(text).has_value())
+            << testing::PrintToString(std::string(text.begin(), text.end()));
     }
 }
 

@@ -25,7 +25,9 @@ Bytes Concat(Bytes a, const Bytes& b) {
     return a;
 }
 
-Bytes Ascii(const std::string& s) { return Bytes(s.begin(), s.end()); }
+Bytes Ascii(const std::string& s) {
+    return Bytes(s.begin(), s.end());
+}
 
 struct SelectorCase {
     Bytes string;
@@ -119,9 +121,9 @@ TEST(MmiText, StringCutByTheEndOfTheTextShowsAsFarAsItGoes) {
 }
 
 TEST(MmiStrings, WalksStringsInOrderWithSelectorsOfTheirOwn) {
-    const Bytes text = Concat(Concat(Concat(Ascii("Title"), B({0, 0x10, 0x00, 0x02, 0xB1, 0})),
-                                     B({0, 0x05, 0xF0, 0})),
-                              Ascii("Item"));
+    const Bytes text = Concat(
+        Concat(Concat(Ascii("Title"), B({0, 0x10, 0x00, 0x02, 0xB1, 0})), B({0, 0x05, 0xF0, 0})),
+        Ascii("Item"));
     const auto strings = DecodeMmiStrings(text, 5);
     ASSERT_EQ(strings.size(), 5u);
     EXPECT_EQ(strings[0].text, u"Title");

@@ -13,9 +13,8 @@ void Record(RequestLog& log, const void* header, std::uint32_t headerLength, con
     if (header == nullptr || headerLength < kKsPropertySize) {
         return;
     }
-    const auto property = DecodeKsProperty(
-        std::span<const std::uint8_t, kKsPropertySize>(static_cast<const std::uint8_t*>(header),
-                                                       kKsPropertySize));
+    const auto property = DecodeKsProperty(std::span<const std::uint8_t, kKsPropertySize>(
+        static_cast<const std::uint8_t*>(header), kKsPropertySize));
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     log.push_back({property.Set, property.Id, property.Flags,
                    bytes ? std::vector<std::uint8_t>(bytes, bytes + dataLength)
@@ -62,8 +61,7 @@ public:
             *bytesReturned = dataLength;
             return S_OK;
         }
-        return RecordingKsControl::KsMethod(method, methodLength, data, dataLength,
-                                            bytesReturned);
+        return RecordingKsControl::KsMethod(method, methodLength, data, dataLength, bytesReturned);
     }
 
     HRESULT Stop() override { return m_inner->Stop(); }

@@ -31,7 +31,8 @@ protected:
         for (const auto& request :
              m_recorders[t - 1]->Requests(KSPROPSETID_CardTuner, CARD_TUNER_SCIF)) {
             if (request.flags == KSPROPERTY_TYPE_SET) {
-                sent.push_back({request.Word(0), request.Word(1), request.Word(2), request.Word(3)});
+                sent.push_back(
+                    {request.Word(0), request.Word(1), request.Word(2), request.Word(3)});
             }
         }
         return sent;
@@ -48,8 +49,8 @@ protected:
 };
 
 TEST_F(SCIFSettingsTest, OpensWithWhatTheDriverHolds) {
-    m_graphs[0]->SetScif(2, 1400, 7);      // slot 3 with PIN 7
-    m_graphs[1]->SetScif(0, 950, kOff);    // slot 1, no PIN
+    m_graphs[0]->SetScif(2, 1400, 7);    // slot 3 with PIN 7
+    m_graphs[1]->SetScif(0, 950, kOff);  // slot 1, no PIN
     CSCIFSettings dialog(m_graphs);
     ShowActive(dialog);
     EXPECT_EQ(dialog.windowTitle(), "Unicable Settings");
@@ -173,9 +174,8 @@ struct Refusal {
 
 TEST_F(SCIFSettingsTest, InvalidFieldsAreRefusedWithTheFocusOnThem) {
     const Refusal refusals[] = {
-        {"9", "1400", nullptr, 1003},  {"8", "949", nullptr, 1004},
-        {"8", "2151", nullptr, 1004},  {"8", "", nullptr, 1004},
-        {"8", "1400", "256", 1006},    {"8", "1400x", nullptr, 1004},
+        {"9", "1400", nullptr, 1003}, {"8", "949", nullptr, 1004}, {"8", "2151", nullptr, 1004},
+        {"8", "", nullptr, 1004},     {"8", "1400", "256", 1006},  {"8", "1400x", nullptr, 1004},
     };
     StartRecording();
     for (const Refusal& r : refusals) {

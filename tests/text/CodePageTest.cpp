@@ -1,9 +1,9 @@
-#include "text/CodePage.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
+
+#include "text/CodePage.h"
 
 namespace {
 
@@ -18,11 +18,11 @@ struct Sample {
 // One character per table that differs between the tables, so a wrong mapping cannot pass.
 const Sample kSamples[] = {
     {28591, "caf\xE9", u"caf\u00E9"},
-    {28592, "\xB1", u"\u0105"},           // a with ogonek
+    {28592, "\xB1", u"\u0105"},            // a with ogonek
     {28595, "\xD0\xE0", u"\u0430\u0440"},  // Cyrillic a, er
-    {28596, "\xC7", u"\u0627"},           // Arabic alef
-    {28597, "\xE1", u"\u03B1"},           // Greek alpha
-    {28598, "\xE0", u"\u05D0"},           // Hebrew alef
+    {28596, "\xC7", u"\u0627"},            // Arabic alef
+    {28597, "\xE1", u"\u03B1"},            // Greek alpha
+    {28598, "\xE0", u"\u05D0"},            // Hebrew alef
     {28599, "\xF0\xFD", u"\u011F\u0131"},  // Turkish g breve, dotless i
     {28603, "\xE0", u"\u0105"},
     {28605, "\xA4", u"\u20AC"},
