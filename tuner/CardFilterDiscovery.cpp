@@ -77,8 +77,8 @@ bool CarriesTunerNumber(IBaseFilter& filter, std::int32_t tunerNumber) {
         if (FAILED(query(pin, ksPin)) || FAILED(ksPin->KsQueryMediums(&mediums))) continue;
         for (const KSPIN_MEDIUM& medium : mediums) {
             if (IsTunerMedium(medium)) {
-                match = (medium.Id & kTunerMediumNumberMask) ==
-                        static_cast<std::uint32_t>(tunerNumber);
+                match =
+                    (medium.Id & kTunerMediumNumberMask) == static_cast<std::uint32_t>(tunerNumber);
             }
         }
     }
@@ -96,8 +96,8 @@ bool IsCiDeviceName(const std::u16string& displayName) {
 HRESULT SendCiMode(IKsControl& control, std::uint32_t ciMode) {
     auto data = EncodeDriverWord(ciMode);
     std::uint32_t returned = 0;
-    return SendFilterProperty(control, KSPROPSETID_CardCi, CARD_CI_MODE, KSPROPERTY_TYPE_SET,
-                              data, &returned);
+    return SendFilterProperty(control, KSPROPSETID_CardCi, CARD_CI_MODE, KSPROPERTY_TYPE_SET, data,
+                              &returned);
 }
 
 }  // namespace

@@ -49,8 +49,8 @@ HRESULT TunerGraph::MmiGet(std::uint32_t* objectId, std::uint32_t* type, std::ui
     std::vector<std::uint8_t> buffer(kMmiObjectSize);
     const HRESULT hr = SendCiMethod(m_ciFilter, CARD_CI_MMI_GET, buffer);
     if (FAILED(hr)) return hr;
-    const MmiObject object = DecodeMmiObject(std::span<const std::uint8_t, kMmiObjectSize>(
-        buffer.data(), kMmiObjectSize));
+    const MmiObject object = DecodeMmiObject(
+        std::span<const std::uint8_t, kMmiObjectSize>(buffer.data(), kMmiObjectSize));
     const std::uint32_t length =
         std::min(object.textLength, static_cast<std::uint32_t>(kMmiObjectTextSize));
     *objectId = object.objectId;

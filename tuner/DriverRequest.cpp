@@ -4,7 +4,9 @@
 
 namespace {
 
-void* DataOrNull(std::span<std::uint8_t> data) { return data.empty() ? nullptr : data.data(); }
+void* DataOrNull(std::span<std::uint8_t> data) {
+    return data.empty() ? nullptr : data.data();
+}
 
 std::uint32_t LengthOf(std::span<std::uint8_t> data) {
     return static_cast<std::uint32_t>(data.size());
@@ -17,8 +19,8 @@ HRESULT SendNodeProperty(IKsControl& control, std::int32_t node, const GUID& set
                          std::uint32_t* bytesReturned) {
     auto header = EncodeKsNode({{set, id, flags}, static_cast<std::uint32_t>(node), 0});
     *bytesReturned = 0;
-    return control.KsProperty(header.data(), kKsNodePropertySize, DataOrNull(data),
-                              LengthOf(data), bytesReturned);
+    return control.KsProperty(header.data(), kKsNodePropertySize, DataOrNull(data), LengthOf(data),
+                              bytesReturned);
 }
 
 HRESULT SendFilterProperty(IKsControl& control, const GUID& set, std::uint32_t id,

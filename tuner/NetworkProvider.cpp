@@ -40,11 +40,10 @@ HRESULT TunerGraph::AddNetworkProvider() {
     m_tuningSpace->put_HighOscillator(kHighOscillatorKHz);
     m_tuningSpace->put_LNBSwitch(kLnbSwitchKHz);
 
-    hr = m_genericProvider
-             ? CoCreateInstance(CLSID_DVBSLocator, nullptr, CLSCTX_ALL, IDVBSLocator2::iid,
-                                &m_locator2)
-             : CoCreateInstance(CLSID_DVBSLocator, nullptr, CLSCTX_ALL, IDVBSLocator::iid,
-                                &m_locator);
+    hr = m_genericProvider ? CoCreateInstance(CLSID_DVBSLocator, nullptr, CLSCTX_ALL,
+                                              IDVBSLocator2::iid, &m_locator2)
+                           : CoCreateInstance(CLSID_DVBSLocator, nullptr, CLSCTX_ALL,
+                                              IDVBSLocator::iid, &m_locator);
     if (FAILED(hr)) return hr;
 
     hr = query(m_networkProvider, m_tuner);

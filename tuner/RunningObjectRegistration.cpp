@@ -27,6 +27,7 @@ HRESULT TunerGraph::RegisterGraph() {
     const std::u16string name = GraphItemName(m_graph.get(), GetCurrentProcessId());
     std::shared_ptr<IItemMoniker> moniker;
     HRESULT hr = CreateItemMoniker(u"!", name, &moniker);
-    if (SUCCEEDED(hr)) hr = table->Register(ROTFLAGS_REGISTRATIONKEEPSALIVE, m_graph, moniker, &m_rotCookie);
+    if (SUCCEEDED(hr))
+        hr = table->Register(ROTFLAGS_REGISTRATIONKEEPSALIVE, m_graph, moniker, &m_rotCookie);
     return hr;
 }

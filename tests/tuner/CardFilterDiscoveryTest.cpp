@@ -8,9 +8,9 @@
 namespace graph_test {
 namespace {
 
+using card::DeviceKind;
 using ::testing::Contains;
 using ::testing::Not;
-using card::DeviceKind;
 
 int Count(const std::vector<std::u16string>& names, const std::u16string& name) {
     return static_cast<int>(std::count(names.begin(), names.end(), name));
@@ -19,15 +19,17 @@ int Count(const std::vector<std::u16string>& names, const std::u16string& name) 
 class CardFilterDiscovery : public GraphOnCard {};
 
 TEST_F(CardFilterDiscovery, EachTunerIsFoundByItsMediumWhateverTheOrder) {
-    for (const auto& order : {std::vector<card::DeviceSpec>{{DeviceKind::Tuner, 1}, {DeviceKind::Tuner, 2}},
-                              std::vector<card::DeviceSpec>{{DeviceKind::Tuner, 2}, {DeviceKind::Tuner, 1}}}) {
+    for (const auto& order :
+         {std::vector<card::DeviceSpec>{{DeviceKind::Tuner, 1}, {DeviceKind::Tuner, 2}},
+          std::vector<card::DeviceSpec>{{DeviceKind::Tuner, 2}, {DeviceKind::Tuner, 1}}}) {
         card::CardConfig config = card::TestCardConfig();
         config.tunerCategory = order;
         Install(config);
         for (int tuner : {1, 2}) {
             TunerGraph graph(tuner, 0);
             ASSERT_EQ(graph.m_ready, 1);
-            EXPECT_EQ(OutputMediumIds(graph.m_tunerFilter).front(), static_cast<std::uint32_t>(tuner));
+            EXPECT_EQ(OutputMediumIds(graph.m_tunerFilter).front(),
+                      static_cast<std::uint32_t>(tuner));
             // Candidates that did not fit left the graph again.
             EXPECT_EQ(Count(FilterNames(graph), u"DVBS TUNER"), 1);
         }
@@ -53,8 +55,8 @@ TEST_F(CardFilterDiscovery, TheLastTunerMediumOfAPinDecidesAndOtherMediumsDoNot)
     card::CardConfig config = card::TestCardConfig();
     config.tunerCategory = {{DeviceKind::Tuner, 1}, {DeviceKind::Tuner, 2}};
     // Tuner 1's device names tuner 1, then tuner 2: it is taken for tuner 2.
-    config.tuners[0].outputMediums = {{card::kTunerMedium2, 1, 0}, {card::kTunerMedium1, 2, 0},
-                                      {kOther, 1, 0}};
+    config.tuners[0].outputMediums = {
+        {card::kTunerMedium2, 1, 0}, {card::kTunerMedium1, 2, 0}, {kOther, 1, 0}};
     config.tuners[1].outputMediums = {{card::kTunerMedium2, 2, 0}, {kOther, 1, 0}};
     Install(config);
 
@@ -71,7 +73,9 @@ TEST_F(CardFilterDiscovery, TheLastTunerMediumOfAPinDecidesAndOtherMediumsDoNot)
 
 TEST_F(CardFilterDiscovery, TheCaptureFilterIsTheFirstReceiverComponentThatConnects) {
     card::CardConfig config = card::TestCardConfig();
-    config.receiverCategory = {{DeviceKind::Ci, 1}, {DeviceKind::Capture, 2}, {DeviceKind::Capture, 1},
+    config.receiverCategory = {{DeviceKind::Ci, 1},
+                               {DeviceKind::Capture, 2},
+                               {DeviceKind::Capture, 1},
                                {DeviceKind::Ci, 1}};
     Install(config);
     TunerGraph graph(1, 0);

@@ -36,15 +36,16 @@ TEST(KsRequestHeader, PropertyHeaderCarriesTheSetInWireOrderThenIdAndFlags) {
 }
 
 TEST(KsRequestHeader, MethodHeaderIsSentWithFlagsOne) {
-    const auto bytes = EncodeKsProperty({KSMETHODSETID_CardCiMmi, CARD_CI_MMI_GET, KSMETHOD_TYPE_SEND});
+    const auto bytes =
+        EncodeKsProperty({KSMETHODSETID_CardCiMmi, CARD_CI_MMI_GET, KSMETHOD_TYPE_SEND});
     EXPECT_EQ(ToBytes(bytes), (Bytes{0x11, 0xA5, 0xA8, 0x0A, 0x40, 0xA2, 0xDE, 0x11,  //
                                      0xB1, 0x30, 0x00, 0x00, 0x00, 0x00, 0x4D, 0x56,  //
                                      0x03, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00}));
 }
 
 TEST(KsRequestHeader, NodeHeaderAppendsNodeIdAndZeroReserved) {
-    const KSP_NODE node{{KSPROPSETID_BdaDiseqCommand, KSPROPERTY_BDA_DISEQC_SEND, KSPROPERTY_TYPE_SET},
-                        2, 0};
+    const KSP_NODE node{
+        {KSPROPSETID_BdaDiseqCommand, KSPROPERTY_BDA_DISEQC_SEND, KSPROPERTY_TYPE_SET}, 2, 0};
     const auto bytes = EncodeKsNode(node);
     EXPECT_EQ(ToBytes(bytes), (Bytes{0xB0, 0x2A, 0x4E, 0xF8, 0x6B, 0x3C, 0xE3, 0x45,  //
                                      0xA0, 0xFC, 0x86, 0x69, 0xD4, 0xB8, 0x1F, 0x11,  //
@@ -54,9 +55,8 @@ TEST(KsRequestHeader, NodeHeaderAppendsNodeIdAndZeroReserved) {
 }
 
 TEST(KsRequestHeader, CardTunerSetAndANodeOfMinusOne) {
-    const auto bytes =
-        EncodeKsNode({{KSPROPSETID_CardTuner, CARD_TUNER_SPECTRUM_STEP, KSPROPERTY_TYPE_GET},
-                      0xFFFFFFFFu, 0});
+    const auto bytes = EncodeKsNode(
+        {{KSPROPSETID_CardTuner, CARD_TUNER_SPECTRUM_STEP, KSPROPERTY_TYPE_GET}, 0xFFFFFFFFu, 0});
     EXPECT_EQ(ToBytes(bytes), (Bytes{0x01, 0xA6, 0xA8, 0x0A, 0x40, 0xA2, 0xDE, 0x11,  //
                                      0xB1, 0x30, 0x00, 0x00, 0x00, 0x00, 0x4D, 0x56,  //
                                      0xE8, 0x03, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00,  //
@@ -165,12 +165,11 @@ TEST(MmiMenuAnswer, IdThenChoice) {
 }
 
 TEST(MmiEnquiryAnswer, LengthPlusTwelveBytes) {
-    EXPECT_EQ(EncodeMmiEnquiryAnswer({5, {}}),
-              (Bytes{0x05, 0, 0, 0, 0x00, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(EncodeMmiEnquiryAnswer({5, {}}), (Bytes{0x05, 0, 0, 0, 0x00, 0, 0, 0, 0, 0, 0, 0}));
     const MmiEnquiryAnswer pin{6, {0x10, 0x00, 0x05, '1', '2', '3', '4'}};
     const Bytes bytes = EncodeMmiEnquiryAnswer(pin);
-    EXPECT_EQ(bytes, (Bytes{0x06, 0, 0, 0, 0x07, 0, 0, 0, 0x10, 0x00, 0x05, '1', '2', '3', '4',
-                            0, 0, 0, 0}));
+    EXPECT_EQ(bytes, (Bytes{0x06, 0, 0, 0, 0x07, 0, 0, 0, 0x10, 0x00, 0x05, '1', '2', '3', '4', 0,
+                            0, 0, 0}));
     EXPECT_EQ(DecodeMmiEnquiryAnswer(bytes), pin);
 }
 

@@ -86,7 +86,8 @@ TEST_F(DriverRequests, CamNameReadsThatAreShortOrRefusedLeaveTheBufferAlone) {
     TunerGraph graph(1, 0);
     std::array<std::uint8_t, kCamNameSize> name;
     name.fill(0xAA);
-    const card::FaultKey key{card::KSPROPSETID_CardCi, card::CARD_CI_CAM_NAME, KSPROPERTY_TYPE_GET, 1};
+    const card::FaultKey key{card::KSPROPSETID_CardCi, card::CARD_CI_CAM_NAME, KSPROPERTY_TYPE_GET,
+                             1};
     card->Faults().Set(key, {S_OK, 255, {}});
     EXPECT_EQ(graph.GetCamName(name), E_FAIL);
     card->Faults().Set(key, {HRESULT_ERROR_NOT_READY, {}, {}});

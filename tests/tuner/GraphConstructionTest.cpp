@@ -73,7 +73,8 @@ TEST_F(GraphConstruction, BothTunersOfTheDefaultCardAreReadyOnTheirOwnTunerAndLi
     const std::string secondName = ItemName(*second);
     EXPECT_THAT(RunningObjects(), Contains(firstName));
     EXPECT_THAT(RunningObjects(), Contains(secondName));
-    EXPECT_TRUE(std::regex_match(firstName, std::regex("!FilterGraph [0-9A-F]{16} pid [0-9a-f]{8}")));
+    EXPECT_TRUE(
+        std::regex_match(firstName, std::regex("!FilterGraph [0-9A-F]{16} pid [0-9a-f]{8}")));
 
     first.reset();
     EXPECT_THAT(RunningObjects(), Not(Contains(firstName)));
@@ -181,7 +182,8 @@ public:
 };
 
 TEST_F(GraphConstruction, AGenericProviderGraphRendersOnlyTheFirstOfTwoDemultiplexerOutputs) {
-    RegisterComponentClass(CLSID_MPEG2Demultiplexer, [] { return std::make_shared<TwoOutputDemux>(); });
+    RegisterComponentClass(CLSID_MPEG2Demultiplexer,
+                           [] { return std::make_shared<TwoOutputDemux>(); });
     Install();
     TunerGraph graph(1, 0);
     ASSERT_EQ(graph.m_ready, 1);
@@ -203,9 +205,12 @@ public:
     bool Supports(const IID& iid) const override { return iid != IMediaEvent::iid; }
 };
 
-void Unregister(const CLSID& clsid) { UnregisterComponentClass(clsid); }
+void Unregister(const CLSID& clsid) {
+    UnregisterComponentClass(clsid);
+}
 
-class ConstructionStop : public GraphConstruction, public ::testing::WithParamInterface<StopCase> {};
+class ConstructionStop : public GraphConstruction,
+                         public ::testing::WithParamInterface<StopCase> {};
 
 TEST_P(ConstructionStop, LeavesAGraphThatIsNotReadyAndTearsDownCompletely) {
     card::CardConfig config = card::TestCardConfig();
@@ -253,11 +258,18 @@ const StopCase kStops[] = {
     {"NoDeviceEnumerator", [](card::CardConfig&) { Unregister(CLSID_SystemDeviceEnum); }, 0, true,
      true},
     {"NoTunerDevice", [](card::CardConfig& c) { c.tunerCategory.clear(); }, 0, true, true},
-    {"NoMatchingTuner", [](card::CardConfig& c) { c.tunerCategory = {{card::DeviceKind::Tuner, 2}}; },
+    {"NoMatchingTuner",
+     [](card::CardConfig& c) {
+         c.tunerCategory = {{card::DeviceKind::Tuner, 2}};
+     },
      0, true, true},
     {"NoCaptureDevice",
-     [](card::CardConfig& c) { c.receiverCategory = {{card::DeviceKind::Ci, 1}}; }, 0, true, true},
-    {"NoReceiverComponents", [](card::CardConfig& c) { c.receiverCategory.clear(); }, 0, true, true},
+     [](card::CardConfig& c) {
+         c.receiverCategory = {{card::DeviceKind::Ci, 1}};
+     },
+     0, true, true},
+    {"NoReceiverComponents", [](card::CardConfig& c) { c.receiverCategory.clear(); }, 0, true,
+     true},
     {"NoDemultiplexer", [](card::CardConfig&) { Unregister(CLSID_MPEG2Demultiplexer); }, 0, true,
      true},
     {"NoTee", [](card::CardConfig&) { Unregister(CLSID_InfTee); }, GraphFlagRecord, true, true},

@@ -52,7 +52,8 @@ std::vector<std::uint32_t> OutputMediumIds(const std::shared_ptr<IBaseFilter>& f
     const auto outputs = OutputPins(filter);
     std::vector<KSPIN_MEDIUM> mediums;
     if (outputs.empty()) return ids;
-    if (auto ksPin = query<IKsPin>(outputs.front()); ksPin && SUCCEEDED(ksPin->KsQueryMediums(&mediums))) {
+    if (auto ksPin = query<IKsPin>(outputs.front());
+        ksPin && SUCCEEDED(ksPin->KsQueryMediums(&mediums))) {
         for (const auto& medium : mediums) ids.push_back(medium.Id);
     }
     return ids;

@@ -13,7 +13,9 @@ namespace {
 
 using ::testing::Contains;
 
-std::u16string Wide(const std::string& text) { return {text.begin(), text.end()}; }
+std::u16string Wide(const std::string& text) {
+    return {text.begin(), text.end()};
+}
 
 // The transport stream id of the first whole PAT section in the packets, or -1.
 int PatTsid(const std::vector<std::uint8_t>& stream) {
@@ -76,7 +78,8 @@ TEST_F(Recording, ATunedRecordingGraphLeavesWholePacketsOfItsTransponderInTheFil
     card::CardConfig config = card::TestCardConfig();
     config.realTimeStream = true;
     Install(config);
-    orvalen::ChannelList list = orvalen::LoadChannelList(Wide(ORVALEN_EXAMPLES_DIR "/T1-LNB1-A-Helion.csv"));
+    orvalen::ChannelList list =
+        orvalen::LoadChannelList(Wide(ORVALEN_EXAMPLES_DIR "/T1-LNB1-A-Helion.csv"));
     ASSERT_GT(list.count, 0);
     const orvalen::ChannelRecord& channel = *list.records[0];
 

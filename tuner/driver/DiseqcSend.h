@@ -13,7 +13,7 @@ inline constexpr std::size_t kDiseqcMaxMessage = 8;
 
 struct BDA_DISEQC_SEND {
     std::uint32_t ulRequestId = 0;
-    std::uint32_t ulPacketLength = 0;                      // 1..8
+    std::uint32_t ulPacketLength = 0;                              // 1..8
     std::array<std::uint8_t, kDiseqcMaxMessage> argbPacketData{};  // message first, rest 0
 
     friend bool operator==(const BDA_DISEQC_SEND&, const BDA_DISEQC_SEND&) = default;

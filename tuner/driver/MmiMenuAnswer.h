@@ -10,7 +10,7 @@ inline constexpr std::size_t kMmiMenuAnswerSize = 8;
 inline constexpr std::uint32_t kMmiChoiceBack = 0;  // back / cancel; lists are always answered so
 
 struct MmiMenuAnswer {
-    std::uint32_t objectId = 0;  // the menu or list answered
+    std::uint32_t objectId = 0;             // the menu or list answered
     std::uint32_t choice = kMmiChoiceBack;  // 1..count: the chosen item
 
     friend bool operator==(const MmiMenuAnswer&, const MmiMenuAnswer&) = default;

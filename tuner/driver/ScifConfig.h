@@ -10,7 +10,7 @@
 inline constexpr std::size_t kScifConfigSize = 16;
 inline constexpr std::uint32_t kScifOff = 0xFFFFFFFFu;  // every field of a disabling SET
 inline constexpr std::uint32_t kScifNoPin = 0xFFFFFFFFu;
-inline constexpr std::uint8_t kScifOffIndex = 255;      // the index byte read back when off
+inline constexpr std::uint8_t kScifOffIndex = 255;  // the index byte read back when off
 
 struct ScifConfig {
     std::uint32_t userBand = kScifOff;      // user-band index; only its low byte is read back

@@ -15,6 +15,6 @@ std::array<std::uint8_t, kSpectrumStepRequestSize> EncodeSpectrumStepRequest(
 
 SpectrumStepRequest DecodeSpectrumStepRequest(
     std::span<const std::uint8_t, kSpectrumStepRequestSize> bytes) {
-    return {GetUint32(&bytes[0]), GetUint32(&bytes[4]), GetUint32(&bytes[8]),
-            GetUint32(&bytes[12]), GetUint32(&bytes[16])};
+    return {GetUint32(&bytes[0]), GetUint32(&bytes[4]), GetUint32(&bytes[8]), GetUint32(&bytes[12]),
+            GetUint32(&bytes[16])};
 }
