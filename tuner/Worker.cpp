@@ -85,7 +85,8 @@ void TunerGraph::PostSignalStatus() {
     statistics->get_SignalQuality(&quality);
     const std::uint32_t notifyThreadId = m_notifyThreadId;
     if (notifyThreadId == kNoNotifyThread) return;
-    auto status = std::make_unique<SignalStatus>(SignalStatus{LevelFromStrength(strength), quality});
+    auto status =
+        std::make_unique<SignalStatus>(SignalStatus{LevelFromStrength(strength), quality});
     PostThreadMessage(notifyThreadId, MSG_SIGNAL_STATUS, static_cast<std::uintptr_t>(m_tunerNumber),
                       MessagePayload(std::move(status)));
 }

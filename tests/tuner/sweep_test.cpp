@@ -94,10 +94,17 @@ TEST_P(ReplacedSweepTest, ReplacedRequestStillGetsItsEndMark) {
 
     const std::uint8_t reset[] = {0xE0, 0x00, 0x00};
     switch (GetParam()) {
-        case Replacement::Tune: ASSERT_EQ(graph->RequestTune(HelionChannel()), 0); break;
-        case Replacement::Diseqc: ASSERT_EQ(graph->RequestDiseqc(3, reset), 0); break;
-        case Replacement::Sweep: ASSERT_EQ(graph->RequestSpectrumSweep(), 0); break;
-        case Replacement::Stop: break;
+        case Replacement::Tune:
+            ASSERT_EQ(graph->RequestTune(HelionChannel()), 0);
+            break;
+        case Replacement::Diseqc:
+            ASSERT_EQ(graph->RequestDiseqc(3, reset), 0);
+            break;
+        case Replacement::Sweep:
+            ASSERT_EQ(graph->RequestSpectrumSweep(), 0);
+            break;
+        case Replacement::Stop:
+            break;
     }
     std::thread teardown;
     if (GetParam() == Replacement::Stop) {

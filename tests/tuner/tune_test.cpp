@@ -13,8 +13,12 @@ namespace worker_test {
 namespace {
 
 // Channels of the default sky (example lists), each on its own position.
-TuneParameters VestraChannel() { return {10719000, 22000, 1202, 12021, 2107, 1, 2}; }
-TuneParameters KormatChannel() { return {10736000, 27500, 1303, 13031, 3107, 1, 3}; }
+TuneParameters VestraChannel() {
+    return {10719000, 22000, 1202, 12021, 2107, 1, 2};
+}
+TuneParameters KormatChannel() {
+    return {10736000, 27500, 1303, 13031, 3107, 1, 3};
+}
 
 std::vector<std::uint8_t> SwitchTo(int position) {
     card::LnbState state;

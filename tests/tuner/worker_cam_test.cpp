@@ -34,8 +34,8 @@ struct Object {
 
 Object Get(TunerGraph& graph) {
     Object object;
-    object.result =
-        graph.MmiGet(&object.id, &object.type, &object.count, &object.textLength, object.text.data());
+    object.result = graph.MmiGet(&object.id, &object.type, &object.count, &object.textLength,
+                                 object.text.data());
     return object;
 }
 

@@ -54,7 +54,7 @@ TEST_F(WorkerDiseqcTest, ConfiguredUserBandMakesTheDriverSendItsChannelChange) {
     const std::vector<std::uint8_t> sent = LastBusBytes(*m_card);
     ASSERT_EQ(sent.size(), 5u);
     EXPECT_EQ(sent[0], 0xE0);
-    EXPECT_EQ(sent[2], 0x5A);  // ODU_Channel_change, no PIN
+    EXPECT_EQ(sent[2], 0x5A);    // ODU_Channel_change, no PIN
     EXPECT_EQ(sent[3] >> 5, 2);  // user band slot 3, index 2
     EXPECT_EQ(m_card->Status(1).tunedIfMHz, 1420);
 }
@@ -84,8 +84,9 @@ TEST_F(WorkerDiseqcTest, SingleCableConfigurationReadsBackAsTheDriverStoresIt) {
 
 TEST_F(WorkerDiseqcTest, ShortAnswerOrGraphNotReadyLeavesTheCallersValues) {
     auto graph = MakeGraph(1);
-    m_card->Faults().Set({card::KSPROPSETID_CardTuner, card::CARD_TUNER_SCIF, KSPROPERTY_TYPE_GET, 1},
-                         {S_OK, 12, {}});
+    m_card->Faults().Set(
+        {card::KSPROPSETID_CardTuner, card::CARD_TUNER_SCIF, KSPROPERTY_TYPE_GET, 1},
+        {S_OK, 12, {}});
     std::uint8_t index = 7;
     std::uint32_t frequency = 1234;
     std::uint32_t pin = 56;

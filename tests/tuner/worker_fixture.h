@@ -31,7 +31,8 @@ inline constexpr int kSweepPoints = 601;
 
 // Polls `condition` until it holds or the bounded wait runs out.
 inline bool WaitUntil(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kMessageWaitMs);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kMessageWaitMs);
     while (!condition()) {
         if (std::chrono::steady_clock::now() > deadline) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -49,7 +50,8 @@ inline std::uint32_t FreshThreadId() {
 // The next message of kind `message`. Signal reports are skipped: an idle pass may post one at
 // any moment.
 inline std::optional<ThreadMessage> NextMessage(ThreadMessageQueue& queue, std::uint32_t message) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kMessageWaitMs);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kMessageWaitMs);
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
@@ -89,8 +91,8 @@ class PostGate {
 public:
     PostGate(std::uint32_t forwardTo, int holdAt)
         : m_threadId(FreshThreadId()), m_forwardTo(forwardTo), m_holdAt(holdAt) {
-        RegisterThreadMessageReceiver(m_threadId,
-                                      [this](ThreadMessage&& message) { Pass(std::move(message)); });
+        RegisterThreadMessageReceiver(
+            m_threadId, [this](ThreadMessage&& message) { Pass(std::move(message)); });
     }
     ~PostGate() {
         Release();

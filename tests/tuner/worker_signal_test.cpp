@@ -21,8 +21,13 @@ TEST_F(WorkerSignalTest, TunedExampleChannelIsReportedWithItsLevelAndQuality) {
     orvalen::ChannelList list = orvalen::LoadChannelList(ExampleList("T2-LNB2-B-Vestra.csv"));
     ASSERT_GT(list.count, 0);
     const orvalen::ChannelRecord& channel = *list.records[0];
-    const TuneParameters tune{channel.frequencyKHz, channel.symbolRate, channel.onid,
-                              channel.tsid,         channel.sid,        channel.polarisation, 2};
+    const TuneParameters tune{channel.frequencyKHz,
+                              channel.symbolRate,
+                              channel.onid,
+                              channel.tsid,
+                              channel.sid,
+                              channel.polarisation,
+                              2};
     orvalen::FreeChannelList(list);
 
     auto graph = MakeGraph(2);
