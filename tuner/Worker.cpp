@@ -44,7 +44,7 @@ void TunerGraph::WorkerMain() {
                 RunGraphIfStopped();
                 RunSpectrumSweep();
                 break;
-            default:
+            default:  // nothing taken: the wait timed out
                 PostSignalStatus();
                 break;
         }
@@ -52,7 +52,6 @@ void TunerGraph::WorkerMain() {
         m_wakeEvent->Wait(kWakeWaitMs);
         lock.lock();
     }
-    // The graph is stopped while the lock is held, so no request slips in between.
     if (m_ready == 1) m_mediaControl->Stop();
     const std::uint32_t replacedSweeps = TakeReplacedSweeps(kCommandStop);
     lock.unlock();
