@@ -13,7 +13,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
 
     auto* icon = new QLabel(this);
     icon->setPixmap(AppIcon().pixmap(48, 48));
-    auto* name = new QLabel(QStringLiteral("%1, Version %2").arg(kAppName, QStringLiteral(ORVALEN_VERSION)), this);
+    auto* name = new QLabel(
+        QStringLiteral("%1, Version %2").arg(kAppName, QStringLiteral(ORVALEN_VERSION)), this);
     auto* copyright = new QLabel(QStringLiteral("Copyright (C) 2026 %1").arg(kOrganisation), this);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);

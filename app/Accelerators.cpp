@@ -2,7 +2,6 @@
 
 #include <QShortcut>
 #include <QWidget>
-
 #include <array>
 
 #include "app/CommandIds.h"
@@ -19,7 +18,9 @@ constexpr std::array kMainAccelerators{
 
 }  // namespace
 
-std::span<const Accelerator> MainAccelerators() { return kMainAccelerators; }
+std::span<const Accelerator> MainAccelerators() {
+    return kMainAccelerators;
+}
 
 void InstallAccelerators(QWidget& window, std::span<const Accelerator> accelerators,
                          const CommandSink& sink) {

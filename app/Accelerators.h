@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QKeyCombination>
-
 #include <span>
 
 #include "app/MenuBar.h"

@@ -1,7 +1,9 @@
 #include "app/AppIcon.h"
 
 // Outside any namespace, as Qt's resource initialiser requires.
-static void InitAppResources() { Q_INIT_RESOURCE(orvalen); }
+static void InitAppResources() {
+    Q_INIT_RESOURCE(orvalen);
+}
 
 QIcon AppIcon() {
     // The resources live in a static library, whose initialiser the linker would otherwise drop.

@@ -1,7 +1,6 @@
 // The channel items of the Sat popups, and tuning the channel an item names.
 #include <QMenu>
 #include <QMenuBar>
-
 #include <new>
 
 #include "app/CommandIds.h"
@@ -15,7 +14,8 @@ using orvalen::SatelliteSlot;
 
 void COrvalenApp::FillChannelMenus(int tuner) {
     if (!m_satelliteList) {
-        m_satelliteList.reset(new (std::nothrow) orvalen::SatelliteList(orvalen::LoadSatelliteList()));
+        m_satelliteList.reset(new (std::nothrow)
+                                  orvalen::SatelliteList(orvalen::LoadSatelliteList()));
         if (!m_satelliteList) return;
     }
     if (!Graph(tuner) || !m_mainFrame) return;

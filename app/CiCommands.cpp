@@ -45,10 +45,17 @@ void COrvalenApp::OnCiMode(int id) {
     if (m_mainFrame) m_mainFrame->CheckMenuRadioItem(id);
     // Graphs that exist keep the mode they were built with.
     switch (id) {
-        case ID_CI_MTD: m_ciModeFlags = 0; break;
-        case ID_CI_SINGLE_TRANSPONDER: m_ciModeFlags = GraphFlagCiSingleTransponder; break;
-        case ID_CI_BYPASS: m_ciModeFlags = GraphFlagCiBypass; break;
-        default: break;
+        case ID_CI_MTD:
+            m_ciModeFlags = 0;
+            break;
+        case ID_CI_SINGLE_TRANSPONDER:
+            m_ciModeFlags = GraphFlagCiSingleTransponder;
+            break;
+        case ID_CI_BYPASS:
+            m_ciModeFlags = GraphFlagCiBypass;
+            break;
+        default:
+            break;
     }
 }
 

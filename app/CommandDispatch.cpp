@@ -11,11 +11,21 @@ void COrvalenApp::OnCommand(int id) {
             CreateTunerGraph(1, false);
             CreateTunerGraph(2, false);
             return;
-        case ID_CREATE_1: CreateTunerGraph(1, false); return;
-        case ID_CREATE_2: CreateTunerGraph(2, false); return;
-        case ID_RECORD_1: CreateTunerGraph(1, true); return;
-        case ID_RECORD_2: CreateTunerGraph(2, true); return;
-        case ID_DESTROY_ALL: DestroyAll(); return;
+        case ID_CREATE_1:
+            CreateTunerGraph(1, false);
+            return;
+        case ID_CREATE_2:
+            CreateTunerGraph(2, false);
+            return;
+        case ID_RECORD_1:
+            CreateTunerGraph(1, true);
+            return;
+        case ID_RECORD_2:
+            CreateTunerGraph(2, true);
+            return;
+        case ID_DESTROY_ALL:
+            DestroyAll();
+            return;
         case ID_DESTROY_1:
             DestroyTunerGraph(1);
             RedrawMainWindow();
@@ -24,20 +34,44 @@ void COrvalenApp::OnCommand(int id) {
             DestroyTunerGraph(2);
             RedrawMainWindow();
             return;
-        case ID_UNICABLE: OnUnicable(); return;
-        case ID_SAVE_SPECTRUM: OnSaveSpectrum(); return;
-        case ID_LOAD_SPECTRUM: OnLoadSpectrum(); return;
-        case ID_CLEAR_SPECTRUM: ClearSpectrum(); return;
-        case ID_DISEQC_1: OnDiseqc(1); return;
-        case ID_DISEQC_2: OnDiseqc(2); return;
-        case ID_SPECTRUM_1: StartSpectrumTrace(0); return;
-        case ID_SPECTRUM_2: StartSpectrumTrace(1); return;
-        case ID_CAM_MENU: OnCamMenu(); return;
-        case ID_RESET_CAM: OnResetCam(); return;
+        case ID_UNICABLE:
+            OnUnicable();
+            return;
+        case ID_SAVE_SPECTRUM:
+            OnSaveSpectrum();
+            return;
+        case ID_LOAD_SPECTRUM:
+            OnLoadSpectrum();
+            return;
+        case ID_CLEAR_SPECTRUM:
+            ClearSpectrum();
+            return;
+        case ID_DISEQC_1:
+            OnDiseqc(1);
+            return;
+        case ID_DISEQC_2:
+            OnDiseqc(2);
+            return;
+        case ID_SPECTRUM_1:
+            StartSpectrumTrace(0);
+            return;
+        case ID_SPECTRUM_2:
+            StartSpectrumTrace(1);
+            return;
+        case ID_CAM_MENU:
+            OnCamMenu();
+            return;
+        case ID_RESET_CAM:
+            OnResetCam();
+            return;
         case ID_CI_MTD:
         case ID_CI_SINGLE_TRANSPONDER:
-        case ID_CI_BYPASS: OnCiMode(id); return;
-        case ID_APP_ABOUT: ShowAboutBox(); return;
+        case ID_CI_BYPASS:
+            OnCiMode(id);
+            return;
+        case ID_APP_ABOUT:
+            ShowAboutBox();
+            return;
         case ID_APP_EXIT:
             if (m_mainFrame) m_mainFrame->close();  // runs the window's close sequence
             return;

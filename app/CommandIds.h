@@ -32,8 +32,12 @@ enum CommandId : int {
 };
 
 // Channel i of tuning slot k (0..7).
-constexpr int ChannelCommandId(int slot, int index) { return ID_CHANNEL_FIRST + 1000 * slot + index; }
+constexpr int ChannelCommandId(int slot, int index) {
+    return ID_CHANNEL_FIRST + 1000 * slot + index;
+}
 
 // The "Tune" item that the menu resource holds in the Sat popup of slot k until start-up
 // removes it.
-constexpr int PlaceholderCommandId(int slot) { return 1000 + 100 * slot; }
+constexpr int PlaceholderCommandId(int slot) {
+    return 1000 + 100 * slot;
+}

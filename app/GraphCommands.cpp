@@ -1,6 +1,5 @@
 // Creating and destroying tuner graphs, and the commands that need a graph's life around them.
 #include <QDialog>
-
 #include <new>
 
 #include "app/CommandIds.h"

@@ -9,16 +9,16 @@
 
 std::optional<KeyboardLocks> ReadKeyboardLocks() {
 #ifdef ORVALEN_HAVE_X11
-    const auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
-                              : nullptr;
+    const auto* x11 =
+        qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     Display* display = x11 ? x11->display() : nullptr;
     if (!display) return std::nullopt;
     // The keyboard's indicators by name, since their indices differ between keymaps.
     const auto lit = [display](const char* name) {
         Bool on = False;
         const Atom atom = XInternAtom(display, name, True);
-        return atom != 0 &&
-               XkbGetNamedIndicator(display, atom, nullptr, &on, nullptr, nullptr) && on;
+        return atom != 0 && XkbGetNamedIndicator(display, atom, nullptr, &on, nullptr, nullptr) &&
+               on;
     };
     return KeyboardLocks{lit("Caps Lock"), lit("Num Lock"), lit("Scroll Lock")};
 #else

@@ -27,8 +27,7 @@ constexpr std::array<const char*, 3> kIndicatorTexts{"CAP", "NUM", "SCRL"};
 
 }  // namespace
 
-CMainFrame::CMainFrame(COrvalenApp& app, const SignalMeters& meters,
-                       const SpectrumStore& spectrum)
+CMainFrame::CMainFrame(COrvalenApp& app, const SignalMeters& meters, const SpectrumStore& spectrum)
     : m_app(app) {
     setAttribute(Qt::WA_DeleteOnClose);
 
@@ -70,7 +69,8 @@ QSize CMainFrame::FirstSize() const {
     QSize size(kWholeClientArea.width(), kWholeClientArea.height() +
                                              menuBar()->sizeHint().height() +
                                              m_wndStatusBar->sizeHint().height());
-    if (const QScreen* display = screen()) size = size.boundedTo(display->availableGeometry().size());
+    if (const QScreen* display = screen())
+        size = size.boundedTo(display->availableGeometry().size());
     return size;
 }
 

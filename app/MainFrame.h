@@ -5,7 +5,6 @@
 #pragma once
 
 #include <QMainWindow>
-
 #include <array>
 
 class CChildView;

@@ -3,7 +3,6 @@
 #include <QActionGroup>
 #include <QMenu>
 #include <QMenuBar>
-
 #include <array>
 
 #include "app/CommandIds.h"
@@ -92,8 +91,8 @@ constexpr std::array kHelpMenu{
 };
 
 constexpr std::array kMainMenu{
-    Popup("&File", kFileMenu),   Popup("Tuner 1", kTuner1Menu), Popup("Tuner 2", kTuner2Menu),
-    Popup("CI", kCiMenu),        Popup("&View", kViewMenu),     Popup("&Help", kHelpMenu),
+    Popup("&File", kFileMenu), Popup("Tuner 1", kTuner1Menu), Popup("Tuner 2", kTuner2Menu),
+    Popup("CI", kCiMenu),      Popup("&View", kViewMenu),     Popup("&Help", kHelpMenu),
 };
 
 QAction* MakeCommandItem(QWidget& parent, const QString& text, int id, const CommandSink& sink) {
@@ -109,12 +108,15 @@ void FillMenu(QMenu& menu, std::span<const MenuEntry> entries, const CommandSink
     for (const MenuEntry& entry : entries) {
         if (entry.mark != Mark::Radio) radioGroup = nullptr;
         switch (entry.kind) {
-            case Kind::Separator: menu.addSeparator(); break;
+            case Kind::Separator:
+                menu.addSeparator();
+                break;
             case Kind::Popup:
                 FillMenu(*menu.addMenu(QString::fromUtf8(entry.text)), entry.popup, sink);
                 break;
             case Kind::Command: {
-                QAction* action = MakeCommandItem(menu, QString::fromUtf8(entry.text), entry.id, sink);
+                QAction* action =
+                    MakeCommandItem(menu, QString::fromUtf8(entry.text), entry.id, sink);
                 if (entry.mark == Mark::Radio) {
                     if (!radioGroup) radioGroup = new QActionGroup(&menu);
                     action->setCheckable(true);
@@ -146,7 +148,9 @@ QMenu* PopupIn(const QList<QAction*>& actions, int position) {
 
 }  // namespace
 
-std::span<const MenuEntry> MainMenuResource() { return kMainMenu; }
+std::span<const MenuEntry> MainMenuResource() {
+    return kMainMenu;
+}
 
 void BuildMenuBar(QMenuBar& bar, std::span<const MenuEntry> entries, const CommandSink& sink) {
     for (const MenuEntry& entry : entries) {
@@ -166,7 +170,9 @@ int CommandIdOf(const QAction& action) {
     return isNumber ? id : -1;
 }
 
-QAction* FindCommandItem(const QMenuBar& bar, int id) { return FindIn(bar.actions(), id); }
+QAction* FindCommandItem(const QMenuBar& bar, int id) {
+    return FindIn(bar.actions(), id);
+}
 
 bool DeleteCommandItem(QMenuBar& bar, int id) {
     QAction* action = FindCommandItem(bar, id);
@@ -174,6 +180,10 @@ bool DeleteCommandItem(QMenuBar& bar, int id) {
     return action != nullptr;
 }
 
-QMenu* PopupAt(const QMenuBar& bar, int position) { return PopupIn(bar.actions(), position); }
+QMenu* PopupAt(const QMenuBar& bar, int position) {
+    return PopupIn(bar.actions(), position);
+}
 
-QMenu* PopupAt(const QMenu& menu, int position) { return PopupIn(menu.actions(), position); }
+QMenu* PopupAt(const QMenu& menu, int position) {
+    return PopupIn(menu.actions(), position);
+}

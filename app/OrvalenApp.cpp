@@ -1,7 +1,6 @@
 #include "app/OrvalenApp.h"
 
 #include <QCoreApplication>
-
 #include <new>
 
 #include "app/AppStrings.h"

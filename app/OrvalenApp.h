@@ -7,7 +7,6 @@
 
 #include <QObject>
 #include <QPointer>
-
 #include <array>
 #include <cstdint>
 #include <memory>

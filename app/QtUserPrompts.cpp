@@ -21,7 +21,9 @@ std::optional<QString> QtUserPrompts::AskFileName(const FileDialogSpec& spec) {
     return dialog.selectedFiles().constFirst();
 }
 
-int QtUserPrompts::RunModal(QDialog& dialog) { return dialog.exec(); }
+int QtUserPrompts::RunModal(QDialog& dialog) {
+    return dialog.exec();
+}
 
 void QtUserPrompts::ShowMessage(const QString& text) {
     QMessageBox box(QMessageBox::Warning, kAppName, text, QMessageBox::Ok,

@@ -3,9 +3,13 @@
 #include "app/UserPrompts.h"
 #include "spectrum/SpectrumFiles.h"
 
-void COrvalenApp::StartSpectrumTrace(int tunerIndex) { m_spectrum.StartSpectrumTrace(tunerIndex); }
+void COrvalenApp::StartSpectrumTrace(int tunerIndex) {
+    m_spectrum.StartSpectrumTrace(tunerIndex);
+}
 
-void COrvalenApp::ClearSpectrum() { m_spectrum.ClearSpectrum(); }
+void COrvalenApp::ClearSpectrum() {
+    m_spectrum.ClearSpectrum();
+}
 
 void COrvalenApp::OnSaveSpectrum() {
     // Nothing to save while a sweep runs or before one has finished.

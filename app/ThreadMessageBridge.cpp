@@ -1,7 +1,6 @@
 #include "app/ThreadMessageBridge.h"
 
 #include <QCoreApplication>
-
 #include <utility>
 
 ThreadMessageEvent::ThreadMessageEvent(ThreadMessage&& message)
@@ -20,4 +19,6 @@ ThreadMessageBridge::ThreadMessageBridge(QObject& target) : m_threadId(GetCurren
     });
 }
 
-ThreadMessageBridge::~ThreadMessageBridge() { UnregisterThreadMessageReceiver(m_threadId); }
+ThreadMessageBridge::~ThreadMessageBridge() {
+    UnregisterThreadMessageReceiver(m_threadId);
+}

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <QEvent>
-
 #include <cstdint>
 
 #include "platform/Threads.h"

@@ -8,8 +8,11 @@ bool COrvalenApp::event(QEvent* event) {
         case MSG_SIGNAL_STATUS:
             OnSignalStatus(message.wParam, message.payload.Take<SignalStatus>());
             break;
-        case MSG_SPECTRUM_POINT: OnSpectrumPoint(message.payload.Take<SpectrumPoint>()); break;
-        default: break;  // the event frees whatever record it carries
+        case MSG_SPECTRUM_POINT:
+            OnSpectrumPoint(message.payload.Take<SpectrumPoint>());
+            break;
+        default:
+            break;  // the event frees whatever record it carries
     }
     return true;
 }

@@ -1,7 +1,6 @@
 // Orvalen: starts the user interface on the card that the driver seam offers, here the
 // simulated card.
 #include <QApplication>
-
 #include <cstdlib>
 
 #include "app/OrvalenApp.h"

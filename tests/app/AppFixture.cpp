@@ -69,7 +69,9 @@ ScratchDirectory::ScratchDirectory() : m_previous(QDir::currentPath()) {
     QDir::setCurrent(m_dir.path());
 }
 
-ScratchDirectory::~ScratchDirectory() { QDir::setCurrent(m_previous); }
+ScratchDirectory::~ScratchDirectory() {
+    QDir::setCurrent(m_previous);
+}
 
 void ScratchDirectory::Write(const QString& name, const QByteArray& content) const {
     QFile file(Path(name));
@@ -95,9 +97,13 @@ void AppTest::Start() {
     ASSERT_TRUE(m_app->InitInstance());
 }
 
-CMainFrame& AppTest::Frame() { return *m_app->m_mainFrame; }
+CMainFrame& AppTest::Frame() {
+    return *m_app->m_mainFrame;
+}
 
-QAction* AppTest::Item(int id) { return FindCommandItem(*Frame().menuBar(), id); }
+QAction* AppTest::Item(int id) {
+    return FindCommandItem(*Frame().menuBar(), id);
+}
 
 QString AppTest::ItemText(int id) {
     QAction* item = Item(id);

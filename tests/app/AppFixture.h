@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QString>
 #include <QTemporaryDir>
-
 #include <chrono>
 #include <deque>
 #include <functional>

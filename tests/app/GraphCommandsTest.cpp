@@ -94,7 +94,7 @@ TEST_F(AppTest, AChannelIdPastItsListOrWithoutGraphDoesNothing) {
     App().m_meters.m_level[0] = 7;
     App().OnCommand(ChannelCommandId(0, count));
     App().OnCommand(ChannelCommandId(0, 999));
-    App().OnCommand(ChannelCommandId(5, 0));  // tuner 2 has no graph and no lists
+    App().OnCommand(ChannelCommandId(5, 0));   // tuner 2 has no graph and no lists
     EXPECT_EQ(App().m_meters.m_level[0], 7u);  // a tune would have reset it
 }
 
@@ -116,7 +116,7 @@ TEST_F(AppTest, RecordPromptsForTheTunersFileAndACancelLeavesTheGraphWithout) {
     Choose(ID_RECORD_1);
     EXPECT_EQ(prompts.fileDialogs.back().initialName, "Record_1");
     EXPECT_TRUE(QFile::exists(scratch.Path("first.ts")));  // the writer holds the file open
-    Choose(ID_CREATE_1);  // a plain graph ends the recording
+    Choose(ID_CREATE_1);                                   // a plain graph ends the recording
     EXPECT_EQ(App().m_graphs[0]->m_recording, 0);
     EXPECT_EQ(prompts.fileDialogs.size(), 2u);
 }
@@ -126,14 +126,13 @@ TEST_F(AppTest, ListFilesAreReReadAtCreateTheSatelliteListOnlyAfterDestroyAll) {
     Choose(ID_CREATE_1);
     const int helionCount = App().m_channelLists[0]->count;
     scratch.Write("Other.csv", ChannelList(2, "Other "));
-    scratch.Write("SatelliteList.csv",
-                  "NAME,Tuner,LNBSource,ChannelList\nOther,1,1,Other.csv\n");
+    scratch.Write("SatelliteList.csv", "NAME,Tuner,LNBSource,ChannelList\nOther,1,1,Other.csv\n");
     scratch.Write("T1-LNB2-B-Vestra.csv", ChannelList(3, "Edited "));
 
     Choose(ID_DESTROY_1);
     Choose(ID_CREATE_1);
     EXPECT_EQ(SatPopup(1, 1).actions().size(), helionCount);  // same satellite list
-    EXPECT_EQ(SatPopup(1, 2).actions().size(), 3);             // channel list re-read
+    EXPECT_EQ(SatPopup(1, 2).actions().size(), 3);            // channel list re-read
     EXPECT_EQ(SatPopup(1, 2).actions().front()->text(), "Edited 0");
 
     Choose(ID_DESTROY_ALL);

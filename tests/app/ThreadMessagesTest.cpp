@@ -1,7 +1,6 @@
 // The workers' thread messages: delivered once each, in order, also inside modal loops, and
 // their records always freed.
 #include <QTimer>
-
 #include <thread>
 
 #include "AppFixture.h"
@@ -14,8 +13,9 @@ namespace {
 
 bool PostStatus(std::uint32_t thread, std::uintptr_t tuner, std::int32_t level,
                 std::int32_t quality) {
-    return PostThreadMessage(thread, MSG_SIGNAL_STATUS, tuner,
-                             MessagePayload(std::make_unique<SignalStatus>(SignalStatus{level, quality})));
+    return PostThreadMessage(
+        thread, MSG_SIGNAL_STATUS, tuner,
+        MessagePayload(std::make_unique<SignalStatus>(SignalStatus{level, quality})));
 }
 
 TEST_F(AppTest, MessagesReachTheirHandlerInOrderWhileAModalDialogRuns) {
@@ -28,7 +28,8 @@ TEST_F(AppTest, MessagesReachTheirHandlerInOrderWhileAModalDialogRuns) {
         // in-order delivery leaves the last one, 1, as the current value.
         QTimer::singleShot(0, &dialog, [&] {
             poster = std::thread([uiThread] {
-                for (int quality = 50; quality >= 1; --quality) PostStatus(uiThread, 2, 40000, quality);
+                for (int quality = 50; quality >= 1; --quality)
+                    PostStatus(uiThread, 2, 40000, quality);
             });
         });
         QTimer poll;
