@@ -1,7 +1,49 @@
 #include "spectrum/PictureLine.h"
 
 #include <QPaintDevice>
+#include <QPointF>
+#include <algorithm>
 #include <cstdlib>
+
+namespace {
+
+// Far beyond any picture, yet small enough that no coordinate arithmetic overflows on the way.
+constexpr double kReach = 1 << 16;
+
+bool WithinReach(QPoint point) {
+    return std::abs(point.x()) <= kReach && std::abs(point.y()) <= kReach;
+}
+
+// Cuts the line from `from` to `to` down to the part within kReach of the origin, keeping its
+// direction; false when no part is. A level far off the scale thus still draws the visible
+// piece of its segment.
+bool ClipToReach(QPoint& from, QPoint& to) {
+    const QPointF start(from);
+    const QPointF delta = QPointF(to) - start;
+    double enter = 0.0;
+    double leave = 1.0;
+    // One side of the square: the line runs towards it at `rate` and is `room` away from it.
+    const auto side = [&](double rate, double room) {
+        if (rate == 0.0) return room >= 0.0;
+        const double at = room / rate;
+        if (rate < 0.0) {
+            if (at > leave) return false;
+            enter = std::max(enter, at);
+        } else {
+            if (at < enter) return false;
+            leave = std::min(leave, at);
+        }
+        return true;
+    };
+    if (!side(-delta.x(), start.x() + kReach) || !side(delta.x(), kReach - start.x()) ||
+        !side(-delta.y(), start.y() + kReach) || !side(delta.y(), kReach - start.y()))
+        return false;
+    from = (start + enter * delta).toPoint();
+    to = (start + leave * delta).toPoint();
+    return true;
+}
+
+}  // namespace
 
 QPen PicturePen(QColor colour) {
     QPen pen(colour);
@@ -12,6 +54,7 @@ QPen PicturePen(QColor colour) {
 }
 
 void DrawPictureLine(QPainter& painter, QPoint from, QPoint to) {
+    if ((!WithinReach(from) || !WithinReach(to)) && !ClipToReach(from, to)) return;
     if (from == to) return;
     // An unsmoothed line has one pixel per step along its longer axis, so clipping away the end
     // point's column (or row) removes exactly the end pixel, whichever way the line runs.

@@ -49,6 +49,13 @@ TEST(PictureLine, LinesReachingFarOutsideTheImageStillDrawTheirVisiblePart) {
     EXPECT_EQ(CountOf(line, kInk, QRect(0, 0, 60, 60)), 31);
     const QImage back = Drawn(QPoint(30, -1000000000), QPoint(30, 30), false);
     EXPECT_EQ(CountOf(back, kInk, QRect(0, 0, 60, 60)), 30);
+    // Both ends far away: the part crossing the image keeps its direction.
+    const QImage across =
+        Drawn(QPoint(-1000000000, -1000000000), QPoint(1000000000, 1000000000), false);
+    EXPECT_EQ(CountOf(across, kInk, QRect(0, 0, 60, 60)), 60);
+    for (int i = 0; i < 60; ++i) EXPECT_EQ(Pixel(across, i, i), kInk) << i;
+    const QImage missing = Drawn(QPoint(-1000000000, 0), QPoint(-1000, 1000000000), false);
+    EXPECT_EQ(CountOf(missing, kInk, QRect(0, 0, 60, 60)), 0);
 }
 
 }  // namespace
