@@ -29,8 +29,8 @@ const QColor kCurrentColour(50, 210, 50);
 const QColor kPeakColour(210, 50, 50);
 const QColor kRestColour(50, 50, 50);
 
-// Bar edges in the unsigned arithmetic of the meter values; a value beyond the 32-bit range of
-// pixels wraps as the values' own arithmetic does.
+// Bar edges in the meters' own unsigned arithmetic: only an absurd quality (above 429496719)
+// wraps around.
 int LevelEdge(std::uint32_t level) {
     return static_cast<int>(kBarLeft + level / 100u);
 }
@@ -38,7 +38,7 @@ int QualityEdge(std::uint32_t quality) {
     return static_cast<int>(static_cast<std::uint32_t>(kBarLeft) + quality * 10u);
 }
 
-// Fills columns [left, right) of rows [top, bottom); nothing when right is left of left.
+// Fills columns [left, right) of rows [top, bottom); nothing unless right lies beyond left.
 void FillSpan(QPainter& painter, int left, int right, int top, int bottom, QColor colour) {
     left = std::clamp(left, -1, kFarEdge);
     right = std::clamp(right, -1, kFarEdge);
