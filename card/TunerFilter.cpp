@@ -4,6 +4,7 @@
 
 #include "card/CardIds.h"
 #include "card/ControlNode.h"
+#include "card/KsRequest.h"
 #include "platform/KsInterfaces.h"
 #include "platform/TuningInterfaces.h"
 
@@ -45,7 +46,7 @@ public:
                      std::uint32_t* bytesReturned) override {
         if (!bytesReturned) return E_POINTER;
         *bytesReturned = 0;
-        if (!method || (methodLength != 24 && methodLength != 32))
+        if (!method || (methodLength != kPlainHeaderLength && methodLength != kNodeHeaderLength))
             return HRESULT_ERROR_INVALID_PARAMETER;
         return HRESULT_ERROR_SET_NOT_FOUND;
     }

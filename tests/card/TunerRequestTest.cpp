@@ -188,7 +188,7 @@ TEST_F(TunerRequestTest, InjectedFaultsRefuseShortenOrDelayOneKindOfRequest) {
 }
 
 TEST_F(TunerRequestTest, ConcurrentRequestsAndReadingsOnBothTuners) {
-    auto work = [this](int n) {
+    auto work = [](int n) {
         const auto tuner = OpenTuner(n);
         const auto statistics = query<IBDA_SignalStatistics>(tuner.node);
         for (int i = 0; i < 200; ++i) {
