@@ -11,6 +11,7 @@
 namespace card {
 
 inline constexpr std::uint32_t kScifUnset = 0xFFFFFFFFu;
+inline constexpr std::uint32_t kScifBandOff = 255;
 
 // As the driver stores it: all four words kScifUnset until the first SET, then what that SET
 // carried (three kScifUnset words switch single-cable operation off).
@@ -25,8 +26,8 @@ struct ScifConfig {
     friend bool operator==(const ScifConfig&, const ScifConfig&) = default;
 };
 
-// What a SET may carry: single-cable off (three unset words) or a user band 0..7 at 950..2150
-// MHz with an optional PIN; the reserved word is 0.
+// What a SET may carry: single-cable off (three unset words) or a user band 0..7 (or 255, off)
+// at 950..2150 MHz with an optional PIN; the reserved word is 0.
 bool IsValidScif(const ScifConfig& config);
 
 struct ChannelChange {

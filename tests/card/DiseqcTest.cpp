@@ -87,10 +87,17 @@ TEST_F(DiseqcTest, SingleCableTuneSendsTheChannelChangeAndReceivesOnTheUserBand)
     EXPECT_EQ(m_card->BusLog()[1], (BusMessage{1, {0xE0, 0x10, 0x5C, 0xFE, 0x48, 37}}));
     EXPECT_NE(m_card->Status(1).locked, nullptr);
 
+    // User band 255 is kept as sent and means off: the committed switch is back.
+    EXPECT_EQ(Set(KSPROPSETID_CardTuner, CARD_TUNER_SCIF, Words({255, 1400, 0xFFFFFFFFu, 0})), S_OK);
+    EXPECT_FALSE(m_card->Status(1).scif.Enabled());
+    EXPECT_EQ(m_card->Status(1).scif.userBand, 255u);
+    Tune(m_tuner, 10773000, BDA_POLARISATION_LINEAR_H, 27500, 1);
+    EXPECT_EQ(m_card->BusLog()[2], (BusMessage{1, {0xE0, 0x10, 0x38, 0xF2}}));
+
     // Off again: the committed switch is back.
     EXPECT_EQ(Set(KSPROPSETID_CardTuner, CARD_TUNER_SCIF, Words({0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0})), S_OK);
     Tune(m_tuner, 10773000, BDA_POLARISATION_LINEAR_H, 27500, 1);
-    EXPECT_EQ(m_card->BusLog()[2], (BusMessage{1, {0xE0, 0x10, 0x38, 0xF2}}));
+    EXPECT_EQ(m_card->BusLog()[3], (BusMessage{1, {0xE0, 0x10, 0x38, 0xF2}}));
 }
 
 }  // namespace

@@ -110,6 +110,7 @@ TEST_F(TunerRequestTest, MalformedRequestsAreRefusedAndChangeNothing) {
         {"DiSEqC enable 2", NodeHeader(KSPROPSETID_BdaDiseqCommand, 0, kSet, 0), Words({2}),
          HRESULT_ERROR_INVALID_PARAMETER},
         {"user band 8", scif, Words({8, 1400, kUnset, 0}), HRESULT_ERROR_INVALID_PARAMETER},
+        {"user band 254", scif, Words({254, 1400, kUnset, 0}), HRESULT_ERROR_INVALID_PARAMETER},
         {"user band below 950 MHz", scif, Words({0, 949, kUnset, 0}), HRESULT_ERROR_INVALID_PARAMETER},
         {"PIN 256", scif, Words({0, 1400, 256, 0}), HRESULT_ERROR_INVALID_PARAMETER},
         {"SCIF reserved word", scif, Words({0, 1400, kUnset, 1}), HRESULT_ERROR_INVALID_PARAMETER},
