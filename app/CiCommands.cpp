@@ -16,8 +16,12 @@ void COrvalenApp::ShowCamName(TunerGraph& graph) {
         const auto end = std::find(name.begin(), name.end(), std::uint8_t{0});
         const std::string_view bytes(reinterpret_cast<const char*>(name.data()),
                                      static_cast<std::size_t>(end - name.begin()));
-        text = QStringLiteral("CAM:") +
-               QString::fromStdU16String(DecodeCodePage(0, bytes).value_or(u""));
+        const auto decoded = DecodeCodePage(0, bytes);
+        // A name that is not valid in the locale's character set still shows what it can.
+        text =
+            QStringLiteral("CAM:") +
+            (decoded ? QString::fromStdU16String(*decoded)
+                     : QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size())));
     }
     SetMenuItemText(ID_CAM_MENU, text);
 }

@@ -33,6 +33,14 @@ TEST_F(AppTest, WithoutACamTheItemShowsNone) {
     EXPECT_EQ(ItemText(ID_CAM_MENU), "CAM: None");
 }
 
+TEST_F(AppTest, ACamNameThatTheCharacterSetCannotDecodeStillShows) {
+    config.camName = "Kestrel \xFF\xFE";  // valid in no multi-byte set, nor in ASCII
+    Start();
+    Choose(ID_CREATE_1);
+    EXPECT_TRUE(ItemText(ID_CAM_MENU).startsWith("CAM:Kestrel "))
+        << ItemText(ID_CAM_MENU).toStdString();
+}
+
 TEST_F(AppTest, CamMenuOpensTheCamsMenuWhichTheTimerThenShows) {
     Start();
     Choose(ID_CAM_MENU);  // no graph: nothing
