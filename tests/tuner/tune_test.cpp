@@ -76,27 +76,30 @@ struct MadeRequests {
 
 class RecordingTuningSpace : public DvbsTuningSpace {
 public:
-    explicit RecordingTuningSpace(std::shared_ptr<MadeRequests> made) : m_made(std::move(made)) {}
+    explicit RecordingTuningSpace(std::weak_ptr<MadeRequests> made) : m_made(std::move(made)) {}
     HRESULT CreateTuneRequest(std::shared_ptr<ITuneRequest>* request) override {
-        if (m_made->bare)
+        const std::shared_ptr<MadeRequests> made = m_made.lock();
+        if (!made) return E_FAIL;
+        if (made->bare)
             *request = std::make_shared<BareTuneRequest>(shared_from_this());
         else
             *request = std::make_shared<RecordingTuneRequest>(shared_from_this());
-        std::lock_guard lock(m_made->mutex);
-        m_made->last = *request;
-        ++m_made->count;
+        std::lock_guard lock(made->mutex);
+        made->last = *request;
+        ++made->count;
         return S_OK;
     }
 
 private:
-    const std::shared_ptr<MadeRequests> m_made;
+    // Weak: the last request refers back to this space.
+    const std::weak_ptr<MadeRequests> m_made;
 };
 
 class TuneTest : public CardTest {
 protected:
     // The next graphs' tuning spaces record their requests in `made`.
     void RecordRequests() {
-        RegisterComponentClass(CLSID_DVBSTuningSpace, [made = made] {
+        RegisterComponentClass(CLSID_DVBSTuningSpace, [made = std::weak_ptr(made)] {
             return std::make_shared<RecordingTuningSpace>(made);
         });
     }
