@@ -71,14 +71,33 @@ session_end() {
     exit "$status"
 }
 
-# Xvfb on the first free display number, which it reports itself once it accepts clients.
+# Xvfb on the first free display number, which it reports itself once it accepts clients. A
+# server that loses the race for its number to another one starting at the same moment ends, or
+# never answers; the next attempt takes another number.
 start_xserver() {
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$SESSION_DIR/display" \
-        >"$SESSION_DIR/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    wait_until 60 test -s "$SESSION_DIR/display" || session_fail "Xvfb did not start"
-    DISPLAY=":$(tr -d '[:space:]' <"$SESSION_DIR/display")"
-    export DISPLAY
+    local attempt
+    for attempt in 1 2 3 4 5; do
+        rm -f "$SESSION_DIR/display"
+        Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$SESSION_DIR/display" \
+            >>"$SESSION_DIR/xvfb.log" 2>&1 &
+        XVFB_PID=$!
+        wait_until 60 xserver_settled && xserver_answers && return 0
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+        XVFB_PID=""
+    done
+    session_fail "Xvfb did not start (attempts: $attempt)"
+}
+
+# The server has reported its display number, or has ended.
+xserver_settled() {
+    test -s "$SESSION_DIR/display" || process_ended "$XVFB_PID"
+}
+
+xserver_answers() {
+    process_ended "$XVFB_PID" && return 1
+    export DISPLAY=":$(tr -d '[:space:]' <"$SESSION_DIR/display")"
+    xdotool getdisplaygeometry >/dev/null 2>&1
 }
 
 # True when `pid` has ended (gone, or a zombie waiting to be reaped).
