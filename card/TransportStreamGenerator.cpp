@@ -32,8 +32,8 @@ constexpr std::uint8_t kHdService = 0x19;
 
 // Splits a section into packet payloads: a pointer field of 0, then the section, then stuffing.
 std::vector<std::vector<std::uint8_t>> SectionPayloads(const std::vector<std::uint8_t>& section) {
-    std::vector<std::uint8_t> data(section.size() + 1, 0);
-    std::copy(section.begin(), section.end(), data.begin() + 1);
+    std::vector<std::uint8_t> data{0};  // the pointer field
+    data.insert(data.end(), section.begin(), section.end());
     std::vector<std::vector<std::uint8_t>> payloads;
     for (std::size_t at = 0; at < data.size(); at += kPayloadSize) {
         std::vector<std::uint8_t> payload(kPayloadSize, 0xFF);
