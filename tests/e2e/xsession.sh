@@ -44,6 +44,8 @@ wait_until() {
 session_begin() {
     SESSION_DIR=$(mktemp -d "${TMPDIR:-/tmp}/orvalen-e2e.XXXXXX")
     trap session_end EXIT
+    # A test run that is stopped from outside still ends the server and the program.
+    trap 'exit 143' TERM INT HUP
 }
 
 session_end() {
