@@ -18,6 +18,8 @@
 namespace {
 
 constexpr int kDefaultSteps = 1000;
+// A run this long always records some packets; if none did, the recording checks said nothing.
+constexpr int kStepsThatRecord = 500;
 // Far beyond what any single action needs, even under the sanitizers: only a hang gets there.
 constexpr auto kStepLimit = std::chrono::seconds(120);
 
@@ -78,6 +80,9 @@ TEST(FaultRun, BothTunersUnderRandomCardFaults) {
             static_cast<unsigned long long>(f.packetsLostByCard), f.locksChecked, f.sweepsStarted,
             f.fullSweeps, f.diseqcMessages, f.unicableReads, f.mmiObjects,
             static_cast<double>(f.faultsInForce) / steps);
+        if (steps >= kStepsThatRecord) {
+            EXPECT_GT(f.recordedPackets, 0u) << "no recording held a packet";
+        }
     }
     std::filesystem::remove_all(folder);
 }
