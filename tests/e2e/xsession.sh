@@ -80,7 +80,9 @@ start_xserver() {
     local attempt
     for attempt in 1 2 3 4 5; do
         rm -f "$SESSION_DIR/display"
-        Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$SESSION_DIR/display" \
+        # -noreset: the server would otherwise reset as its last client leaves (the check
+        # below), and refuse the program while it does.
+        Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$SESSION_DIR/display" \
             >>"$SESSION_DIR/xvfb.log" 2>&1 &
         XVFB_PID=$!
         wait_until 60 xserver_settled && xserver_answers && return 0
