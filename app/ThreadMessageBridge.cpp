@@ -3,6 +3,13 @@
 #include <QCoreApplication>
 #include <utility>
 
+namespace {
+QEvent::Type WakeUpType() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
+}  // namespace
+
 ThreadMessageEvent::ThreadMessageEvent(ThreadMessage&& message)
     : QEvent(EventType()), message(std::move(message)) {}
 
@@ -11,14 +18,30 @@ QEvent::Type ThreadMessageEvent::EventType() {
     return type;
 }
 
-ThreadMessageBridge::ThreadMessageBridge(QObject& target) : m_threadId(GetCurrentThreadId()) {
-    // Runs on the posting thread. QCoreApplication::postEvent is thread-safe and keeps the
-    // order of events posted to one object; the platform calls receivers one at a time.
-    RegisterThreadMessageReceiver(m_threadId, [&target](ThreadMessage&& message) {
-        QCoreApplication::postEvent(&target, new ThreadMessageEvent(std::move(message)));
-    });
+ThreadMessageBridge::ThreadMessageBridge(QObject& target)
+    : m_target(target), m_threadId(GetCurrentThreadId()) {
+    RegisterThreadMessageReceiver(m_threadId,
+                                  [this](ThreadMessage&& message) { Receive(std::move(message)); });
 }
 
-ThreadMessageBridge::~ThreadMessageBridge() {
-    UnregisterThreadMessageReceiver(m_threadId);
+ThreadMessageBridge::~ThreadMessageBridge() { UnregisterThreadMessageReceiver(m_threadId); }
+
+void ThreadMessageBridge::Receive(ThreadMessage&& message) {
+    {
+        std::lock_guard lock(m_lock);
+        m_mailbox.push_back(std::move(message));
+    }
+    // Events posted to one object keep their order, so the n-th wake-up takes the n-th message.
+    QCoreApplication::postEvent(this, new QEvent(WakeUpType()));
+}
+
+bool ThreadMessageBridge::event(QEvent* event) {
+    if (event->type() != WakeUpType()) return QObject::event(event);
+    std::unique_lock lock(m_lock);
+    if (m_mailbox.empty()) return true;
+    ThreadMessageEvent message(std::move(m_mailbox.front()));
+    m_mailbox.pop_front();
+    lock.unlock();
+    QCoreApplication::sendEvent(&m_target, &message);
+    return true;
 }

@@ -1,15 +1,20 @@
 // Brings the thread messages that tuner workers post to the user-interface thread into Qt's
-// event queue. Each message becomes one ThreadMessageEvent posted to the target object, so the
-// target receives every message once, in posting order, from whatever event loop runs on its
-// thread: the main loop, an open menu, a message box, a file dialog or a modal dialog.
+// event loop. Each message becomes one ThreadMessageEvent sent to the target object on its own
+// thread, so the target receives every message once, in posting order, from whatever event loop
+// runs there: the main loop, an open menu, a message box, a file dialog or a modal dialog.
+//
+// The messages themselves travel through a mailbox guarded by our own mutex; Qt's queue only
+// carries a wake-up per message. So the hand-over of each record from a worker to the
+// user-interface thread is ordered by a lock that the program owns (and that race checkers see).
 #pragma once
 
 #include <QEvent>
+#include <QObject>
 #include <cstdint>
+#include <deque>
+#include <mutex>
 
 #include "platform/Threads.h"
-
-class QObject;
 
 class ThreadMessageEvent final : public QEvent {
 public:
@@ -20,19 +25,28 @@ public:
     ThreadMessage message;
 };
 
-class ThreadMessageBridge {
+class ThreadMessageBridge final : public QObject {
 public:
     // Registers the calling thread as a message receiver, delivering to `target`, which must
     // live on this thread and outlive the bridge.
     explicit ThreadMessageBridge(QObject& target);
-    // Unregisters; once it returns, no post reaches the target any more.
-    ~ThreadMessageBridge();
+    // Unregisters; once it returns, no post reaches the target any more. Messages not yet
+    // delivered are freed with the mailbox.
+    ~ThreadMessageBridge() override;
     ThreadMessageBridge(const ThreadMessageBridge&) = delete;
     ThreadMessageBridge& operator=(const ThreadMessageBridge&) = delete;
 
     // The id under which the thread receives, to be handed to the posting workers.
     std::uint32_t ThreadId() const { return m_threadId; }
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
+    void Receive(ThreadMessage&& message);  // on the posting thread
+
+    QObject& m_target;
     const std::uint32_t m_threadId;
+    std::mutex m_lock;
+    std::deque<ThreadMessage> m_mailbox;
 };
