@@ -32,8 +32,10 @@ constexpr std::uint8_t kHdService = 0x19;
 
 // Splits a section into packet payloads: a pointer field of 0, then the section, then stuffing.
 std::vector<std::vector<std::uint8_t>> SectionPayloads(const std::vector<std::uint8_t>& section) {
-    std::vector<std::uint8_t> data{0};  // the pointer field
-    data.insert(data.end(), section.begin(), section.end());
+    // A pointer field of 0, then the section. Copied byte by byte: g++ 12 mistakes the
+    // equivalent std::copy into an offset vector for an overflow at some optimisation levels.
+    std::vector<std::uint8_t> data(section.size() + 1, 0);
+    for (std::size_t i = 0; i < section.size(); ++i) data[i + 1] = section[i];
     std::vector<std::vector<std::uint8_t>> payloads;
     for (std::size_t at = 0; at < data.size(); at += kPayloadSize) {
         std::vector<std::uint8_t> payload(kPayloadSize, 0xFF);
