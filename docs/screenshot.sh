@@ -6,7 +6,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 program=$(realpath "${1:-$root/build/bin/orvalen}")
-# shellcheck source=../tests/e2e/xsession.sh
+# shellcheck source=tests/e2e/xsession.sh
 source "$root/tests/e2e/xsession.sh"
 
 session_begin
@@ -37,8 +37,10 @@ both_locked() {
 wait_until 60 both_locked || session_fail "the tuners did not lock"
 sleep 3  # a few reports more, so that the peak marks show
 screenshot "$shot"
-eval "$(xdotool getwindowgeometry --shell "$APP_WINDOW")"
-convert "$shot" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$root/docs/screenshot.png"
+geometry=$(xdotool getwindowgeometry --shell "$APP_WINDOW")
+field() { sed -n "s/^$1=//p" <<<"$geometry"; }
+convert "$shot" -crop "$(field WIDTH)x$(field HEIGHT)+$(field X)+$(field Y)" +repage \
+    "$root/docs/screenshot.png"
 
 press alt+f x
 wait_until 60 process_ended "$APP_PID" || session_fail "the program did not end"

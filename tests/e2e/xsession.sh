@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Driving Orvalen on a private X server the way a person does: a fresh Xvfb, the program started
 # in a scratch copy of the example lists, keys pressed with xdotool, and screenshots read back
 # pixel by pixel. Sourced by the end-to-end test and by docs/screenshot.sh.
@@ -100,7 +101,8 @@ xserver_settled() {
 
 xserver_answers() {
     process_ended "$XVFB_PID" && return 1
-    export DISPLAY=":$(tr -d '[:space:]' <"$SESSION_DIR/display")"
+    DISPLAY=":$(tr -d '[:space:]' <"$SESSION_DIR/display")"
+    export DISPLAY
     xdotool getdisplaygeometry >/dev/null 2>&1
 }
 
