@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "FileBytes.h"
+#include "OpenFiles.h"
 #include "RecordingCheck.h"
 #include "card/InstallSimulatedCard.h"
 #include "dialogs/MmiStrings.h"
@@ -239,6 +240,7 @@ void FaultRun::CheckCamName(TunerGraph& graph, int tuner) {
 void FaultRun::CheckRecordFile(int tuner) {
     const GraphNotes& notes = m_notes[tuner - 1];
     if (!notes.recordFile) return;
+    EXPECT_FALSE(ProcessHoldsOpen(*notes.recordFile)) << "a recording stays open after its graph";
     const std::vector<std::uint8_t> bytes = FileBytes(*notes.recordFile);
     std::filesystem::remove(*notes.recordFile);
     const RecordingCheck check = CheckRecording(bytes);
