@@ -15,26 +15,6 @@
 #include "platform/DeviceRegistry.h"
 
 namespace app_test {
-namespace {
-
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "app_tests";
-        static char* argv[] = {name, nullptr};
-        m_application = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { m_application.reset(); }
-
-private:
-    std::unique_ptr<QApplication> m_application;
-};
-
-[[maybe_unused]] const auto* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-}  // namespace
 
 std::optional<QString> ScriptedPrompts::AskFileName(const FileDialogSpec& spec) {
     fileDialogs.push_back(spec);

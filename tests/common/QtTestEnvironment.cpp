@@ -1,4 +1,5 @@
-// One QApplication for the whole suite: the dialogs are real widgets.
+// One QApplication for a whole Qt suite: widgets, fonts and painting on images need it. Every
+// suite that shows or paints anything links this file.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -6,11 +7,11 @@
 
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
+class QtTestEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         static int argc = 1;
-        static char name[] = "dialogs_tests";
+        static char name[] = "orvalen_tests";
         static char* argv[] = {name, nullptr};
         m_application = std::make_unique<QApplication>(argc, argv);
     }
@@ -21,6 +22,6 @@ private:
 };
 
 [[maybe_unused]] const auto* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+    ::testing::AddGlobalTestEnvironment(new QtTestEnvironment);
 
 }  // namespace
