@@ -1,14 +1,10 @@
 #include "app/ThreadMessageBridge.h"
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <utility>
-
-namespace {
-QEvent::Type WakeUpType() {
-    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
-    return type;
-}
-}  // namespace
 
 ThreadMessageEvent::ThreadMessageEvent(ThreadMessage&& message)
     : QEvent(EventType()), message(std::move(message)) {}
@@ -19,29 +15,42 @@ QEvent::Type ThreadMessageEvent::EventType() {
 }
 
 ThreadMessageBridge::ThreadMessageBridge(QObject& target)
-    : m_target(target), m_threadId(GetCurrentThreadId()) {
+    : m_target(target),
+      m_threadId(GetCurrentThreadId()),
+      m_wakeFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
+      m_wakeNotifier(m_wakeFd, QSocketNotifier::Read) {
+    QObject::connect(&m_wakeNotifier, &QSocketNotifier::activated, &m_target,
+                     [this] { Deliver(); });
     RegisterThreadMessageReceiver(m_threadId,
                                   [this](ThreadMessage&& message) { Receive(std::move(message)); });
 }
 
-ThreadMessageBridge::~ThreadMessageBridge() { UnregisterThreadMessageReceiver(m_threadId); }
+ThreadMessageBridge::~ThreadMessageBridge() {
+    UnregisterThreadMessageReceiver(m_threadId);
+    m_wakeNotifier.setEnabled(false);
+    if (m_wakeFd >= 0) close(m_wakeFd);
+}
 
 void ThreadMessageBridge::Receive(ThreadMessage&& message) {
     {
         std::lock_guard lock(m_lock);
         m_mailbox.push_back(std::move(message));
     }
-    // Events posted to one object keep their order, so the n-th wake-up takes the n-th message.
-    QCoreApplication::postEvent(this, new QEvent(WakeUpType()));
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = write(m_wakeFd, &one, sizeof one);
 }
 
-bool ThreadMessageBridge::event(QEvent* event) {
-    if (event->type() != WakeUpType()) return QObject::event(event);
-    std::unique_lock lock(m_lock);
-    if (m_mailbox.empty()) return true;
-    ThreadMessageEvent message(std::move(m_mailbox.front()));
-    m_mailbox.pop_front();
-    lock.unlock();
-    QCoreApplication::sendEvent(&m_target, &message);
-    return true;
+// Hands the waiting messages over one at a time, oldest first. A handler may run an event loop
+// of its own (a dialog); a message posted meanwhile then arrives through that loop, still in order.
+void ThreadMessageBridge::Deliver() {
+    std::uint64_t wakeUps = 0;
+    [[maybe_unused]] const ssize_t read = ::read(m_wakeFd, &wakeUps, sizeof wakeUps);
+    for (;;) {
+        std::unique_lock lock(m_lock);
+        if (m_mailbox.empty()) return;
+        ThreadMessageEvent event(std::move(m_mailbox.front()));
+        m_mailbox.pop_front();
+        lock.unlock();
+        QCoreApplication::sendEvent(&m_target, &event);
+    }
 }
