@@ -48,10 +48,24 @@ HRESULT Cam::AnswerMenu(std::uint32_t objectId, std::uint32_t choice) {
     return S_OK;
 }
 
+namespace {
+
+// Bytes of the character-table selector that may lead a DVB text (none when it starts with a
+// character): 0x10 takes three bytes, 0x1F two, the other codes below 0x20 one.
+std::size_t SelectorLength(std::span<const std::uint8_t> text) {
+    if (text.empty() || text[0] == 0x00 || text[0] >= 0x20) return 0;
+    const std::size_t length = text[0] == 0x10 ? 3 : text[0] == 0x1F ? 2 : 1;
+    return std::min(length, text.size());
+}
+
+}  // namespace
+
 HRESULT Cam::AnswerEnquiry(std::uint32_t objectId, std::span<const std::uint8_t> answer) {
     if (const HRESULT hr = CheckAnswer(objectId, true); FAILED(hr)) return hr;
     const std::string_view pin = kCamPin;
-    if (answer.empty())
+    const bool cancelled = answer.empty();
+    answer = answer.subspan(SelectorLength(answer));
+    if (cancelled)
         Show(CamPage::Main);
     else if (std::equal(answer.begin(), answer.end(), pin.begin(), pin.end()))
         Show(CamPage::Parental);

@@ -57,7 +57,9 @@ MmiPage PageContent(CamPage page, const CamSettings& settings) {
             MmiPage enquiry;
             enquiry.type = kMmiEnquiry;
             enquiry.count = 4;
-            enquiry.strings = {"Please enter your 4-digit PIN"};
+            // The prompt names its character table (ISO 8859-9), so an answer comes back behind
+            // the same selector byte.
+            enquiry.strings = {"\x05Please enter your 4-digit PIN"};
             return enquiry;
         }
         case CamPage::PinWrong:

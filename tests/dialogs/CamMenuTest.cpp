@@ -150,7 +150,8 @@ TEST_F(CamMenuTest, MenuOfThreeItemsAnswers2Or0AndListsAnswer0) {
     ToPinEnquiry();
     Type(Answer(), "1234");
     Click(m_menu, kIdOk);
-    EXPECT_EQ(EnquiryAnswers(), (std::vector<Bytes>{{'1', '2', '3', '4'}}));
+    // The CAM's PIN prompt names ISO 8859-9 (selector 0x05): the answer goes back behind it.
+    EXPECT_EQ(EnquiryAnswers(), (std::vector<Bytes>{{0x05, '1', '2', '3', '4'}}));
     m_menu.Poll();
     EXPECT_EQ(Shown().items,
               (QStringList{"Maturity rating 12", "Maturity rating 16", "Maturity rating 18"}));
@@ -224,7 +225,8 @@ TEST_F(CamMenuTest, TheSameObjectIdChangesNothing) {
 
 TEST_F(CamMenuTest, EnquiryAnswersCarryThePromptsSelectorAndTable) {
     ToPinEnquiry();
-    EXPECT_EQ(m_menu.m_selectorLength, 0);  // the CAM's PIN prompt has no selector
+    EXPECT_EQ(m_menu.m_selectorLength, 1);  // the CAM's PIN prompt names ISO 8859-9
+    EXPECT_EQ(m_menu.m_codePage, 28599u);
     // A Turkish prompt (selector 0x05): the answer is 0x05 then ISO 8859-9.
     m_recorder.PresentObject(MmiObjectBytes(900, 3, 8,
                                             Text({"\x05"
