@@ -12,17 +12,6 @@ constexpr int kWordOffset = 350;
 
 }  // namespace
 
-bool IsValidScif(const ScifConfig& config) {
-    if (config.reserved != 0) return false;
-    if (config.userBand == kScifUnset && config.frequencyMHz == kScifUnset &&
-        config.pin == kScifUnset)
-        return true;
-    // User band 255 is stored as sent and means "off", as for a slot the user left at 0.
-    return (config.userBand <= 7 || config.userBand == kScifBandOff) &&
-           config.frequencyMHz >= 950 && config.frequencyMHz <= 2150 &&
-           (config.pin <= 255 || config.pin == kScifUnset);
-}
-
 LnbState RouterBank(const LnbState& state) {
     LnbState bank = state;
     bank.position = (state.position - 1) % 2 + 1;

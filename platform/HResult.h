@@ -24,6 +24,7 @@ inline constexpr HRESULT HRESULT_ERROR_NOT_FOUND = static_cast<HRESULT>(0x800704
 inline constexpr HRESULT HRESULT_ERROR_SET_NOT_FOUND = static_cast<HRESULT>(0x80070492u);
 inline constexpr HRESULT HRESULT_ERROR_NOT_READY = static_cast<HRESULT>(0x80070015u);
 inline constexpr HRESULT HRESULT_ERROR_BAD_COMMAND = static_cast<HRESULT>(0x80070016u);
+inline constexpr HRESULT HRESULT_ERROR_NOT_SUPPORTED = static_cast<HRESULT>(0x80070032u);
 
 // Filter graph results.
 inline constexpr HRESULT VFW_S_DUPLICATE_NAME = static_cast<HRESULT>(0x0004022Du);  // renamed
