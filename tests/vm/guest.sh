@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Runs inside the test machine, in a chroot into the host's root: each check in turn, with its
+# result as one line on the serial console ("VM-CHECK name PASS|FAIL ...") and its whole output
+# in the run's output folder, then the summary line and the end marker that the host waits for.
+# Environment (from init.sh): VM_FREQS, VM_SOURCE, VM_BUILD, VM_OUT.
+set -uo pipefail
+export PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
+export HOME=/var/tmp TMPDIR=/var/tmp XDG_RUNTIME_DIR=/run/user/0 LANG=C.UTF-8
+export ORVALEN_VM_FREQS=$VM_FREQS
+mkdir -p /run/user && mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+passed=0
+failed=0
+
+uptime_s() {
+    cut -d' ' -f1 /proc/uptime
+}
+
+# Runs `command...` as check `name`; its output goes to $VM_OUT/name.log, and on failure the
+# lines that say what failed also go to the console.
+check() {
+    local name=$1 start
+    shift
+    start=$(uptime_s)
+    if "$@" >"$VM_OUT/$name.log" 2>&1; then
+        passed=$((passed + 1))
+        echo "VM-CHECK $name PASS ($(awk -v a="$start" -v b="$(uptime_s)" 'BEGIN { printf "%.1f s", b - a }'))"
+    else
+        failed=$((failed + 1))
+        echo "VM-CHECK $name FAIL (log: $VM_OUT/$name.log)"
+        grep -E 'FAIL|Failure|error' "$VM_OUT/$name.log" | head -n 40 | sed 's/^/    /'
+    fi
+}
+
+vidtv_frontend() {
+    ls -l /dev/dvb/adapter0 && test -c /dev/dvb/adapter0/frontend0
+}
+
+echo "VM-INFO guest up at $(uptime_s) s, kernel $(uname -r)"
+check vidtv vidtv_frontend
+echo "VM-SUMMARY $passed passed, $failed failed, at $(uptime_s) s of machine time"
+echo "VM-END"
