@@ -10,6 +10,7 @@
 #include "dialogs/DialogControls.h"
 #include "dialogs/EnquiryAnswer.h"
 #include "dialogs/MmiStrings.h"
+#include "dialogs/TypingLimit.h"
 #include "tuner/TunerGraph.h"
 
 namespace {
@@ -20,7 +21,7 @@ constexpr std::uint32_t kTypeEnquiry = 3;
 constexpr std::uint32_t kTypeEnquiryAlt = 4;
 constexpr std::uint32_t kNoItemCount = 255;
 constexpr std::size_t kHeaderStrings = 3;  // title, subtitle, bottom line
-constexpr int kEditNoLimit = 32767;        // what a line edit allows when not limited
+constexpr int kEditNoLimit = 32767;        // what a line edit holds at most
 
 }  // namespace
 
@@ -38,6 +39,7 @@ CCamMenu::CCamMenu(QWidget* parent)
     m_subtitle = AddControl<QLabel>(this, units, kIdcCamSubtitle, {7, 27, 195, 15},
                                     QStringLiteral("Cam menu subtitle"));
     m_answer = AddControl<QLineEdit>(this, units, kIdcCamAnswer, {7, 48, 195, 16});
+    m_answerLimit = new TypingLimit(*m_answer);
     m_items = AddControl<QListWidget>(this, units, kIdcCamItems, {7, 44, 195, 138});
     m_items->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_bottomLine = AddControl<QLabel>(this, units, kIdcCamBottomLine, {7, 195, 195, 15},
@@ -133,9 +135,9 @@ void CCamMenu::ShowMenuOrList(std::uint32_t type, std::uint32_t count,
 
 void CCamMenu::ShowEnquiry(std::uint32_t count, std::span<const std::uint8_t> text) {
     m_title->setText(Take(DecodeMmiText(text)));
-    // A limit of 0, or one beyond what the field can hold, leaves the field's own limit.
-    m_answer->setMaxLength(
-        count == 0 ? kEditNoLimit : static_cast<int>(std::min<std::uint32_t>(count, kEditNoLimit)));
+    // A limit of 0, or one beyond what the field can hold, leaves the field's own limit. The
+    // previous answer stays in the field whole, even when it is longer than this limit.
+    m_answerLimit->SetLimit(static_cast<int>(std::min<std::uint32_t>(count, kEditNoLimit)));
     m_answer->show();
     m_answer->setFocus(Qt::OtherFocusReason);
     m_mmiState = kMmiEnquiry;

@@ -17,6 +17,7 @@
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class TypingLimit;
 class TunerGraph;
 
 inline constexpr int kIddCamMenu = 1030;
@@ -76,6 +77,7 @@ private:
     QLabel* m_title;
     QLabel* m_subtitle;
     QLineEdit* m_answer;
+    TypingLimit* m_answerLimit;  // owned by m_answer
     QListWidget* m_items;
     QLabel* m_bottomLine;
 };

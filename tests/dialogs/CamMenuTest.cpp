@@ -142,8 +142,9 @@ TEST_F(CamMenuTest, MainMenuShowsDecodedStringsAndAnswersTheChosenLine) {
     m_menu.Poll();
     EXPECT_EQ(Shown().title, "Please enter your 4-digit PIN");
     EXPECT_TRUE(Shown().answerShown);
-    EXPECT_EQ(Answer()->maxLength(), 4);
     EXPECT_EQ(m_menu.m_mmiState, kMmiEnquiry);
+    Type(Answer(), "123456");  // typing stops at the enquiry's 4 characters
+    EXPECT_EQ(Answer()->text(), "1234");
 }
 
 TEST_F(CamMenuTest, MenuOfThreeItemsAnswers2Or0AndListsAnswer0) {
@@ -242,7 +243,6 @@ TEST_F(CamMenuTest, EnquiryAnswersCarryThePromptsSelectorAndTable) {
     m_recorder.PresentObject(MmiObjectBytes(901, 4, 0, Text({"PIN"})));
     m_menu.Poll();
     EXPECT_EQ(Answer()->text(), QString::fromStdU16String(u"\u011F1"));
-    EXPECT_EQ(Answer()->maxLength(), 32767);
     EXPECT_EQ(m_menu.m_selectorLength, 0);
     Click(m_menu, kIdOk);      // no selector: the text alone, here ğ fails Latin-1 and is left out
     Click(m_menu, kIdCancel);  // already answered: waiting, nothing sent
@@ -255,6 +255,31 @@ TEST_F(CamMenuTest, EnquiryAnswersCarryThePromptsSelectorAndTable) {
     EXPECT_EQ(EnquiryAnswers().back(), Bytes{});
     EXPECT_EQ(m_menu.m_countdown, 100);
     EXPECT_EQ(m_menu.m_mmiState, kMmiWaiting);
+}
+
+TEST_F(CamMenuTest, AShorterEnquiryKeepsTheWholeAnswerAndLimitsOnlyTyping) {
+    OpenCamMenu();
+    m_recorder.PresentObject(MmiObjectBytes(910, 3, 8, Text({"PIN"})));
+    m_menu.Poll();
+    Type(Answer(), "123456");
+    Click(m_menu, kIdOk);
+
+    m_recorder.PresentObject(MmiObjectBytes(911, 3, 4, Text({"PIN"})));
+    m_menu.Poll();
+    EXPECT_EQ(Answer()->text(), "123456");
+    Answer()->end(false);
+    QTest::keyClicks(Answer(), "7");  // the field is over its limit: typing adds nothing
+    EXPECT_EQ(Answer()->text(), "123456");
+    QTest::keyClick(Answer(), Qt::Key_Backspace);
+    QTest::keyClicks(Answer(), "8");
+    EXPECT_EQ(Answer()->text(), "12345");
+    Click(m_menu, kIdOk);
+    EXPECT_EQ(EnquiryAnswers().back(), (Bytes{'1', '2', '3', '4', '5'}));
+
+    m_recorder.PresentObject(MmiObjectBytes(912, 3, 4, Text({"PIN"})));
+    m_menu.Poll();
+    Type(Answer(), "abcdef");
+    EXPECT_EQ(Answer()->text(), "abcd");
 }
 
 TEST_F(CamMenuTest, UnsupportedTablesEmptyAndMissingStrings) {
