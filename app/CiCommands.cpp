@@ -17,7 +17,7 @@ void COrvalenApp::ShowCamName(TunerGraph& graph) {
         const std::string_view bytes(reinterpret_cast<const char*>(name.data()),
                                      static_cast<std::size_t>(end - name.begin()));
         const auto decoded = DecodeCodePage(0, bytes);
-        // A name that is not valid in the locale's character set still shows what it can.
+        // Qt's own conversion stands in for a locale character set that iconv does not have.
         text =
             QStringLiteral("CAM:") +
             (decoded ? QString::fromStdU16String(*decoded)

@@ -70,18 +70,6 @@ std::uint32_t CodePageOf(std::span<const std::uint8_t> selector) {
     }
 }
 
-// Decodes the bytes, or the longest of them that ends on a whole character when they were cut.
-std::optional<std::u16string> DecodeCut(std::uint32_t codePage, std::string_view bytes, bool cut) {
-    constexpr std::size_t kLongestCharacter = 4;
-    const std::size_t tries = cut ? std::min(bytes.size(), kLongestCharacter - 1) : 0;
-    for (std::size_t drop = 0; drop <= tries; ++drop) {
-        if (auto text = DecodeCodePage(codePage, bytes.substr(0, bytes.size() - drop))) {
-            return text;
-        }
-    }
-    return std::nullopt;
-}
-
 struct Extent {
     std::size_t length = 0;   // selector and text, without the NUL
     bool terminated = false;  // whether a NUL follows
@@ -126,8 +114,8 @@ MmiText DecodeMmiText(std::span<const std::uint8_t> bytes) {
     const bool cut = !extent.terminated || string.size() > kMmiStringLimit;
     const std::string_view encoded(reinterpret_cast<const char*>(string.data()) + selector.length,
                                    end - selector.length);
-    auto text = DecodeCut(result.codePage, encoded, cut);
-    if (!text) {
+    auto text = DecodeCodePage(result.codePage, encoded, cut ? TextEnd::Cut : TextEnd::Complete);
+    if (!text) {  // the table's code page is not available
         result.text = kMmiUnsupportedText;
         return result;
     }

@@ -27,8 +27,8 @@ struct MmiText {
 std::size_t MmiStringSize(std::span<const std::uint8_t> bytes);
 
 // Decodes the string that starts at bytes[0]. At most kMmiStringLimit bytes are decoded; a
-// character cut in two by that limit or by the end of `bytes` is dropped. The control codes
-// U+0080..U+009F (emphasis on/off, line break) are removed. A selector for a table the program
-// does not support, or whose code page is unavailable or does not fit the bytes, gives the text
-// kMmiUnsupportedText.
+// character cut in two by that limit or by the end of `bytes` is dropped, and every other byte
+// sequence the table does not have shows as U+FFFD. The control codes U+0080..U+009F (emphasis
+// on/off, line break) are removed. A selector for a table the program does not support, or whose
+// code page is unavailable, gives the text kMmiUnsupportedText.
 MmiText DecodeMmiText(std::span<const std::uint8_t> bytes);

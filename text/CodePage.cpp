@@ -88,13 +88,68 @@ public:
         return out;
     }
 
+    // Converts the whole input to UTF-16LE, putting U+FFFD in place of each undecodable
+    // sequence; fails only on an error iconv should not give for a decoder.
+    std::optional<std::string> RunReplacing(std::string_view in, TextEnd end) {
+        std::string out(in.size() * 2 + 16, '\0');
+        char* src = const_cast<char*>(in.data());
+        std::size_t srcLeft = in.size();
+        std::size_t used = 0;
+        while (srcLeft > 0) {
+            char* dst = out.data() + used;
+            std::size_t dstLeft = out.size() - used;
+            const std::size_t rc = iconv(m_cd, &src, &srcLeft, &dst, &dstLeft);
+            used = out.size() - dstLeft;
+            if (rc != static_cast<std::size_t>(-1)) break;
+            const int error = errno;
+            if (error == E2BIG) {
+                out.resize(out.size() * 2);
+                continue;
+            }
+            if (error == EINVAL && end == TextEnd::Cut) break;  // a character cut at the end
+            if (error != EILSEQ && error != EINVAL) return std::nullopt;
+            // EINVAL: the rest is one incomplete character.
+            const std::size_t skip = error == EINVAL ? srcLeft : UndecodableLength({src, srcLeft});
+            src += skip;
+            srcLeft -= skip;
+            if (out.size() - used < 2) out.resize(out.size() * 2);
+            out[used++] = '\xFD';  // U+FFFD, little-endian
+            out[used++] = '\xFF';
+        }
+        out.resize(used);
+        return out;
+    }
+
 private:
+    // The bytes at the start of `in` that the code page still takes as the beginning of one
+    // character: the longest prefix it reports as incomplete rather than invalid, and at least
+    // one byte, so that decoding moves on.
+    std::size_t UndecodableLength(std::string_view in) {
+        constexpr std::size_t kLongestCharacter = 4;
+        std::size_t length = 1;
+        for (std::size_t k = 2; k <= std::min(in.size(), kLongestCharacter); ++k) {
+            char* src = const_cast<char*>(in.data());
+            std::size_t srcLeft = k;
+            char scratch[16];
+            char* dst = scratch;
+            std::size_t dstLeft = sizeof scratch;
+            const bool incomplete =
+                iconv(m_cd, &src, &srcLeft, &dst, &dstLeft) == static_cast<std::size_t>(-1) &&
+                errno == EINVAL;
+            iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+            if (!incomplete) break;
+            length = k;
+        }
+        return length;
+    }
+
     iconv_t m_cd;
 };
 
 }  // namespace
 
-std::optional<std::u16string> DecodeCodePage(std::uint32_t codePage, std::string_view bytes) {
+std::optional<std::u16string> DecodeCodePage(std::uint32_t codePage, std::string_view bytes,
+                                             TextEnd end) {
     const auto name = IconvName(codePage);
     if (!name) {
         return std::nullopt;
@@ -103,7 +158,7 @@ std::optional<std::u16string> DecodeCodePage(std::uint32_t codePage, std::string
     if (!converter.Valid()) {
         return std::nullopt;
     }
-    const auto units = converter.Run(bytes, std::string::npos);
+    const auto units = converter.RunReplacing(bytes, end);
     if (!units) {
         return std::nullopt;
     }

@@ -77,8 +77,13 @@ TEST(MmiText, UnsupportedOrUnavailableTablesShowCharEncoding) {
     // ISO 8859 part 12 never existed; part 0 is no part at all.
     EXPECT_EQ(DecodeMmiText(B({0x10, 0x00, 0x0C, 'a'})).text, u"CHAR ENCODING");
     EXPECT_EQ(DecodeMmiText(B({0x10, 0x00, 0x00, 'a'})).text, u"CHAR ENCODING");
-    // Bytes the named table does not have.
-    EXPECT_EQ(DecodeMmiText(B({0x15, 0xFF, 0xFE, 0x00})).text, u"CHAR ENCODING");
+}
+
+TEST(MmiText, BytesASupportedTableDoesNotHaveBecomeReplacementCharacters) {
+    EXPECT_EQ(DecodeMmiText(B({0x15, 'a', 0xFF, 0xFE, 'b', 0x00})).text, u"a\uFFFD\uFFFDb");
+    EXPECT_EQ(DecodeMmiText(B({0x03, 'a', 0xAE, 'b'})).text, u"a\uFFFDb");
+    // Cut short before the string's NUL, a character is undecodable rather than cut.
+    EXPECT_EQ(DecodeMmiText(B({0x15, 'a', 0xE2, 0x82, 0x00})).text, u"a\uFFFD");
 }
 
 TEST(MmiText, ControlCodesAreRemoved) {

@@ -54,11 +54,29 @@ TEST(CodePage, RefusesTablesIconvDoesNotProvide) {
     }
 }
 
-TEST(CodePage, ReportsInvalidInputInsteadOfGuessing) {
-    EXPECT_EQ(DecodeCodePage(65001, "ab\xE2\x82"), std::nullopt);  // sequence cut short
-    EXPECT_EQ(DecodeCodePage(65001, "\xC0\xAF"), std::nullopt);    // overlong form
-    EXPECT_EQ(DecodeCodePage(936, "\xD6"), std::nullopt);          // lead byte alone
-    EXPECT_EQ(DecodeCodePage(28597, "\xAE"), std::nullopt);        // unassigned in 8859-7
+TEST(CodePage, DecodingReplacesEachUndecodableSequenceAndKeepsTheRest) {
+    EXPECT_EQ(DecodeCodePage(65001, "ab\xE2\x82"), u"ab\uFFFD");  // cut short at the end
+    EXPECT_EQ(DecodeCodePage(65001,
+                             "\xE2\x82"
+                             "A\xFF"),
+              u"\uFFFDA\uFFFD");                                        // cut short inside
+    EXPECT_EQ(DecodeCodePage(65001, "\xC0\xAF"), u"\uFFFD\uFFFD");      // no overlong forms
+    EXPECT_EQ(DecodeCodePage(936, "\xD6 \xD6\xD0"), u"\uFFFD \u4E2D");  // lead byte alone
+    EXPECT_EQ(DecodeCodePage(28597,
+                             "a\xAE"
+                             "b"),
+              u"a\uFFFDb");  // unassigned in 8859-7
+}
+
+TEST(CodePage, ACutCharacterAtTheEndIsDroppedWhenTheTextWasCut) {
+    EXPECT_EQ(DecodeCodePage(65001, "ab\xE2\x82", TextEnd::Cut), u"ab");
+    EXPECT_EQ(DecodeCodePage(950, "\xA4\xA4\xA4", TextEnd::Cut), u"\u4E2D");
+    // Only the end is forgiven.
+    EXPECT_EQ(DecodeCodePage(65001,
+                             "\xE2\x82"
+                             "ab",
+                             TextEnd::Cut),
+              u"\uFFFDab");
 }
 
 TEST(CodePage, EncodingUsesNoDefaultCharacter) {
@@ -111,7 +129,7 @@ TEST_F(LocaleCodePage, FollowsTheEnvironment) {
 
     setenv("LC_ALL", "C", 1);  // plain ASCII
     EXPECT_EQ(DecodeCodePage(0, "CAM"), u"CAM");
-    EXPECT_EQ(DecodeCodePage(0, "CAM \xC3\xA9"), std::nullopt);
+    EXPECT_EQ(DecodeCodePage(0, "CAM \xC3\xA9"), u"CAM \uFFFD\uFFFD");
 }
 
 }  // namespace
