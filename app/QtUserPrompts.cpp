@@ -12,9 +12,7 @@ std::optional<QString> QtUserPrompts::AskFileName(const FileDialogSpec& spec) {
     QFileDialog dialog(QApplication::activeWindow());
     dialog.setAcceptMode(spec.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(spec.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    // The filter texts already name their patterns; showing Qt's copy of them would repeat it.
-    dialog.setOption(QFileDialog::HideNameFilterDetails);
-    dialog.setNameFilter(ToQtFileFilter(spec.filter));
+    SetFileFilter(dialog, spec.filter);
     dialog.setDefaultSuffix(spec.defaultExtension);
     if (!spec.initialName.isEmpty()) dialog.selectFile(spec.initialName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;

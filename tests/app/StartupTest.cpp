@@ -1,6 +1,10 @@
 // Start-up and shutdown of the application object.
 #include <QAction>
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QMenu>
 #include <QPointer>
 
@@ -107,13 +111,32 @@ TEST_F(AppTest, ExitClosesTheWindowThroughTheSameSequence) {
 
 TEST(FileFilter, PairsBecomeQtFiltersThatKeepTheirTextAndFilterByThePattern) {
     EXPECT_EQ(ToQtFileFilter("TransportStream (*.ts)|*.ts|All Files (*.*)|*.*||"),
-              "TransportStream (*.ts) (*.ts);;All Files (*.*) (*.*)");
+              "TransportStream (*.ts) (*.ts);;All Files (*.*) (*)");
     // The text's own "(*.BMP)" is only shown; the pattern decides.
     EXPECT_EQ(ToQtFileFilter("BMP Image (*.BMP)|*.bmp|GIF Image (*.gif)|*.gif||"),
               "BMP Image (*.BMP) (*.bmp);;GIF Image (*.gif) (*.gif)");
     EXPECT_EQ(ToQtFileFilter("PNG Image (*.png)|*.png|"), "PNG Image (*.png) (*.png)");
     EXPECT_EQ(ToQtFileFilter("Lists|*.csv;*.txt||ignored|*.x|"), "Lists (*.csv *.txt)");
     EXPECT_EQ(ToQtFileFilter(""), "");
+}
+
+TEST(FileFilter, AFileDialogShowsEachTextAsWrittenAndAllFilesMatchesNamesWithoutADot) {
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);  // its widgets are looked at
+    SetFileFilter(dialog, "TransportStream (*.ts)|*.ts|All Files (*.*)|*.*||");
+    const auto* types = dialog.findChild<QComboBox*>("fileTypeCombo");
+    ASSERT_NE(types, nullptr);
+    QStringList shown;
+    for (int i = 0; i < types->count(); ++i) shown << types->itemText(i);
+    EXPECT_EQ(shown, (QStringList{"TransportStream (*.ts)", "All Files (*.*)"}));
+
+    const auto* files = dialog.findChild<QFileSystemModel*>();
+    ASSERT_NE(files, nullptr);
+    EXPECT_FALSE(QDir::match(files->nameFilters(), "Record_1"));
+    dialog.selectNameFilter(dialog.nameFilters().at(1));
+    for (const char* name : {"Record_1", "Record_1.ts", "spectrum.csv", ".hidden"}) {
+        EXPECT_TRUE(QDir::match(files->nameFilters(), name)) << name;
+    }
 }
 
 }  // namespace
