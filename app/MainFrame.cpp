@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTimerEvent>
 
 #include "app/Accelerators.h"
@@ -14,6 +15,7 @@
 #include "app/CommandIds.h"
 #include "app/KeyboardIndicators.h"
 #include "app/MenuBar.h"
+#include "app/MessagePane.h"
 #include "app/OrvalenApp.h"
 #include "spectrum/ChildView.h"
 
@@ -40,6 +42,7 @@ CMainFrame::CMainFrame(COrvalenApp& app, const SignalMeters& meters, const Spect
     const CommandSink route = [this](int id) { OnCommand(id); };
     BuildMenuBar(*menuBar(), MainMenuResource(), route);
     InstallAccelerators(*this, MainAccelerators(), route);
+    m_messagePane->FollowMenus(*menuBar());
     if (QAction* item = FindCommandItem(*menuBar(), ID_VIEW_STATUS_BAR)) item->setChecked(true);
 
     setWindowTitle(kMainWindowTitle);
@@ -49,8 +52,8 @@ CMainFrame::CMainFrame(COrvalenApp& app, const SignalMeters& meters, const Spect
 
 void CMainFrame::CreateStatusBar() {
     m_wndStatusBar = new QStatusBar(this);
-    // The message pane: "Ready" when idle; a highlighted menu item's prompt covers it.
-    m_wndStatusBar->addWidget(new QLabel(QStringLiteral("Ready"), m_wndStatusBar), 1);
+    m_messagePane = new MessagePane(m_wndStatusBar);
+    m_wndStatusBar->addWidget(m_messagePane, 1);
     for (std::size_t i = 0; i < kIndicatorTexts.size(); ++i) {
         auto* pane = new QLabel(m_wndStatusBar);
         pane->setFrameShape(QFrame::Panel);
@@ -103,6 +106,16 @@ void CMainFrame::UpdateKeyIndicators() {
     for (std::size_t i = 0; i < lit.size(); ++i) {
         m_keyIndicators[i]->setText(lit[i] ? QString::fromLatin1(kIndicatorTexts[i]) : QString());
     }
+}
+
+bool CMainFrame::event(QEvent* event) {
+    // Prompts go to the message pane itself rather than over it as a status-bar message, which
+    // would let the idle text show through for an item without a prompt.
+    if (event->type() == QEvent::StatusTip) {
+        m_messagePane->ShowPrompt(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -11,6 +11,7 @@ class CChildView;
 class COrvalenApp;
 class QLabel;
 class QMenu;
+class MessagePane;
 class QStatusBar;
 class SpectrumStore;
 struct SignalMeters;
@@ -34,6 +35,7 @@ public:
     void OnCommand(int id);
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
 
@@ -46,6 +48,7 @@ private:
     COrvalenApp& m_app;
     int m_timerId = 0;  // 0: the timer did not start, and the CAM dialog gets no polls
     QStatusBar* m_wndStatusBar = nullptr;
+    MessagePane* m_messagePane = nullptr;
     CChildView* m_wndView = nullptr;
     std::array<QLabel*, 3> m_keyIndicators{};  // CAP, NUM, SCRL
 };

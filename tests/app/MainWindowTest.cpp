@@ -110,15 +110,44 @@ TEST_F(AppTest, HighlightedItemsShowTheirPromptInTheMessagePane) {
     EXPECT_EQ(Item(ID_APP_EXIT)->statusTip(), "Quit the application; prompts to save documents");
     EXPECT_EQ(Item(ID_VIEW_STATUS_BAR)->statusTip(), "Show or hide the status bar");
     EXPECT_TRUE(Item(ID_UNICABLE)->statusTip().isEmpty());
+}
 
-    QStatusBar& bar = *Frame().statusBar();
-    const QLabel* ready = bar.findChild<QLabel*>();
-    ASSERT_NE(ready, nullptr);
-    EXPECT_EQ(ready->text(), "Ready");
-    Item(ID_DESTROY_1)->showStatusText(Frame().menuBar());
-    EXPECT_EQ(bar.currentMessage(), "Destroy Tuner 1 Graph");
-    Item(ID_UNICABLE)->showStatusText(Frame().menuBar());
-    EXPECT_TRUE(bar.currentMessage().isEmpty());  // the idle "Ready" shows again
+// What the message pane shows: a message over the pane, or the pane's own text.
+QString MessageShown(const QStatusBar& bar) {
+    if (!bar.currentMessage().isEmpty()) return bar.currentMessage();
+    const QLabel* pane = bar.findChild<QLabel*>();
+    return pane && pane->isVisible() ? pane->text() : QString();
+}
+
+TEST_F(AppTest, WhileAMenuIsOpenTheMessagePaneShowsThePromptOrNothingThenReadyAgain) {
+    Start();
+    Frame().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Frame()));
+    const QStatusBar& bar = *Frame().statusBar();
+    EXPECT_EQ(MessageShown(bar), "Ready");
+
+    QMenuBar& menus = *Frame().menuBar();
+    QMenu& file = *PopupAt(menus, 0);
+    menus.setActiveAction(file.menuAction());
+    ASSERT_TRUE(WaitFor([&] { return file.isVisible(); }));
+    EXPECT_EQ(MessageShown(bar), "");  // the popup itself has no prompt
+    file.setActiveAction(Item(ID_DESTROY_1));
+    EXPECT_EQ(MessageShown(bar), "Destroy Tuner 1 Graph");
+    file.setActiveAction(Item(ID_UNICABLE));
+    EXPECT_EQ(MessageShown(bar), "");
+
+    file.setActiveAction(Item(ID_DESTROY_1));
+    QMenu& tuner1 = *PopupAt(menus, 1);
+    menus.setActiveAction(tuner1.menuAction());
+    ASSERT_TRUE(WaitFor([&] { return tuner1.isVisible(); }));
+    EXPECT_EQ(MessageShown(bar), "");
+    tuner1.setActiveAction(SatPopup(1, 1).menuAction());
+    EXPECT_EQ(MessageShown(bar), "");
+
+    QTest::keyClick(&tuner1, Qt::Key_Escape);
+    QTest::keyClick(&menus, Qt::Key_Escape);
+    ASSERT_TRUE(WaitFor([&] { return !tuner1.isVisible() && !file.isVisible(); }));
+    EXPECT_TRUE(WaitFor([&] { return MessageShown(bar) == "Ready"; }));
 }
 
 TEST_F(AppTest, TheStatusBarItemShowsAndHidesTheBarAndItsArea) {
