@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(cmake g++ ninja-build pkg-config qt6-base-dev libgif-dev libgtest-dev libgmock-dev
           libbenchmark-dev fonts-liberation xvfb xdotool x11-utils imagemagick clang
-          libclang-rt-14-dev)
+          libclang-rt-14-dev librsvg2-bin dpkg-dev file lintian desktop-file-utils appstream man-db)
 
 missing=()
 for p in "${packages[@]}"; do
