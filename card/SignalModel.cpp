@@ -7,11 +7,22 @@
 namespace card {
 namespace {
 
-// The noise floor of the LNB and tuner, and how much the cable tilts it and the carriers
-// across the IF band.
-constexpr double kFloorAtBandStartDb = 37.5;
-constexpr double kFloorTiltDb = 2.5;
-constexpr double kCableTiltDb = 4.0;
+// Noise density leaving the LNB in the middle of its band, and the tuner's own noise.
+constexpr double kLnbNoiseDb = 38.0;
+constexpr double kTunerNoiseDb = 30.0;
+// The LNB's gain falls off toward both ends of the IF range, over about this many MHz.
+constexpr double kLowEdgeRollOffDb = 3.0;
+constexpr double kLowEdgeWidthMHz = 60.0;
+constexpr double kHighEdgeRollOffDb = 4.0;
+constexpr double kHighEdgeWidthMHz = 90.0;
+// The cable loses this much more at the top of the IF range than at its bottom; reflections
+// between its ends make a ripple of this depth and period.
+constexpr double kCableSlopeDb = 4.0;
+constexpr double kRippleDb = 0.3;
+constexpr double kRipplePeriodMHz = 70.0;
+// The feed's cross-polar discrimination: best in the middle of the band, worst at its ends.
+constexpr double kBestDiscriminationDb = 25.0;
+constexpr double kWorstDiscriminationDb = 20.0;
 // Below this carrier-to-noise ratio a demodulator loses the carrier; the quality scale spans
 // this many dB above it.
 constexpr double kQualitySpanDb = 25.0;
@@ -20,6 +31,8 @@ constexpr double kQualitySpanDb = 25.0;
 constexpr double kPullInMHz = 2.0;
 constexpr double kPullInPerMsps = 0.1;
 constexpr double kSymbolRateTolerance = 0.03;
+// The LNB's output filter passes a little more than the tuner's input range.
+constexpr double kLnbFilterMarginMHz = 50.0;
 
 double BandFraction(double ifMHz) { return (ifMHz - kIfFirstMHz) / (kIfLastMHz - kIfFirstMHz); }
 
@@ -51,43 +64,60 @@ double SignalModel::IntermediateMHz(double downlinkMHz, bool highBand) {
     return downlinkMHz - (highBand ? kLnbHighOscillatorMHz : kLnbLowOscillatorMHz);
 }
 
-double SignalModel::NoiseFloorDb(double ifMHz) const {
-    return kFloorAtBandStartDb - kFloorTiltDb * BandFraction(ifMHz);
+double SignalModel::ResponseDb(double ifMHz) {
+    const double lnbGain = -kLowEdgeRollOffDb * std::exp(-(ifMHz - kIfFirstMHz) / kLowEdgeWidthMHz) -
+                           kHighEdgeRollOffDb * std::exp(-(kIfLastMHz - ifMHz) / kHighEdgeWidthMHz);
+    const double ripple = kRippleDb * std::sin(2.0 * std::numbers::pi * ifMHz / kRipplePeriodMHz);
+    return lnbGain - kCableSlopeDb * BandFraction(ifMHz) + ripple;
 }
 
-double SignalModel::CarrierPeakDb(const Transponder& transponder, double ifMHz) const {
-    return transponder.powerDb - kCableTiltDb * BandFraction(ifMHz);
+double SignalModel::NoiseFloorDb(double ifMHz) {
+    return AddPowersDb(kLnbNoiseDb + ResponseDb(ifMHz), kTunerNoiseDb);
 }
 
-std::vector<SignalModel::Carrier> SignalModel::VisibleCarriers(const LnbState& state) const {
+double SignalModel::CrossPolarDiscriminationDb(double ifMHz) {
+    const double offCentre = 2.0 * BandFraction(ifMHz) - 1.0;
+    return kBestDiscriminationDb - (kBestDiscriminationDb - kWorstDiscriminationDb) * offCentre * offCentre;
+}
+
+std::vector<SignalModel::Carrier> SignalModel::CarriersIn(const LnbState& state,
+                                                          LinearPolarisation polarisation) const {
     std::vector<Carrier> carriers;
     if (state.position < 1 || state.position > static_cast<int>(m_sky.positions.size()))
         return carriers;
     for (const auto& transponder : m_sky.positions[state.position - 1].transponders) {
-        if (transponder.polarisation != state.polarisation) continue;
+        if (transponder.polarisation != polarisation) continue;
         const double ifMHz = IntermediateMHz(transponder.frequencyMHz, state.highBand);
-        // The LNB's output filter passes a little more than the tuner's input range.
-        if (ifMHz < kIfFirstMHz - 50.0 || ifMHz > kIfLastMHz + 50.0) continue;
+        if (ifMHz < kIfFirstMHz - kLnbFilterMarginMHz || ifMHz > kIfLastMHz + kLnbFilterMarginMHz)
+            continue;
         carriers.push_back({&transponder, ifMHz});
     }
     return carriers;
 }
 
 double SignalModel::LevelDb(const LnbState& state, double ifMHz) const {
+    const LinearPolarisation other = state.polarisation == LinearPolarisation::Horizontal
+                                         ? LinearPolarisation::Vertical
+                                         : LinearPolarisation::Horizontal;
     double level = NoiseFloorDb(ifMHz);
-    for (const auto& carrier : VisibleCarriers(state)) {
-        const auto& transponder = *carrier.transponder;
-        const double shape = RaisedCosine(ifMHz - carrier.ifMHz, transponder.symbolRate / 1000.0,
-                                          RollOff(transponder.modulation));
-        if (shape <= 0.0) continue;
-        level = AddPowersDb(level, CarrierPeakDb(transponder, ifMHz) + 10.0 * std::log10(shape));
-    }
+    const auto add = [&](const std::vector<Carrier>& carriers, double weakeningDb) {
+        for (const auto& carrier : carriers) {
+            const auto& transponder = *carrier.transponder;
+            const double shape = RaisedCosine(ifMHz - carrier.ifMHz, transponder.symbolRate / 1000.0,
+                                              transponder.rollOff);
+            if (shape <= 0.0) continue;
+            level = AddPowersDb(level, transponder.powerDb + ResponseDb(ifMHz) - weakeningDb +
+                                           10.0 * std::log10(shape));
+        }
+    };
+    add(CarriersIn(state, state.polarisation), 0.0);
+    add(CarriersIn(state, other), CrossPolarDiscriminationDb(ifMHz));
     return level;
 }
 
 const Transponder* SignalModel::Lock(const LnbState& state, double ifMHz,
                                      double symbolRate) const {
-    for (const auto& carrier : VisibleCarriers(state)) {
+    for (const auto& carrier : CarriersIn(state, state.polarisation)) {
         const auto& transponder = *carrier.transponder;
         const double pullIn = std::max(kPullInMHz, transponder.symbolRate / 1000.0 * kPullInPerMsps);
         if (std::abs(ifMHz - carrier.ifMHz) > pullIn) continue;
@@ -102,7 +132,7 @@ const Transponder* SignalModel::Lock(const LnbState& state, double ifMHz,
 
 double SignalModel::QualityPercent(const LnbState& state, const Transponder& transponder) const {
     const double ifMHz = IntermediateMHz(transponder.frequencyMHz, state.highBand);
-    const double carrierToNoise = CarrierPeakDb(transponder, ifMHz) - NoiseFloorDb(ifMHz);
+    const double carrierToNoise = transponder.powerDb + ResponseDb(ifMHz) - NoiseFloorDb(ifMHz);
     const double margin = carrierToNoise - RequiredCarrierToNoiseDb(transponder);
     return std::clamp(100.0 * margin / kQualitySpanDb, 0.0, 100.0);
 }

@@ -1,7 +1,10 @@
-// The physics between the dish and the tuner input: a universal LNB (9750/10600 MHz, band switch
-// at 11700 MHz) converts each satellite's band to the 950-2150 MHz intermediate frequency; the
-// cable tilts the band (higher frequencies lose more); the tuner sees a noise floor plus each
-// carrier's raised-cosine spectrum. Levels are in dB on the card's 30-80 dB scale.
+// The physics between the dish and the tuner input. A universal LNB (9750/10600 MHz, band switch
+// at 11700 MHz) converts each satellite's band to the 950-2150 MHz intermediate frequency, with
+// its own noise and a gain that rolls off toward both ends of that range; its feed lets through
+// the other polarisation's carriers 20-25 dB down. The cable loses more at higher frequencies
+// and its mismatches add a small ripple; the tuner adds a little noise of its own. What the
+// tuner sees is that floor plus each carrier's raised-cosine spectrum. Levels are in dB on the
+// card's 30-80 dB scale.
 //
 // Pure functions of the sky; the noise is added by the caller, which owns the random source.
 #pragma once
@@ -34,23 +37,29 @@ public:
     // Intermediate frequency of a downlink frequency in the band of `state`.
     static double IntermediateMHz(double downlinkMHz, bool highBand);
 
-    double NoiseFloorDb(double ifMHz) const;
-    // Level of the whole input at `ifMHz`: noise floor plus every visible carrier's shape.
+    // Level of the input with no carrier at `ifMHz`.
+    static double NoiseFloorDb(double ifMHz);
+    // Level of the whole input at `ifMHz`: noise floor plus every carrier's shape, those of the
+    // other polarisation weakened by the feed's cross-polar discrimination.
     double LevelDb(const LnbState& state, double ifMHz) const;
     // The transponder that a tuner at `ifMHz` with `symbolRate` (ksymbol/s) locks to, if any.
     const Transponder* Lock(const LnbState& state, double ifMHz, double symbolRate) const;
     // Reception quality in percent for a locked transponder, from its carrier-to-noise ratio.
     double QualityPercent(const LnbState& state, const Transponder& transponder) const;
 
-    // Carriers in the IF band of `state`, with their intermediate frequencies.
+    // Carriers of `polarisation` in the IF band of `state`, with their intermediate frequencies.
     struct Carrier {
         const Transponder* transponder;
         double ifMHz;
     };
-    std::vector<Carrier> VisibleCarriers(const LnbState& state) const;
+    std::vector<Carrier> CarriersIn(const LnbState& state, LinearPolarisation polarisation) const;
+
+    // How far the feed keeps the other polarisation down at `ifMHz`, dB.
+    static double CrossPolarDiscriminationDb(double ifMHz);
 
 private:
-    double CarrierPeakDb(const Transponder& transponder, double ifMHz) const;
+    // What the LNB's gain and the cable make of a level leaving the LNB feed at `ifMHz`.
+    static double ResponseDb(double ifMHz);
 
     const Sky& m_sky;
 };

@@ -2,8 +2,6 @@
 
 namespace card {
 
-double RollOff(Modulation modulation) { return modulation == Modulation::DvbsQpsk ? 0.35 : 0.2; }
-
 double UsefulBitRate(const Transponder& transponder) {
     const double bitsPerSymbol = transponder.modulation == Modulation::Dvbs2Psk8 ? 3.0 : 2.0;
     const double codeRate =

@@ -11,7 +11,8 @@ namespace card {
 
 enum class LinearPolarisation : std::uint8_t { Horizontal, Vertical };
 
-// DVB-S carries QPSK with roll-off 0.35; DVB-S2 here carries QPSK or 8PSK with roll-off 0.2.
+// DVB-S carries QPSK with roll-off 0.35; DVB-S2 carries QPSK or 8PSK with roll-off 0.35, 0.25
+// or 0.20.
 enum class Modulation : std::uint8_t { DvbsQpsk, Dvbs2Qpsk, Dvbs2Psk8 };
 
 struct Service {
@@ -29,6 +30,7 @@ struct Transponder {
     Modulation modulation = Modulation::DvbsQpsk;
     std::uint8_t codeRateNumerator = 3;
     std::uint8_t codeRateDenominator = 4;
+    double rollOff = 0.35;  // of the raised-cosine spectrum
     double powerDb = 65.0;  // level at the LNB output before the cable, dB on the card's scale
     std::uint16_t onid = 0;
     std::uint16_t tsid = 0;
@@ -45,10 +47,10 @@ struct Sky {
     std::array<Satellite, 4> positions;
 };
 
-// The sky the card ships with: every channel of the example lists is on it.
+// The sky the card ships with: the full transponder plans of four satellites (card/sky/), on
+// which every channel of the example lists lies.
 Sky DefaultSky();
 
-double RollOff(Modulation modulation);
 // Useful transport-stream bit rate in bit/s from symbol rate, modulation and code rate.
 double UsefulBitRate(const Transponder& transponder);
 

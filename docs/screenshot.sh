@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Takes docs/screenshot.png: the main window on a private Xvfb server after tuner 1 has swept the
-# band and both tuners are tuned to an example channel, cropped to the window.
+# Takes docs/screenshot.png: the main window on a private Xvfb server after each tuner has swept
+# its input and both are tuned to an example channel, cropped to the window.
 #
 # usage: docs/screenshot.sh [ORVALEN_PROGRAM]   (default: build/bin/orvalen)
 set -euo pipefail
@@ -18,17 +18,26 @@ located() {
 }
 wait_until 60 located || session_fail "no meter bars in the main window"
 
-focus_main_window
-press ctrl+a ctrl+1
-swept() {
-    screenshot "$shot" && [ "$(trace_columns "$shot")" -ge 595 ]
+# Tuner 1 takes Sat 1's second channel through File, Right; tuner 2 Sat 2's second channel
+# through File, Left past Help, View and CI. Each sweep shows its tuner's LNB input: tuner 1
+# Helion's horizontal low band, tuner 2 Vestra's vertical high band.
+tune_both() {
+    press alt+f Right Right Down Return
+    press alt+f Left Left Left Left Down Right Down Return
 }
-wait_until 180 swept || session_fail "no trace"
+focus_main_window
+press ctrl+a
+tune_both
+press ctrl+1
+swept() {   # colour
+    screenshot "$shot" && [ "$(trace_columns "$shot" "$1")" -ge 595 ]
+}
+wait_until 180 swept "$TRACE_GREEN" || session_fail "no trace of tuner 1"
+press ctrl+2
+wait_until 180 swept "$TRACE_RED" || session_fail "no trace of tuner 2"
 
-# A sweep leaves its tuner off the channel: both tune after it. Tuner 1 through File, Right;
-# tuner 2 through File, Left past Help, View and CI. Each takes Sat 1's second channel.
-press alt+f Right Right Down Return
-press alt+f Left Left Left Left Right Down Return
+# A sweep leaves its tuner off the channel: both tune again after them.
+tune_both
 both_locked() {
     screenshot "$shot" &&
         [ "$(bar_start_colour "$shot" 1 1)" = "$BAR_CURRENT" ] &&

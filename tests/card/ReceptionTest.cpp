@@ -125,14 +125,15 @@ TEST_F(ReceptionTest, LockNeedsPolarisationPositionAndSymbolRateAndToleratesSmal
 
 TEST_F(ReceptionTest, UnlockedLevelIsTheNoiseFloorAndAnImpossibleTuneIsRefused) {
     const auto tuner = OpenTuner(2);
-    Tune(tuner, 11300000, BDA_POLARISATION_LINEAR_H, 27500, 1);
+    // A gap in Helion's vertical plan, halfway between two horizontal carriers.
+    Tune(tuner, 11191000, BDA_POLARISATION_LINEAR_V, 27500, 1);
     EXPECT_EQ(Quality(tuner), 0);
     EXPECT_GT(LevelDb(tuner), 33.0);
     EXPECT_LT(LevelDb(tuner), 40.0);
     // 10600 MHz would be 850 MHz at the tuner input, below what it can reach.
     EXPECT_EQ(Tune(tuner, 10600000, BDA_POLARISATION_LINEAR_H, 27500, 1),
               HRESULT_ERROR_INVALID_PARAMETER);
-    EXPECT_NEAR(m_card->Status(2).tunedIfMHz, 1550.0, 1e-9);
+    EXPECT_NEAR(m_card->Status(2).tunedIfMHz, 1441.0, 1e-9);
 }
 
 TEST_F(ReceptionTest, ReadingsAreLiveButRepeatableWithTheSameSeed) {

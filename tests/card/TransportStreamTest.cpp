@@ -1,5 +1,6 @@
 // The transport stream generator on its own: tables with correct CRCs and contents, continuity
 // counters, scrambling, and the transponder's rate.
+#include <algorithm>
 #include <map>
 
 #include "card/Crc32.h"
@@ -15,7 +16,9 @@ using namespace card;
 
 const Transponder& Helion10773() {
     static const Sky sky = DefaultSky();
-    return sky.positions[0].transponders[2];
+    const auto& transponders = sky.positions[0].transponders;
+    return *std::find_if(transponders.begin(), transponders.end(),
+                         [](const Transponder& t) { return t.frequencyMHz == 10773; });
 }
 
 TEST(Crc32Test, MatchesTheMpegCheckValue) {

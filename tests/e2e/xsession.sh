@@ -13,11 +13,12 @@ APP_WINDOW=""
 CLIENT_LEFT=0  # screen position of the main window's client view
 CLIENT_TOP=0
 
-# Colours of the client view: meter bars and the first trace of the spectrum picture.
+# Colours of the client view: meter bars and the first two traces of the spectrum picture.
 readonly BAR_CURRENT="50,210,50"
 readonly BAR_PEAK="210,50,50"
 readonly BAR_REST="50,50,50"
 readonly TRACE_GREEN="0,255,0"
+readonly TRACE_RED="255,0,0"
 
 # Client rows through the middle of each bar; index: 2 x (tuner - 1) + (0 level, 1 quality).
 readonly BAR_ROWS=(122 177 272 327)
@@ -197,11 +198,11 @@ bar_start_colour() {
     client_pixel "$file" 101 "${BAR_ROWS[$((2 * (tuner - 1) + kind))]}"
 }
 
-# How many of the plot's 601 columns hold a pixel of the first trace's green; the grid, its
-# labels and the black background hold none.
+# How many of the plot's 601 columns hold a pixel of a trace's colour (the first trace's green
+# unless given); the grid, its labels and the black background hold none.
 trace_columns() {
     pixels "$1" "$((CLIENT_LEFT + PLOT_LEFT))" "$((CLIENT_TOP + PLOT_TOP))" \
         "$PLOT_WIDTH" "$PLOT_HEIGHT" |
-        awk -v green="$TRACE_GREEN" '$2 == green { split($1, p, ","); seen[p[1]] = 1 }
-                                    END { print length(seen) }'
+        awk -v colour="${2:-$TRACE_GREEN}" '$2 == colour { split($1, p, ","); seen[p[1]] = 1 }
+                                           END { print length(seen) }'
 }

@@ -1,0 +1,31 @@
+// A satellite's transponder plan as text, the way satellite operators publish theirs: one CSV
+// line per transponder, each followed by the lines of the services it carries.
+//
+//   satellite,NAME
+//   transponder,FREQ,POL,SR,SYSTEM,MODULATION,FEC,ROLLOFF,POWER,ONID,TSID
+//   service,SID,NAME,KIND
+//
+// FREQ is the downlink in MHz (10700-12750), POL H or V, SR in ksymbol/s (1000-45000), SYSTEM
+// DVB-S (QPSK, roll-off 0.35) or DVB-S2 (QPSK or 8PSK, roll-off 0.35, 0.25 or 0.20), FEC a code
+// rate of that system and modulation, POWER the level at the LNB output in dB on the card's
+// 30-80 dB scale. KIND is tv, hd or radio, with "hd" after radio for a radio service described
+// as HD and "scrambled" for a service only a CAM clears, e.g. "hd scrambled". A field holding a
+// comma is quoted ("..." with "" for a quote); names are UTF-8. Blank lines and lines beginning
+// with # are comments.
+//
+// Pure; any thread.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "card/Sky.h"
+
+namespace card {
+
+// The satellite a plan describes, or nothing with `error` naming the first wrong line and why,
+// e.g. "line 12: symbol rate 60000 out of range".
+std::optional<Satellite> ReadSatellitePlan(std::string_view text, std::string& error);
+
+}  // namespace card
