@@ -1,6 +1,6 @@
 // LoadCsvTable, the reading procedure shared by both list files: a header line of up to 20
 // column names, then one record per line, each offered to a keeping rule. The procedure runs
-// over a byte buffer; the file variant only adds opening and reading the file.
+// over a text reader, whose bytes are a buffer in memory or a file read a chunk at a time.
 #pragma once
 
 #include <algorithm>
@@ -11,9 +11,9 @@
 #include <optional>
 #include <span>
 #include <string_view>
-#include <vector>
 
 #include "channels/CsvField.h"
+#include "channels/ListFile.h"
 #include "channels/WideTextReader.h"
 
 namespace orvalen {
@@ -39,18 +39,12 @@ public:
     virtual void LineDropped(const CsvLine& line, std::string_view why) = 0;
 };
 
-// The whole content of a file, or none when it cannot be opened. A file that opens but cannot
-// be read (a directory) reads as empty. The name is UTF-16 as the lists hold it; it is opened
-// unchanged, relative to the working directory, and ends at its first zero unit.
-std::optional<std::vector<std::uint8_t>> ReadListFile(std::u16string_view fileName);
-
-// Reads the table in `bytes`. For each data line, `parse(names, values, columnCount)` builds a
-// record (std::unique_ptr<Record>) and `keep(std::move(record), line)` takes it; a record the
+// Reads the table from `reader`. For each data line, `parse(names, values, columnCount)` builds
+// a record (std::unique_ptr<Record>) and `keep(std::move(record), line)` takes it; a record the
 // rule does not store is freed when the rule returns.
 template <typename Parse, typename Keep>
-void LoadCsvTable(std::span<const std::uint8_t> bytes, Parse&& parse, Keep&& keep,
+void LoadCsvTable(WideTextReader& reader, Parse&& parse, Keep&& keep,
                   ListReadObserver* observer = nullptr) {
-    WideTextReader reader(bytes);
     std::array<char16_t, kCsvLineUnits> headerBuffer;
     std::array<char16_t, kCsvLineUnits> lineBuffer;
     std::array<std::u16string_view, kMaxCsvColumns> names;
@@ -88,16 +82,26 @@ void LoadCsvTable(std::span<const std::uint8_t> bytes, Parse&& parse, Keep&& kee
     }
 }
 
-// The same over the file `fileName`; a file that cannot be opened gives no records.
+// The same over the text in `bytes`.
+template <typename Parse, typename Keep>
+void LoadCsvTable(std::span<const std::uint8_t> bytes, Parse&& parse, Keep&& keep,
+                  ListReadObserver* observer = nullptr) {
+    WideTextReader reader(bytes);
+    LoadCsvTable(reader, parse, keep, observer);
+}
+
+// The same over the file `fileName` (see ListFile); a file that cannot be opened gives no
+// records.
 template <typename Parse, typename Keep>
 void LoadCsvTable(std::u16string_view fileName, Parse&& parse, Keep&& keep,
                   ListReadObserver* observer = nullptr) {
-    const std::optional<std::vector<std::uint8_t>> bytes = ReadListFile(fileName);
-    if (!bytes) {
+    const std::unique_ptr<ListFile> file = ListFile::Open(fileName);
+    if (!file) {
         if (observer) observer->TableUnread("cannot be opened");
         return;
     }
-    LoadCsvTable(std::span<const std::uint8_t>(*bytes), parse, keep, observer);
+    WideTextReader reader(*file);
+    LoadCsvTable(reader, parse, keep, observer);
 }
 
 }  // namespace orvalen

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace orvalen {
 
@@ -18,9 +19,35 @@ constexpr auto kNeedsDecoding = [] {
     return table;
 }();
 
+// The longest look-ahead decoding needs: a UTF-8 character, or a UTF-16 unit and a CR LF's LF.
+constexpr std::size_t kLookAhead = 4;
+
 }  // namespace
 
 WideTextReader::WideTextReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {
+    SkipByteOrderMark();
+}
+
+WideTextReader::WideTextReader(ByteSource& source) : source_(&source), chunk_(kChunkBytes) {
+    SkipByteOrderMark();
+}
+
+std::size_t WideTextReader::Available(std::size_t wanted) {
+    std::size_t left = bytes_.size() - pos_;
+    if (left >= wanted || source_ == nullptr || sourceEnded_) return left;
+    if (left > 0) std::memmove(chunk_.data(), bytes_.data() + pos_, left);
+    while (left < wanted && !sourceEnded_) {
+        const std::size_t got = source_->Read(chunk_.data() + left, chunk_.size() - left);
+        sourceEnded_ = got == 0;
+        left += got;
+    }
+    bytes_ = std::span<const std::uint8_t>(chunk_.data(), left);
+    pos_ = 0;
+    return left;
+}
+
+void WideTextReader::SkipByteOrderMark() {
+    Available(3);
     if (bytes_.size() >= 3 && bytes_[0] == 0xEF && bytes_[1] == 0xBB && bytes_[2] == 0xBF) {
         pos_ = 3;
     } else if (bytes_.size() >= 2 && bytes_[0] == 0xFF && bytes_[1] == 0xFE) {
@@ -32,6 +59,7 @@ WideTextReader::WideTextReader(std::span<const std::uint8_t> bytes) : bytes_(byt
 // One U+FFFD per maximal ill-formed subpart: a sequence stops being decoded at the first byte
 // that cannot continue it, and that byte starts the next sequence.
 char32_t WideTextReader::DecodeUtf8() {
+    Available(kLookAhead);
     const std::size_t size = bytes_.size();
     const std::uint8_t lead = bytes_[pos_++];
     if (lead < 0x80) return lead;
@@ -69,6 +97,7 @@ char32_t WideTextReader::DecodeUtf8() {
 
 int WideTextReader::DecodeNext(char16_t& first, char16_t& second) {
     if (encoding_ == Encoding::Utf16Le) {
+        Available(kLookAhead);
         if (pos_ + 1 >= bytes_.size()) {
             pos_ = bytes_.size();  // a lone last byte is no code unit
             return 0;
@@ -118,10 +147,10 @@ std::size_t WideTextReader::ReadUnits(char16_t* buffer, std::size_t capacity,
         buffer[n++] = pendingUnit_;
         pendingUnit_ = 0;
     }
-    const std::uint8_t* const data = bytes_.data();
-    const std::size_t size = bytes_.size();
-    while (n < limit && pos_ < size) {
+    while (n < limit && Available(1) > 0) {
         if (encoding_ == Encoding::Utf8) {
+            const std::uint8_t* const data = bytes_.data();
+            const std::size_t size = bytes_.size();
             // Plain ASCII needs no decoding; only CR may need to look at the next byte.
             std::size_t run = 0;
             const std::size_t room = limit - n;
@@ -135,7 +164,8 @@ std::size_t WideTextReader::ReadUnits(char16_t* buffer, std::size_t capacity,
             }
             pos_ += run;
             n += run;
-            if (n >= limit || pos_ >= size) break;
+            if (n >= limit) break;
+            if (pos_ >= size) continue;  // the chunk is used up; the next may go on
         }
         char16_t first = 0, second = 0;
         const int units = DecodeNext(first, second);

@@ -1,6 +1,7 @@
 // Channel list files: the header, the columns and their values, validity, the cap of 100, and
 // the file-opening layer.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -191,6 +192,37 @@ TEST_F(ChannelFile, MissingUnreadableOrEmptyFilesGiveAnEmptyList) {
         EXPECT_EQ(list.count, 0);
         EXPECT_EQ(log.unread.size(), 1u);
     }
+}
+
+TEST_F(ChannelFile, OnlyRegularFilesAreReadAnythingElseIsMissing) {
+    std::filesystem::create_directory(dir_.path() / "folder.csv");
+    ASSERT_EQ(mkfifo((dir_.path() / "fifo.csv").c_str(), 0600), 0);  // no writer: would block
+    for (const std::u16string& name : {std::u16string(u"folder.csv"), std::u16string(u"/dev/null"),
+                                       std::u16string(u"/dev/zero"), std::u16string(u"fifo.csv")}) {
+        DropLog log;
+        EXPECT_EQ(LoadChannelList(name, &log).count, 0);
+        EXPECT_EQ(log.unread, std::vector<std::string>{"cannot be opened"});
+    }
+    // A link to a regular file is that file.
+    dir_.Write("a.csv", "NAME,FREQ,SR,POL\nOne,11836,27500,H\n");
+    std::filesystem::create_symlink("a.csv", dir_.path() / "link.csv");
+    EXPECT_EQ(LoadChannelList(u"link.csv").count, 1);
+}
+
+TEST_F(ChannelFile, AFileLargerThanAnyReadGivesWhatItsBytesGive) {
+    // Long lines of two-, three- and four-byte characters, so reads end inside characters, line
+    // ends and lines; more lines than the list keeps.
+    std::string bytes = "\xEF\xBB\xBFNAME,FREQ,SR,POL\r\n";
+    for (int i = 0; i < 150; ++i) {
+        std::string name = std::to_string(i);
+        for (int j = 0; j < 1 + i % 7; ++j) name += "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x93\xBA";
+        bytes += name + std::string(700 + 37 * (i % 11), 'x') + ",11836,27500,H\r\n";
+    }
+    dir_.Write("big.csv", bytes);
+    ASSERT_GT(bytes.size(), 2u * 65536);
+    const ChannelList fromFile = LoadChannelList(u"big.csv");
+    EXPECT_EQ(fromFile.count, 100);
+    EXPECT_EQ(NamesOf(fromFile), NamesOf(ParseChannels(bytes)));
 }
 
 TEST_F(ChannelFile, NameEndsAtItsFirstZeroUnit) {

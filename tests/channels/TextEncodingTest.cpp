@@ -1,9 +1,12 @@
 // How list file bytes become UTF-16 text: byte-order marks, UTF-16LE, CR LF, invalid UTF-8.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "ListFiles.h"
+#include "channels/ByteSource.h"
 #include "channels/WideTextReader.h"
 
 namespace orvalen::test {
@@ -140,6 +143,54 @@ TEST(WideTextReaderLines, SurrogatePairIsSplitWhenOnlyOneUnitIsLeft) {
     ASSERT_EQ(reader.ReadLine(buffer, 4), 1u);
     EXPECT_EQ(buffer[0], 0xDCE1);
     EXPECT_TRUE(reader.AtEnd());
+}
+
+// Hands out its text a few bytes per read, so that reads end inside characters and line ends.
+class Trickle final : public ByteSource {
+public:
+    Trickle(std::string_view text, std::size_t step) : text_(text), step_(step) {}
+    std::size_t Read(std::uint8_t* into, std::size_t capacity) override {
+        const std::size_t n = std::min({step_, capacity, text_.size()});
+        std::memcpy(into, text_.data(), n);
+        text_.remove_prefix(n);
+        return n;
+    }
+
+private:
+    std::string_view text_;
+    std::size_t step_;
+};
+
+// Every read, through a buffer short enough to split lines and surrogate pairs.
+std::vector<std::u16string> ReadAll(WideTextReader& reader) {
+    std::vector<std::u16string> reads;
+    char16_t buffer[5];
+    while (!reader.AtEnd()) {
+        const std::size_t n = reader.ReadLine(buffer, std::size(buffer));
+        if (n == 0) break;
+        reads.emplace_back(buffer, n);
+    }
+    return reads;
+}
+
+TEST(WideTextReaderSource, ReadsTheSameTextWhateverTheSizeOfEachRead) {
+    const std::string texts[] = {
+        "\xEF\xBB\xBFNAME,FREQ\r\nCaf\xC3\xA9 \xE2\x82\xAC\xF0\x9F\x93\xBA\r\n\r\nx\r",
+        Utf16LeWithMark(u"NAME\r\nA\U0001F4FA\r\nb\r"),
+        Utf16LeWithMark(u"ab") + "c",  // a lone last byte
+        "a\xE2\x82z\xF0\x9F\x93\r\n\xFF\xC3",
+        "\xEF\xBB",
+    };
+    for (const std::string& text : texts) {
+        WideTextReader whole(Bytes(text));
+        const auto expected = ReadAll(whole);
+        for (std::size_t step : {1, 2, 3, 5}) {
+            SCOPED_TRACE(testing::PrintToString(text) + " by " + std::to_string(step));
+            Trickle source(text, step);
+            WideTextReader reader(source);
+            EXPECT_EQ(ReadAll(reader), expected);
+        }
+    }
 }
 
 }  // namespace
