@@ -21,23 +21,25 @@ void TunerGraph::RunSpectrumSweep() {
     std::uint32_t frequencyHz = kSweepFirstHz;
     std::int32_t labelMHz = kSweepFirstMHz;
     std::uint32_t settle = kFirstSettle;
-    // m_command is read without the lock: any new command, or the stop, ends the sweep.
-    while (frequencyHz <= kSweepLastHz && m_command == kCommandNone) {
-        MeasureSpectrumStep(frequencyHz, settle);
-        // Without statistics, or when the read fails, the strength stays 0.
-        std::int32_t strength = 0;
-        if (statistics) statistics->get_SignalStrength(&strength);
-        const std::uint32_t notifyThreadId = m_notifyThreadId;
-        if (notifyThreadId != kNoNotifyThread) {
-            auto point = std::make_unique<SpectrumPoint>(
-                SpectrumPoint{labelMHz, LevelFromStrength(strength)});
-            PostThreadMessage(notifyThreadId, MSG_SPECTRUM_POINT,
-                              static_cast<std::uintptr_t>(m_tunerNumber),
-                              MessagePayload(std::move(point)));
+    // m_command is read without the lock: any new command, or the stop, ends the sweep. So does
+    // a step that throws; the end mark follows in every case, since the store waits for it.
+    try {
+        while (frequencyHz <= kSweepLastHz && m_command == kCommandNone) {
+            MeasureSpectrumStep(frequencyHz, settle);
+            // Without statistics, or when the read fails, the strength stays 0.
+            std::int32_t strength = 0;
+            if (statistics) statistics->get_SignalStrength(&strength);
+            const std::uint32_t notifyThreadId = m_notifyThreadId;
+            if (notifyThreadId != kNoNotifyThread) {
+                if (auto point = NewRecord(SpectrumPoint{labelMHz, LevelFromStrength(strength)})) {
+                    Post(notifyThreadId, MSG_SPECTRUM_POINT, MessagePayload(std::move(point)));
+                }
+            }
+            settle = kLaterSettle;
+            labelMHz += kSweepStepMHz;
+            frequencyHz += kSweepStepHz;
         }
-        settle = kLaterSettle;
-        labelMHz += kSweepStepMHz;
-        frequencyHz += kSweepStepHz;
+    } catch (...) {
     }
     PostSweepEnd();
 }
@@ -45,6 +47,5 @@ void TunerGraph::RunSpectrumSweep() {
 // The end mark is posted whatever m_notifyThreadId holds: the store waits for it to leave its
 // busy state.
 void TunerGraph::PostSweepEnd() {
-    PostThreadMessage(m_notifyThreadId, MSG_SPECTRUM_POINT,
-                      static_cast<std::uintptr_t>(m_tunerNumber), MessagePayload());
+    Post(m_notifyThreadId, MSG_SPECTRUM_POINT, MessagePayload());
 }

@@ -3,8 +3,6 @@
 // viewers in every case, and teardown copes with any point at which construction stopped.
 #include "tuner/TunerGraph.h"
 
-#include <system_error>
-
 #include "platform/ClassIds.h"
 #include "platform/ComponentRegistry.h"
 #include "platform/RunningObjectTable.h"
@@ -40,47 +38,57 @@ void RemoveEveryFilter(IFilterGraph& graph) {
 
 TunerGraph::TunerGraph(std::int32_t tunerNumber, std::uint32_t flags) {
     // The fields start empty (m_controlNode -1, m_command 0, m_notifyThreadId none).
-    m_lock = std::make_unique<std::mutex>();
     m_recording = (flags & GraphFlagRecord) ? 1 : 0;
     m_ciMode = CiModeFromFlags(flags);
 
-    [&] {
-        if (FAILED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER,
-                                    IGraphBuilder::iid, &m_graph)))
-            return;
-        if (FAILED(CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER,
-                                    ICaptureGraphBuilder2::iid, &m_captureBuilder)))
-            return;
-        m_captureBuilder->SetFiltergraph(m_graph);
-        if (FAILED(query(m_graph, m_mediaControl)) || FAILED(query(m_graph, m_mediaEvent))) return;
+    // A step that throws (an allocation, a component's factory) fails as a step that returns a
+    // failure does: construction ends there, the graph is not ready, and teardown joins the
+    // worker if it started.
+    try {
+        BuildChain(tunerNumber);
+    } catch (...) {
+    }
+    try {
+        RegisterGraph();
+    } catch (...) {
+    }
+}
 
+void TunerGraph::BuildChain(std::int32_t tunerNumber) {
+    m_lock = std::make_unique<std::mutex>();
+    if (FAILED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER,
+                                IGraphBuilder::iid, &m_graph)))
+        return;
+    if (FAILED(CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER,
+                                ICaptureGraphBuilder2::iid, &m_captureBuilder)))
+        return;
+    m_captureBuilder->SetFiltergraph(m_graph);
+    if (FAILED(query(m_graph, m_mediaControl)) || FAILED(query(m_graph, m_mediaEvent))) return;
+
+    // Without an event or a thread no command is ever carried out, but the graph is still built.
+    try {
         m_wakeEvent = std::make_unique<AutoResetEvent>();
-        // Without a thread no command is ever carried out, but the graph is still built.
-        try {
-            m_thread = std::thread(&TunerGraph::WorkerMain, this);
-        } catch (const std::system_error&) {
-        }
+        m_thread = std::thread(&TunerGraph::WorkerMain, this);
+    } catch (...) {
+    }
 
-        if (FAILED(AddNetworkProvider())) return;
-        if (FAILED(AddTunerFilter(tunerNumber))) return;
-        if (FAILED(AddCaptureFilter())) return;
-        AddCiFilter();
+    if (FAILED(AddNetworkProvider())) return;
+    if (FAILED(AddTunerFilter(tunerNumber))) return;
+    if (FAILED(AddCaptureFilter())) return;
+    AddCiFilter();
 
-        const std::shared_ptr<IBaseFilter> upstream = m_ciFilter ? m_ciFilter : m_captureFilter;
-        if (!m_recording) {
-            if (FAILED(AddDemux(upstream))) return;
-        } else {
-            // The demultiplexer takes the tee's first output, so the writer gets the second.
-            if (FAILED(AddTee(upstream))) return;
-            if (FAILED(AddDemux(m_tee))) return;
-            if (FAILED(AddWriter(m_tee))) return;
-        }
-        if (FAILED(RenderDemuxPins())) return;
-        FindTunerControls();
-        m_ready = 1;
-    }();
-
-    RegisterGraph();
+    const std::shared_ptr<IBaseFilter> upstream = m_ciFilter ? m_ciFilter : m_captureFilter;
+    if (!m_recording) {
+        if (FAILED(AddDemux(upstream))) return;
+    } else {
+        // The demultiplexer takes the tee's first output, so the writer gets the second.
+        if (FAILED(AddTee(upstream))) return;
+        if (FAILED(AddDemux(m_tee))) return;
+        if (FAILED(AddWriter(m_tee))) return;
+    }
+    if (FAILED(RenderDemuxPins())) return;
+    FindTunerControls();
+    m_ready = 1;
 }
 
 TunerGraph::~TunerGraph() {

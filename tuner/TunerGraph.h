@@ -117,6 +117,8 @@ public:
     std::atomic<std::uint32_t> m_command{kCommandNone};
 
 private:
+    // Construction steps 2 to 13, up to the first mandatory step that fails; may throw.
+    void BuildChain(std::int32_t tunerNumber);
     // Construction steps, each returning a result code.
     HRESULT ConnectFilters(const std::shared_ptr<IBaseFilter>& upstream,
                            const std::shared_ptr<IBaseFilter>& downstream);
@@ -133,6 +135,13 @@ private:
 
     // The worker and what it runs.
     void WorkerMain();
+    // One command taken from the slot (kCommandNone: an idle pass). A command that throws has
+    // failed; the worker goes on.
+    void CarryOut(std::uint32_t command, const TuneParameters& tune,
+                  const std::array<std::uint8_t, 8>& diseqc, std::uint32_t diseqcLength) noexcept;
+    // Posts a report to `threadId` with wParam m_tunerNumber. One the receiver has no memory to
+    // take is lost; the worker goes on.
+    void Post(std::uint32_t threadId, std::uint32_t message, MessagePayload payload) noexcept;
     HRESULT Tune(const TuneParameters& parameters);
     void RunGraphIfStopped();
     void PostSignalStatus();

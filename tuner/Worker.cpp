@@ -30,7 +30,22 @@ void TunerGraph::WorkerMain() {
         const std::uint32_t replacedSweeps = TakeReplacedSweeps(command);
         lock.unlock();
         for (std::uint32_t i = 0; i < replacedSweeps; ++i) PostSweepEnd();
+        CarryOut(command, tune, diseqc, diseqcLength);
 
+        m_wakeEvent->Wait(kWakeWaitMs);
+        lock.lock();
+    }
+    if (m_ready == 1) m_mediaControl->Stop();
+    const std::uint32_t replacedSweeps = TakeReplacedSweeps(kCommandStop);
+    lock.unlock();
+    for (std::uint32_t i = 0; i < replacedSweeps; ++i) PostSweepEnd();
+    if (joinedApartment) CoUninitialize();
+}
+
+void TunerGraph::CarryOut(std::uint32_t command, const TuneParameters& tune,
+                          const std::array<std::uint8_t, 8>& diseqc,
+                          std::uint32_t diseqcLength) noexcept {
+    try {
         switch (command) {
             case kCommandTune:
                 Tune(tune);
@@ -48,15 +63,17 @@ void TunerGraph::WorkerMain() {
                 PostSignalStatus();
                 break;
         }
-
-        m_wakeEvent->Wait(kWakeWaitMs);
-        lock.lock();
+    } catch (...) {
     }
-    if (m_ready == 1) m_mediaControl->Stop();
-    const std::uint32_t replacedSweeps = TakeReplacedSweeps(kCommandStop);
-    lock.unlock();
-    for (std::uint32_t i = 0; i < replacedSweeps; ++i) PostSweepEnd();
-    if (joinedApartment) CoUninitialize();
+}
+
+void TunerGraph::Post(std::uint32_t threadId, std::uint32_t message,
+                      MessagePayload payload) noexcept {
+    try {
+        PostThreadMessage(threadId, message, static_cast<std::uintptr_t>(m_tunerNumber),
+                          std::move(payload));
+    } catch (...) {
+    }
 }
 
 std::uint32_t TunerGraph::TakeReplacedSweeps(std::uint32_t command) {
@@ -84,8 +101,7 @@ void TunerGraph::PostSignalStatus() {
     statistics->get_SignalQuality(&quality);
     const std::uint32_t notifyThreadId = m_notifyThreadId;
     if (notifyThreadId == kNoNotifyThread) return;
-    auto status =
-        std::make_unique<SignalStatus>(SignalStatus{LevelFromStrength(strength), quality});
-    PostThreadMessage(notifyThreadId, MSG_SIGNAL_STATUS, static_cast<std::uintptr_t>(m_tunerNumber),
-                      MessagePayload(std::move(status)));
+    if (auto status = NewRecord(SignalStatus{LevelFromStrength(strength), quality})) {
+        Post(notifyThreadId, MSG_SIGNAL_STATUS, MessagePayload(std::move(status)));
+    }
 }

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <new>
 
 inline constexpr std::uint32_t MSG_SIGNAL_STATUS = 0x0500;
 inline constexpr std::uint32_t MSG_SPECTRUM_POINT = 0x0501;  // no record: end of a sweep
@@ -24,3 +26,10 @@ struct SpectrumPoint {
     std::int32_t frequency = 0;  // MHz
     std::int32_t level = 0;      // thousandths of a decibel
 };
+
+// A record for a post, or null when there is no memory for it: the report is lost rather than
+// the worker.
+template <class Record>
+std::unique_ptr<Record> NewRecord(const Record& record) noexcept {
+    return std::unique_ptr<Record>(new (std::nothrow) Record(record));
+}

@@ -2,6 +2,7 @@
 // reached.
 #include <cinttypes>
 #include <cstdio>
+#include <new>
 #include <regex>
 
 #include "GraphOnCard.h"
@@ -289,6 +290,38 @@ TEST_F(GraphConstruction, WithoutATunerTheGraphKeepsItsProviderAndIsStillRegiste
     EXPECT_EQ(FilterNames(graph), (std::vector<std::u16string>{u"W7 Network Provider"}));
     EXPECT_THAT(RunningObjects(), Contains(ItemName(graph)));
 }
+
+// A construction step that throws (a failed allocation, a component factory) is a failed step,
+// before the worker starts or after: the graph is not ready, and teardown joins the worker.
+struct ThrowingClass {
+    const char* name;
+    CLSID clsid;
+};
+
+class ThrowingConstructionStep : public GraphConstruction,
+                                 public ::testing::WithParamInterface<ThrowingClass> {};
+
+TEST_P(ThrowingConstructionStep, EndsConstructionNotReadyAndTeardownJoinsTheWorker) {
+    Install();
+    RegisterComponentClass(GetParam().clsid,
+                           []() -> std::shared_ptr<IUnknown> { throw std::bad_alloc(); });
+    std::unique_ptr<TunerGraph> graph;
+    ASSERT_NO_THROW(graph = std::make_unique<TunerGraph>(1, GraphFlagRecord));
+    EXPECT_EQ(graph->m_ready, 0);
+    EXPECT_EQ(graph->RequestSpectrumSweep(), 1);
+    graph.reset();
+}
+
+const ThrowingClass kThrowingClasses[] = {
+    {"FilterGraph", CLSID_FilterGraph},
+    {"NetworkProvider", CLSID_NetworkProvider},
+    {"DeviceEnumerator", CLSID_SystemDeviceEnum},
+    {"Demultiplexer", CLSID_MPEG2Demultiplexer},
+    {"Writer", CLSID_FileWriter},
+};
+
+INSTANTIATE_TEST_SUITE_P(, ThrowingConstructionStep, ::testing::ValuesIn(kThrowingClasses),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(GraphConstruction, TeardownEndsWhenTheGraphRefusesToLetAFilterGo) {
     Install();

@@ -2,6 +2,9 @@
 // that every sweep request, even one replaced before it ran, gets exactly one end mark.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <new>
+
 #include "worker_fixture.h"
 
 namespace worker_test {
@@ -72,6 +75,23 @@ TEST_F(SweepTest, TeardownDuringSweepPostsTheEndMarkAndJoins) {
     const Sweep sweep = ReadSweep(m_queue, 1);
     EXPECT_TRUE(sweep.ended);
     EXPECT_EQ(sweep.points.size(), 5u);
+}
+
+TEST_F(SweepTest, ReportsLostForWantOfMemoryCostTheWorkerNothing) {
+    // Every post fails as a receiver out of memory would; the worker goes on sweeping.
+    const std::uint32_t starved = FreshThreadId();
+    std::atomic<int> posts{0};
+    RegisterThreadMessageReceiver(starved, [&posts](ThreadMessage&&) {
+        ++posts;
+        throw std::bad_alloc();
+    });
+    auto graph = MakeGraph(1, starved);
+    ASSERT_EQ(graph->RequestSpectrumSweep(), 0);
+    EXPECT_TRUE(WaitUntil([&] { return posts >= kSweepPoints + 1; }));
+    ASSERT_EQ(graph->RequestSpectrumSweep(), 0);
+    EXPECT_TRUE(WaitUntil([&] { return posts >= 2 * (kSweepPoints + 1); }));
+    graph.reset();
+    UnregisterThreadMessageReceiver(starved);
 }
 
 // A sweep request waiting in the slot is replaced before the worker takes it. The running sweep
