@@ -70,9 +70,15 @@ TEST_F(AppTest, AChannelItemTunesItsTunerWithItsLnbSourceAndFillsTheMeters) {
         SCOPED_TRACE(testing::Message() << "tuner " << tuner << " Sat " << lnbSource);
         const int slot = (tuner - 1) * 4 + lnbSource - 1;
         const orvalen::ChannelRecord& channel = *App().m_channelLists[slot]->records[0];
-        App().m_meters.m_peakLevel[tuner - 1] = 123;
+        SignalMeters& meters = App().m_meters;
+        meters.Update(tuner - 1, 70000, 90);  // the old channel's peaks,
+        meters.Update(tuner - 1, 60000, 80);  // above its last values
         SatPopup(tuner, lnbSource).actions().front()->trigger();
-        EXPECT_EQ(App().m_meters.m_peakLevel[tuner - 1], 0u);  // a new tune, a new peak
+        // A new tune, new peaks: all four values start again from zero.
+        EXPECT_EQ(meters.m_level[tuner - 1], 0u);
+        EXPECT_EQ(meters.m_peakLevel[tuner - 1], 0u);
+        EXPECT_EQ(meters.m_quality[tuner - 1], 0u);
+        EXPECT_EQ(meters.m_peakQuality[tuner - 1], 0u);
         ASSERT_TRUE(WaitFor([&] {
             const card::TunerStatus status = simulatedCard->Status(tuner);
             return status.locked && status.locked->tsid == channel.tsid;
@@ -85,6 +91,28 @@ TEST_F(AppTest, AChannelItemTunesItsTunerWithItsLnbSourceAndFillsTheMeters) {
     tuned(2, 1);
     tuned(1, 4);
     EXPECT_EQ(simulatedCard->Status(2).lnb.position, 1);
+}
+
+TEST_F(AppTest, CreatingOrDestroyingATunersGraphZeroesThatTunersMetersOnly) {
+    Start();
+    SignalMeters& meters = App().m_meters;
+    const auto fill = [&meters] {
+        for (int index : {0, 1}) {
+            meters.Update(index, 70000, 90);
+            meters.Update(index, 60000, 80);
+        }
+    };
+    const auto zeroed = [&meters](int index) {
+        return meters.m_level[index] == 0 && meters.m_peakLevel[index] == 0 &&
+               meters.m_quality[index] == 0 && meters.m_peakQuality[index] == 0;
+    };
+    for (int command : {ID_CREATE_2, ID_DESTROY_2}) {
+        SCOPED_TRACE(command);
+        fill();
+        Choose(command);
+        EXPECT_TRUE(zeroed(1));
+        EXPECT_EQ(meters.m_peakQuality[0], 90u);
+    }
 }
 
 TEST_F(AppTest, AChannelIdPastItsListOrWithoutGraphDoesNothing) {

@@ -83,6 +83,7 @@ TEST_F(ChildViewTest, FallingValuesShowTheHeldPeakInRed) {
     meters.Reset(0);
     const QImage reset = Grab();
     ExpectBar(reset, kLevelBars[0], 100, 100);
+    ExpectBar(reset, kQualityBars[0], 100, 100);
     ExpectBar(reset, kLevelBars[1], 223, 223);
 }
 

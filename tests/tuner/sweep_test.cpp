@@ -3,8 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <mutex>
 #include <new>
+#include <span>
+#include <utility>
+#include <vector>
 
+#include "tuner/driver/KsRequestHeader.h"
+#include "tuner/driver/PropertySets.h"
+#include "tuner/driver/SpectrumStepRequest.h"
 #include "worker_fixture.h"
 
 namespace worker_test {
@@ -28,6 +35,61 @@ TEST_F(SweepTest, FullSweepPostsEveryStepInOrderThenTheEndMark) {
     EXPECT_GE(low->level, 30000);
     EXPECT_LE(high->level, 80000);
     EXPECT_GT(high->level - low->level, 5000);
+}
+
+// Stands in front of a graph's tuner control and notes every spectrum step request it passes on.
+class StepRecorder final : public IKsControl {
+public:
+    explicit StepRecorder(TunerGraph& graph) : m_inner(graph.m_tunerControl) {}
+
+    HRESULT KsProperty(const void* property, std::uint32_t propertyLength, void* data,
+                       std::uint32_t dataLength, std::uint32_t* bytesReturned) override {
+        if (propertyLength >= kKsPropertySize && dataLength == kSpectrumStepRequestSize) {
+            const KSPROPERTY header =
+                DecodeKsProperty(std::span<const std::uint8_t, kKsPropertySize>(
+                    static_cast<const std::uint8_t*>(property), kKsPropertySize));
+            if (header.Set == KSPROPSETID_CardTuner && header.Id == CARD_TUNER_SPECTRUM_STEP) {
+                std::lock_guard lock(m_mutex);
+                m_steps.push_back(DecodeSpectrumStepRequest(
+                    std::span<const std::uint8_t, kSpectrumStepRequestSize>(
+                        static_cast<const std::uint8_t*>(data), kSpectrumStepRequestSize)));
+            }
+        }
+        return m_inner->KsProperty(property, propertyLength, data, dataLength, bytesReturned);
+    }
+    HRESULT KsMethod(const void* method, std::uint32_t methodLength, void* data,
+                     std::uint32_t dataLength, std::uint32_t* bytesReturned) override {
+        return m_inner->KsMethod(method, methodLength, data, dataLength, bytesReturned);
+    }
+
+    std::vector<SpectrumStepRequest> Steps() {
+        std::lock_guard lock(m_mutex);
+        return std::exchange(m_steps, {});
+    }
+
+private:
+    const std::shared_ptr<IKsControl> m_inner;
+    std::mutex m_mutex;
+    std::vector<SpectrumStepRequest> m_steps;
+};
+
+TEST_F(SweepTest, EveryStepAsksForItsFrequencyAndOnlyEachSweepsFirstSettlesLong) {
+    auto graph = MakeGraph(1);
+    auto recorder = std::make_shared<StepRecorder>(*graph);
+    graph->m_tunerControl = recorder;
+    for (int sweep = 0; sweep < 2; ++sweep) {
+        SCOPED_TRACE(sweep);
+        ASSERT_EQ(graph->RequestSpectrumSweep(), 0);
+        ASSERT_TRUE(ReadSweep(m_queue, 1).ended);
+        const std::vector<SpectrumStepRequest> steps = recorder->Steps();
+        ASSERT_EQ(steps.size(), static_cast<std::size_t>(kSweepPoints));
+        for (int i = 0; i < kSweepPoints; ++i) {
+            SpectrumStepRequest expected;
+            expected.frequencyHz = 950'000'000u + 2'000'000u * static_cast<std::uint32_t>(i);
+            expected.settle = i == 0 ? 1000 : 50;
+            ASSERT_EQ(steps[i], expected) << "step " << i;
+        }
+    }
 }
 
 TEST_F(SweepTest, WithoutSignalStatisticsEveryPointStillComesAtFullScale) {
