@@ -1,0 +1,110 @@
+// The host side of one module's dialogue above the link layer: the transport connection, the
+// sessions the module opens to the host's resources, and those resources (resource manager,
+// application information, conditional-access support, date-time, the high-level MMI).
+//
+// It is plain code over byte buffers: the slot's thread writes each command it returns and
+// hands back the module's response, so tests and the fuzzer drive it without a device.
+// A session whose objects are malformed is closed; a malformed session or transport unit
+// deletes the connection.
+//
+// Not thread-safe: the slot's thread owns it.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "linuxdvb/en50221/Apdu.h"
+#include "linuxdvb/en50221/Bytes.h"
+#include "linuxdvb/en50221/MmiDisplay.h"
+#include "linuxdvb/en50221/Transport.h"
+
+namespace linuxdvb::en50221 {
+
+class HostStack {
+public:
+    using Clock = Transport::Clock;
+
+    static constexpr std::size_t kMaxSessions = 32;
+
+    // Slot ready: open a connection. Slot gone or reset: forget everything the module said.
+    void Connect(Clock::time_point now);
+    void Disconnect();
+
+    // The command to write now, if one is due; NextDue says when to ask again at the latest.
+    std::optional<Bytes> NextCommand(Clock::time_point now);
+    Clock::time_point NextDue() const;
+    void OnResponse(ByteView response, Clock::time_point now);
+    void OnSilence(Clock::time_point now);
+
+    bool IsConnected() const { return m_transport.IsOpen(); }
+    // The module's name (its menu string) once its application has told it.
+    const std::optional<std::string>& CamName() const { return m_camName; }
+    const std::vector<std::uint16_t>& CaSystemIds() const { return m_caSystemIds; }
+
+    // The MMI object shown, and its id: new for each object, never reused by this stack.
+    const std::optional<MmiDisplay>& Display() const { return m_display; }
+    std::uint32_t DisplayId() const { return m_displayId; }
+    // Whether the shown object has been answered (a second answer would be stale).
+    bool DisplayAnswered() const { return m_answered; }
+
+    // Asks the module's application for its menu; false when no application is there.
+    bool EnterMenu();
+    // Ends the dialogue from the host's side.
+    void CloseMmi();
+    // Answers the shown menu or list (0: back) or enquiry (empty: cancel); false when there is
+    // nothing of that kind to answer or the MMI session is gone.
+    bool AnswerMenu(std::uint8_t choice);
+    bool AnswerEnquiry(ByteView answer);
+
+    // The ca_pmt body for `key`'s programme (a tuner's), sent now and again whenever the
+    // module's conditional-access session opens; an empty body withdraws it.
+    void SetCaPmt(int key, Bytes body);
+
+private:
+    enum class Resource { Manager, Application, ConditionalAccess, DateTime, Mmi };
+    struct Session {
+        Resource resource;
+        bool profileChangedSent = false;
+        std::chrono::seconds dateTimeInterval{0};
+        std::optional<Clock::time_point> nextDateTime;
+    };
+
+    void OnSpdu(ByteView spdu, Clock::time_point now);
+    void OpenSession(std::uint32_t resource);
+    void OnSessionData(std::uint16_t number, ByteView apdus, Clock::time_point now);
+    bool OnApdu(std::uint16_t number, Session& session, const Apdu& apdu, Clock::time_point now);
+    bool OnManagerApdu(std::uint16_t number, Session& session, const Apdu& apdu);
+    bool OnApplicationApdu(const Apdu& apdu);
+    bool OnCaApdu(const Apdu& apdu);
+    bool OnDateTimeApdu(std::uint16_t number, Session& session, const Apdu& apdu,
+                        Clock::time_point now);
+    bool OnMmiApdu(std::uint16_t number, const Apdu& apdu, Clock::time_point now);
+    bool OnMmiFragment(std::uint32_t tag, ByteView body);
+    void SessionOpened(std::uint16_t number, Resource resource);
+    void SessionGone(std::uint16_t number);
+    void CloseSession(std::uint16_t number);
+    void SendApdu(std::uint16_t number, std::uint32_t tag, ByteView body = {});
+    void SendCaPmts();
+    void Show(std::optional<MmiDisplay> display);
+    void SendDueDateTimes(Clock::time_point now);
+    std::optional<std::uint16_t> SessionOf(Resource resource) const;
+    void ForgetSessions();
+
+    Transport m_transport;
+    std::map<std::uint16_t, Session> m_sessions;
+    std::optional<std::string> m_camName;
+    std::vector<std::uint16_t> m_caSystemIds;
+    std::map<int, Bytes> m_caPmts;
+
+    std::optional<MmiDisplay> m_display;
+    std::uint32_t m_displayId = 0;
+    bool m_answered = false;
+    std::optional<Clock::time_point> m_closeMmiAt;
+    std::uint32_t m_fragmentTag = 0;  // the _more object being joined, 0 when none
+    Bytes m_fragments;
+};
+
+}  // namespace linuxdvb::en50221
