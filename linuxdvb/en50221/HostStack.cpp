@@ -127,7 +127,7 @@ void HostStack::OpenSession(std::uint32_t requested) {
     if (m_sessions.size() >= kMaxSessions ||
         (resource == Resource::Mmi && SessionOf(Resource::Mmi)))
         return m_transport.Send(MakeOpenSessionResponse(kSessionBusy, *offered, 0));
-    m_sessions[number] = Session{.resource = resource};
+    m_sessions.emplace(number, Session{resource, false, {}, std::nullopt});
     m_transport.Send(MakeOpenSessionResponse(kSessionOk, *offered, number));
     SessionOpened(number, resource);
 }
