@@ -1,0 +1,84 @@
+// What a module sends the host: records of [kind][length, 2 bytes][bytes]. Kind 0 hands the
+// bytes over as a whole response; kind 1 wraps them as session data of one transport unit with
+// a status, so the fuzzer reaches the sessions and resources quickly; kind 2 makes the user act
+// (menu, answers, close, descrambling). The connection is opened first as a module would.
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+
+#include "linuxdvb/en50221/CaPmt.h"
+#include "linuxdvb/en50221/HostStack.h"
+#include "linuxdvb/en50221/Tpdu.h"
+
+using namespace linuxdvb::en50221;
+
+namespace {
+
+void Act(HostStack& stack, ByteView bytes) {
+    if (bytes.empty()) return;
+    switch (bytes[0] % 5) {
+        case 0:
+            stack.EnterMenu();
+            break;
+        case 1:
+            stack.AnswerMenu(bytes.size() > 1 ? bytes[1] : 0);
+            break;
+        case 2:
+            stack.AnswerEnquiry(bytes.subspan(1));
+            break;
+        case 3:
+            stack.CloseMmi();
+            break;
+        case 4:
+            if (auto caPmt = MakeCaPmt(bytes.subspan(1), kCaPmtOnly, kCaPmtOkDescrambling))
+                stack.SetCaPmt(0, std::move(*caPmt));
+            break;
+    }
+}
+
+void Check(const HostStack& stack) {
+    const auto& display = stack.Display();
+    if (!display) return;
+    const bool menu = display->kind <= MmiDisplay::kList;
+    if (menu && (display->strings.size() < 3 ||
+                 (display->count != MmiDisplay::kNoItemCount &&
+                  display->strings.size() != 3 + display->count)))
+        __builtin_trap();
+    if (!menu && display->strings.size() != 1) __builtin_trap();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    HostStack stack;
+    auto now = HostStack::Clock::time_point{};
+    stack.Connect(now);
+    stack.NextCommand(now);
+    const Bytes created = {kTpduCreateReply, 1, 1, kTpduStatus, 2, 1, kStatusDataAvailable};
+    stack.OnResponse(created, now);
+
+    ByteView input(data, size);
+    while (input.size() >= 3) {
+        const std::uint8_t kind = input[0];
+        const std::size_t length = std::min<std::size_t>(input[1] << 8 | input[2], input.size() - 3);
+        const ByteView bytes = input.subspan(3, length);
+        input = input.subspan(3 + length);
+        now += std::chrono::milliseconds(150);
+        if (kind % 3 == 2) {
+            Act(stack, bytes);
+            continue;
+        }
+        // The host speaks first; whatever it says, the module's bytes answer it.
+        stack.NextCommand(now);
+        if (kind % 3 == 0) {
+            stack.OnResponse(bytes, now);
+        } else {
+            Bytes response = MakeTpdu(kTpduDataLast, 1, bytes);
+            const Bytes status = MakeTpdu(kTpduStatus, 1, Bytes{kStatusDataAvailable});
+            response.insert(response.end(), status.begin(), status.end());
+            stack.OnResponse(response, now);
+        }
+        Check(stack);
+    }
+    return 0;
+}
