@@ -40,9 +40,8 @@ void Check(const HostStack& stack) {
     const auto& display = stack.Display();
     if (!display) return;
     const bool menu = display->kind <= MmiDisplay::kList;
-    if (menu && (display->strings.size() < 3 ||
-                 (display->count != MmiDisplay::kNoItemCount &&
-                  display->strings.size() != 3 + display->count)))
+    if (menu && (display->strings.size() < 3 || (display->count != MmiDisplay::kNoItemCount &&
+                                                 display->strings.size() != 3 + display->count)))
         __builtin_trap();
     if (!menu && display->strings.size() != 1) __builtin_trap();
 }
@@ -60,7 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ByteView input(data, size);
     while (input.size() >= 3) {
         const std::uint8_t kind = input[0];
-        const std::size_t length = std::min<std::size_t>(input[1] << 8 | input[2], input.size() - 3);
+        const std::size_t length =
+            std::min<std::size_t>(input[1] << 8 | input[2], input.size() - 3);
         const ByteView bytes = input.subspan(3, length);
         input = input.subspan(3 + length);
         now += std::chrono::milliseconds(150);

@@ -45,8 +45,12 @@ enum ResourceId : std::uint32_t {
     kMmiResource = 0x00400041,
 };
 
-inline constexpr std::uint32_t ResourceClassAndType(std::uint32_t id) { return id & ~0x3Fu; }
-inline constexpr std::uint32_t ResourceVersion(std::uint32_t id) { return id & 0x3Fu; }
+inline constexpr std::uint32_t ResourceClassAndType(std::uint32_t id) {
+    return id & ~0x3Fu;
+}
+inline constexpr std::uint32_t ResourceVersion(std::uint32_t id) {
+    return id & 0x3Fu;
+}
 
 Bytes MakeApdu(std::uint32_t tag, ByteView body = {});
 

@@ -40,9 +40,13 @@ std::unique_ptr<CaDevice> CaDevice::Open(FdIo& io, const std::string& path) {
     return std::unique_ptr<CaDevice>(new CaDevice(io, fd, slot));
 }
 
-bool HasLinkLayerSlot(FdIo& io, const std::string& path) { return CaDevice::Open(io, path) != nullptr; }
+bool HasLinkLayerSlot(FdIo& io, const std::string& path) {
+    return CaDevice::Open(io, path) != nullptr;
+}
 
-CaDevice::~CaDevice() { m_io.Close(m_fd); }
+CaDevice::~CaDevice() {
+    m_io.Close(m_fd);
+}
 
 std::optional<CaLink::SlotState> CaDevice::QuerySlot() {
     ca_slot_info info{};
@@ -52,7 +56,9 @@ std::optional<CaLink::SlotState> CaDevice::QuerySlot() {
                      (info.flags & CA_CI_MODULE_READY) != 0};
 }
 
-bool CaDevice::Reset() { return m_io.Ioctl(m_fd, CA_RESET, nullptr) == 0; }
+bool CaDevice::Reset() {
+    return m_io.Ioctl(m_fd, CA_RESET, nullptr) == 0;
+}
 
 bool CaDevice::Write(ByteView tpdu) {
     Bytes frame{static_cast<std::uint8_t>(m_slot), Transport::kConnectionId};

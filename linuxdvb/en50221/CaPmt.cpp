@@ -8,11 +8,14 @@ constexpr std::uint8_t kCaDescriptorTag = 0x09;
 constexpr std::size_t kPmtHeaderSize = 12;  // up to and including program_info_length
 constexpr std::size_t kCrcSize = 4;
 
-std::uint16_t Low12(ByteView in) { return ReadBe16(in) & 0x0FFF; }
+std::uint16_t Low12(ByteView in) {
+    return ReadBe16(in) & 0x0FFF;
+}
 
 // The section without its CRC, when its length field agrees with the bytes.
 std::optional<ByteView> PmtBody(ByteView section) {
-    if (section.size() < kPmtHeaderSize + kCrcSize || section[0] != kPmtTableId) return std::nullopt;
+    if (section.size() < kPmtHeaderSize + kCrcSize || section[0] != kPmtTableId)
+        return std::nullopt;
     const std::size_t length = 3 + Low12(section.subspan(1));
     if (length > section.size() || length < kPmtHeaderSize + kCrcSize) return std::nullopt;
     return section.first(length - kCrcSize);
@@ -43,7 +46,8 @@ void AppendInfo(Bytes& out, const Bytes& info) {
 std::optional<PmtIdentity> ReadPmtIdentity(ByteView section) {
     const auto body = PmtBody(section);
     if (!body) return std::nullopt;
-    return PmtIdentity{ReadBe16(body->subspan(3)), static_cast<std::uint8_t>(((*body)[5] >> 1) & 0x1F)};
+    return PmtIdentity{ReadBe16(body->subspan(3)),
+                       static_cast<std::uint8_t>(((*body)[5] >> 1) & 0x1F)};
 }
 
 std::optional<Bytes> MakeCaPmt(ByteView section, std::uint8_t listManagement,
@@ -66,7 +70,7 @@ std::optional<Bytes> MakeCaPmt(ByteView section, std::uint8_t listManagement,
         if (esInfoLength > rest.size() - 5) return std::nullopt;
         const auto esInfo = CaDescriptors(rest.subspan(5, esInfoLength), command);
         if (!esInfo || esInfo->size() > 0x0FFF) return std::nullopt;
-        out.push_back(rest[0]);                            // stream type
+        out.push_back(rest[0]);                               // stream type
         AppendBe16(out, ReadBe16(rest.subspan(1)) & 0x1FFF);  // PID
         AppendInfo(out, *esInfo);
         rest = rest.subspan(5 + esInfoLength);

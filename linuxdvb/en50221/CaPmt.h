@@ -22,7 +22,6 @@ std::optional<PmtIdentity> ReadPmtIdentity(ByteView section);
 
 // The ca_pmt body for a whole PMT section (table id 0x02, lengths checked against the bytes;
 // the CRC is the reader's to check). None when the section is malformed.
-std::optional<Bytes> MakeCaPmt(ByteView section, std::uint8_t listManagement,
-                               std::uint8_t command);
+std::optional<Bytes> MakeCaPmt(ByteView section, std::uint8_t listManagement, std::uint8_t command);
 
 }  // namespace linuxdvb::en50221

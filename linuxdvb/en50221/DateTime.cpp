@@ -3,7 +3,9 @@
 namespace linuxdvb::en50221 {
 namespace {
 
-std::uint8_t Bcd(int value) { return static_cast<std::uint8_t>(value / 10 << 4 | value % 10); }
+std::uint8_t Bcd(int value) {
+    return static_cast<std::uint8_t>(value / 10 << 4 | value % 10);
+}
 
 }  // namespace
 

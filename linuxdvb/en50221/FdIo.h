@@ -5,9 +5,9 @@
 #pragma once
 
 #include <poll.h>
+#include <sys/types.h>
 
 #include <cstddef>
-#include <sys/types.h>
 
 namespace linuxdvb::en50221 {
 

@@ -111,11 +111,10 @@ void HostStack::OnSpdu(ByteView spdu, Clock::time_point now) {
 }
 
 void HostStack::OpenSession(std::uint32_t requested) {
-    const auto* offered = std::find_if(std::begin(kHostResources), std::end(kHostResources),
-                                       [&](std::uint32_t id) {
-                                           return ResourceClassAndType(id) ==
-                                                  ResourceClassAndType(requested);
-                                       });
+    const auto* offered =
+        std::find_if(std::begin(kHostResources), std::end(kHostResources), [&](std::uint32_t id) {
+            return ResourceClassAndType(id) == ResourceClassAndType(requested);
+        });
     if (offered == std::end(kHostResources))
         return m_transport.Send(MakeOpenSessionResponse(kSessionNoResource, requested, 0));
     if (ResourceVersion(requested) > ResourceVersion(*offered))

@@ -21,7 +21,8 @@ void AppendLengthField(Bytes& out, std::size_t length) {
     std::size_t bytes = 0;
     for (std::size_t rest = length; rest != 0; rest >>= 8) ++bytes;
     out.push_back(static_cast<std::uint8_t>(0x80 | bytes));
-    for (std::size_t i = bytes; i-- > 0;) out.push_back(static_cast<std::uint8_t>(length >> (8 * i)));
+    for (std::size_t i = bytes; i-- > 0;)
+        out.push_back(static_cast<std::uint8_t>(length >> (8 * i)));
 }
 
 std::optional<TaggedObject> ReadTaggedObject(ByteView in, std::size_t tagSize) {

@@ -11,7 +11,7 @@
 namespace linuxdvb::en50221 {
 
 enum TpduTag : std::uint8_t {
-    kTpduStatus = 0x80,  // T_SB, the module's status byte after every response
+    kTpduStatus = 0x80,   // T_SB, the module's status byte after every response
     kTpduReceive = 0x81,  // T_RCV, "send me what you have"
     kTpduCreate = 0x82,
     kTpduCreateReply = 0x83,

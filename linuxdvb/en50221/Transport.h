@@ -65,8 +65,8 @@ private:
     Clock::time_point m_retryAt{};
     Clock::time_point m_lastCommand{};
     std::deque<Bytes> m_outgoing;
-    std::deque<Bytes> m_replies;  // answers to the module's own transport objects
-    Bytes m_chain;                // chained data received so far
+    std::deque<Bytes> m_replies;    // answers to the module's own transport objects
+    Bytes m_chain;                  // chained data received so far
     std::uint8_t m_closingTag = 0;  // what Deleting sends: delete_t_c, or the reply to the module's
 };
 

@@ -1,0 +1,335 @@
+// The host stack driven byte by byte as a module would drive it, with the clock in the test's
+// hands: the start-up dialogue, chained data, garbage at each layer, sessions, the MMI objects,
+// date-time and ca_pmt.
+#include <gtest/gtest.h>
+
+#include "linuxdvb/en50221/CaPmt.h"
+#include "linuxdvb/en50221/DateTime.h"
+#include "linuxdvb/en50221/HostStack.h"
+#include "linuxdvb/en50221/LengthField.h"
+
+namespace linuxdvb::en50221 {
+namespace {
+
+using namespace std::chrono_literals;
+
+const Bytes kStatusIdle = {0x80, 0x02, 0x01, 0x00};
+const Bytes kStatusData = {0x80, 0x02, 0x01, 0x80};
+
+Bytes Cat(std::initializer_list<Bytes> parts) {
+    Bytes out;
+    for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());
+    return out;
+}
+
+Bytes Text(const std::string& s) {
+    return Cat(
+        {{0x9F, 0x88, 0x03, static_cast<std::uint8_t>(s.size())}, Bytes(s.begin(), s.end())});
+}
+
+class HostStackTest : public ::testing::Test {
+protected:
+    // The command the host writes next (empty when it has none due).
+    Bytes Command() { return stack.NextCommand(now).value_or(Bytes{}); }
+    void Answer(const Bytes& response) { stack.OnResponse(response, now); }
+
+    void Open() {
+        stack.Connect(now);
+        ASSERT_EQ(Command(), (Bytes{0x82, 0x01, 0x01}));
+        Answer({0x83, 0x01, 0x01, 0x80, 0x02, 0x01, 0x00});
+        ASSERT_TRUE(stack.IsConnected());
+    }
+    // The module hands over one session unit in answer to whatever the host says next, and
+    // tells it nothing more is queued; returns what the host then says.
+    Bytes Deliver(const Bytes& spdu) {
+        now += 100ms;
+        Command();
+        Answer(Cat({{0xA0, static_cast<std::uint8_t>(spdu.size() + 1), 0x01}, spdu, kStatusIdle}));
+        return Command();
+    }
+    // The session-data unit the host sends on `session`, as it writes it.
+    static Bytes HostData(std::uint16_t session, const Bytes& apdu) {
+        return Cat({{0xA0, static_cast<std::uint8_t>(apdu.size() + 5), 0x01, 0x90, 0x02, 0x00,
+                     static_cast<std::uint8_t>(session)},
+                    apdu});
+    }
+    static Bytes ModuleData(std::uint16_t session, const Bytes& apdu) {
+        return Cat({{0x90, 0x02, 0x00, static_cast<std::uint8_t>(session)}, apdu});
+    }
+    // Opens `resource` and returns the host's answer.
+    Bytes OpenSession(std::uint32_t resource) {
+        return Deliver({0x91, 0x04, static_cast<std::uint8_t>(resource >> 24),
+                        static_cast<std::uint8_t>(resource >> 16),
+                        static_cast<std::uint8_t>(resource >> 8),
+                        static_cast<std::uint8_t>(resource)});
+    }
+    // Opens the application (session 1) and MMI (session 2) sessions.
+    void OpenMmi() {
+        Open();
+        OpenSession(kApplicationInformation);
+        Command();  // application_info_enq
+        Answer(kStatusIdle);
+        OpenSession(kMmiResource);
+    }
+
+    HostStack stack;
+    HostStack::Clock::time_point now{};
+};
+
+TEST(LengthFieldTest, ShortAndLongFormsReadBackAndMalformedFieldsAreRefused) {
+    for (const std::size_t length : {0u, 127u, 128u, 255u, 256u, 65535u, 70000u}) {
+        Bytes field;
+        AppendLengthField(field, length);
+        const auto read = ReadLengthField(field);
+        ASSERT_TRUE(read);
+        EXPECT_EQ(read->value, length);
+        EXPECT_EQ(read->size, field.size());
+    }
+    EXPECT_EQ(ReadLengthField(Bytes{0x81, 0x80})->value, 0x80u);
+    EXPECT_FALSE(ReadLengthField(Bytes{0x80}));                        // no length bytes
+    EXPECT_FALSE(ReadLengthField(Bytes{0x85, 1, 2, 3, 4, 5}));         // five of them
+    EXPECT_FALSE(ReadLengthField(Bytes{0x82, 0x01}));                  // cut short
+    EXPECT_FALSE(ReadTaggedObject(Bytes{0xA0, 0x05, 0x01, 0x02}, 1));  // body past the end
+}
+
+TEST_F(HostStackTest, StartUpPollsEveryIntervalAndFetchesAtOnceWhenTheModuleHasData) {
+    Open();
+    EXPECT_TRUE(Command().empty());  // just answered: no poll yet
+    now += 100ms;
+    EXPECT_EQ(Command(), (Bytes{0xA0, 0x01, 0x01}));
+    Answer(kStatusData);
+    EXPECT_EQ(Command(), (Bytes{0x81, 0x01, 0x01}));
+    Answer(Cat({{0xA0, 0x07, 0x01, 0x91, 0x04, 0x00, 0x01, 0x00, 0x41}, kStatusIdle}));
+    EXPECT_EQ(Command(),
+              (Bytes{0xA0, 0x0A, 0x01, 0x92, 0x07, 0x00, 0x00, 0x01, 0x00, 0x41, 0x00, 0x01}));
+    Answer(kStatusIdle);
+    EXPECT_EQ(Command(), HostData(1, {0x9F, 0x80, 0x10, 0x00}));  // profile_enq
+}
+
+TEST_F(HostStackTest, ChainedDataIsJoinedBeforeTheSessionLayerSeesIt) {
+    Open();
+    now += 100ms;
+    Command();
+    Answer(Cat({{0xA1, 0x04, 0x01, 0x91, 0x04, 0x00}, kStatusData}));
+    EXPECT_EQ(Command(), (Bytes{0x81, 0x01, 0x01}));
+    Answer(Cat({{0xA0, 0x04, 0x01, 0x01, 0x00, 0x41}, kStatusIdle}));
+    EXPECT_EQ(Command(),
+              (Bytes{0xA0, 0x0A, 0x01, 0x92, 0x07, 0x00, 0x00, 0x01, 0x00, 0x41, 0x00, 0x01}));
+}
+
+TEST_F(HostStackTest, GarbageOrSilenceDeletesTheConnectionAndANewOneFollows) {
+    const std::vector<Bytes> garbage = {
+        {0xA0, 0x09, 0x01, 0x00, 0x80, 0x02, 0x01, 0x00},  // length past the end
+        {0xA0, 0x01, 0x01},                                // no status
+        Cat({{0xA0, 0x01, 0x02}, kStatusIdle}),            // another connection's data
+        {0x80, 0x02, 0x01, 0x00, 0xA0, 0x01, 0x01},        // something after the status
+        Cat({{0xA0, 0x02, 0x01, 0x77}, kStatusIdle}),      // not a session unit
+    };
+    for (const Bytes& response : garbage) {
+        Open();
+        now += 100ms;
+        Command();
+        Answer(response);
+        EXPECT_FALSE(stack.IsConnected());
+        EXPECT_EQ(Command(), (Bytes{0x84, 0x01, 0x01}));
+        Answer({0x85, 0x01, 0x01});
+        EXPECT_TRUE(Command().empty());
+        now += Transport::kRetryDelay;
+        EXPECT_EQ(Command(), (Bytes{0x82, 0x01, 0x01}));
+    }
+    stack.OnSilence(now);
+    now += Transport::kRetryDelay;
+    EXPECT_EQ(Command(), (Bytes{0x82, 0x01, 0x01}));
+}
+
+TEST_F(HostStackTest, ModuleDeletesTheConnection) {
+    Open();
+    now += 100ms;
+    Command();
+    Answer(Cat({{0x84, 0x01, 0x01}, kStatusIdle}));
+    EXPECT_EQ(Command(), (Bytes{0x85, 0x01, 0x01}));
+    Answer(kStatusIdle);
+    now += Transport::kRetryDelay;
+    EXPECT_EQ(Command(), (Bytes{0x82, 0x01, 0x01}));
+}
+
+TEST_F(HostStackTest, SessionsOpenOnlyForResourcesAndVersionsTheHostHas) {
+    Open();
+    // Host control is not offered; a newer application information is refused; one MMI at a time.
+    EXPECT_EQ(OpenSession(0x00200041),
+              (Bytes{0xA0, 0x0A, 0x01, 0x92, 0x07, 0xF0, 0x00, 0x20, 0x00, 0x41, 0x00, 0x00}));
+    EXPECT_EQ(OpenSession(0x00020043),
+              (Bytes{0xA0, 0x0A, 0x01, 0x92, 0x07, 0xF2, 0x00, 0x02, 0x00, 0x41, 0x00, 0x00}));
+    EXPECT_EQ(OpenSession(kMmiResource),
+              (Bytes{0xA0, 0x0A, 0x01, 0x92, 0x07, 0x00, 0x00, 0x40, 0x00, 0x41, 0x00, 0x01}));
+    Answer(kStatusIdle);
+    EXPECT_EQ(OpenSession(kMmiResource),
+              (Bytes{0xA0, 0x0A, 0x01, 0x92, 0x07, 0xF3, 0x00, 0x40, 0x00, 0x41, 0x00, 0x00}));
+    Answer(kStatusIdle);
+    EXPECT_EQ(Deliver({0x95, 0x02, 0x00, 0x01}),
+              (Bytes{0xA0, 0x06, 0x01, 0x96, 0x03, 0x00, 0x00, 0x01}));
+    Answer(kStatusIdle);
+    EXPECT_EQ(Deliver({0x95, 0x02, 0x00, 0x07}),
+              (Bytes{0xA0, 0x06, 0x01, 0x96, 0x03, 0xF0, 0x00, 0x07}));
+}
+
+TEST_F(HostStackTest, ResourceManagerExchangesProfilesOnce) {
+    Open();
+    EXPECT_EQ(OpenSession(kResourceManager).size(), 12u);
+    Answer(kStatusIdle);
+    EXPECT_EQ(Command(), HostData(1, {0x9F, 0x80, 0x10, 0x00}));
+    Answer(kStatusIdle);
+    EXPECT_EQ(Deliver(ModuleData(1, {0x9F, 0x80, 0x11, 0x00})),
+              HostData(1, {0x9F, 0x80, 0x12, 0x00}));
+    Answer(kStatusIdle);
+    EXPECT_EQ(
+        Deliver(ModuleData(1, {0x9F, 0x80, 0x10, 0x00})),
+        HostData(1, {0x9F, 0x80, 0x11, 0x14, 0x00, 0x01, 0x00, 0x41, 0x00, 0x02, 0x00, 0x41,
+                     0x00, 0x03, 0x00, 0x41, 0x00, 0x24, 0x00, 0x41, 0x00, 0x40, 0x00, 0x41}));
+    Answer(kStatusIdle);
+    now += 100ms;
+    EXPECT_TRUE(Deliver(ModuleData(1, {0x9F, 0x80, 0x11, 0x00})).empty());  // no second change
+}
+
+TEST_F(HostStackTest, ApplicationNamesTheModuleAndAMalformedInfoClosesItsSession) {
+    Open();
+    OpenSession(kApplicationInformation);
+    Answer(kStatusIdle);
+    EXPECT_EQ(Command(), HostData(1, {0x9F, 0x80, 0x20, 0x00}));
+    Answer(kStatusIdle);
+    Deliver(ModuleData(1, Cat({{0x9F, 0x80, 0x21, 0x0A, 0x01, 0x4B, 0x57, 0x02, 0x04, 0x04},
+                               Bytes{'C', 'A', 'M', '1'}})));
+    EXPECT_EQ(stack.CamName(), "CAM1");
+    EXPECT_TRUE(stack.EnterMenu());
+    Answer(kStatusIdle);
+    EXPECT_EQ(Command(), HostData(1, {0x9F, 0x80, 0x22, 0x00}));
+    Answer(kStatusIdle);
+    // The menu string claims more bytes than the object holds.
+    EXPECT_EQ(
+        Deliver(ModuleData(1, {0x9F, 0x80, 0x21, 0x07, 0x01, 0x4B, 0x57, 0x02, 0x04, 0x09, 'X'})),
+        (Bytes{0xA0, 0x05, 0x01, 0x95, 0x02, 0x00, 0x01}));
+    EXPECT_FALSE(stack.CamName());
+    EXPECT_FALSE(stack.EnterMenu());
+}
+
+TEST_F(HostStackTest, MmiObjectsInPartsEachGetANewIdAndAnswersGoOutOnce) {
+    OpenMmi();
+    EXPECT_EQ(Deliver(ModuleData(2, {0x9F, 0x88, 0x01, 0x02, 0x01, 0x01})),
+              HostData(2, {0x9F, 0x88, 0x02, 0x02, 0x01, 0x01}));
+    Answer(kStatusIdle);
+    // A menu of four choices of which two come, the subtitle itself in two text parts.
+    const Bytes menu = Cat({{0x04},
+                            Text("Title"),
+                            {0x9F, 0x88, 0x04, 0x02, 'S', 'u'},
+                            Text("b"),
+                            Text("Bottom"),
+                            Text("One"),
+                            Text("Two")});
+    const Bytes first(menu.begin(), menu.begin() + 10), rest(menu.begin() + 10, menu.end());
+    Deliver(
+        ModuleData(2, Cat({{0x9F, 0x88, 0x0A, static_cast<std::uint8_t>(first.size())}, first})));
+    EXPECT_FALSE(stack.Display());
+    Deliver(ModuleData(2, Cat({{0x9F, 0x88, 0x09, static_cast<std::uint8_t>(rest.size())}, rest})));
+    ASSERT_TRUE(stack.Display());
+    EXPECT_EQ(stack.Display()->kind, MmiDisplay::kMenu);
+    EXPECT_EQ(stack.Display()->count, 2u);
+    EXPECT_EQ(stack.Display()->strings,
+              (std::vector<std::string>{"Title", "Sub", "Bottom", "One", "Two"}));
+    const std::uint32_t menuId = stack.DisplayId();
+
+    EXPECT_TRUE(stack.AnswerMenu(2));
+    EXPECT_FALSE(stack.AnswerMenu(1));  // answered already
+    EXPECT_EQ(Command(), HostData(2, {0x9F, 0x88, 0x0B, 0x01, 0x02}));
+    Answer(kStatusIdle);
+
+    Deliver(ModuleData(2, Cat({{0x9F, 0x88, 0x07, 0x06, 0x01, 0x04}, Bytes{'P', 'I', 'N', '?'}})));
+    EXPECT_EQ(stack.Display()->kind, MmiDisplay::kBlindEnquiry);
+    EXPECT_EQ(stack.Display()->count, 4u);
+    EXPECT_NE(stack.DisplayId(), menuId);
+    EXPECT_FALSE(stack.AnswerMenu(0));
+    EXPECT_TRUE(stack.AnswerEnquiry(Bytes{0x05, '1', '2'}));
+    EXPECT_EQ(Command(), HostData(2, {0x9F, 0x88, 0x08, 0x04, 0x01, 0x05, '1', '2'}));
+    Answer(kStatusIdle);
+
+    // A list without an item count keeps every item; cancel of an enquiry is answ_id 0.
+    Deliver(ModuleData(
+        2,
+        MakeApdu(kListLast, Cat({{0xFF}, Text("T"), Text("S"), Text("B"), Text("i"), Text("j")}))));
+    EXPECT_EQ(stack.Display()->count, MmiDisplay::kNoItemCount);
+    EXPECT_EQ(stack.Display()->strings.size(), 5u);
+    Deliver(ModuleData(2, {0x9F, 0x88, 0x07, 0x02, 0x00, 0x04}));
+    EXPECT_TRUE(stack.AnswerEnquiry({}));
+    EXPECT_EQ(Command(), HostData(2, {0x9F, 0x88, 0x08, 0x01, 0x00}));
+    Answer(kStatusIdle);
+
+    Deliver(ModuleData(2, {0x9F, 0x88, 0x00, 0x01, 0x00}));
+    EXPECT_FALSE(stack.Display());
+}
+
+TEST_F(HostStackTest, MalformedMmiObjectsCloseTheSessionAndEndTheDialogue) {
+    const std::vector<Bytes> garbage = {
+        Cat({{0x9F, 0x88, 0x09, 0x0D, 0x01}, Text("T"), Text("S"), {0x9F, 0x88, 0x03, 0x09, 'B'}}),
+        Cat({{0x9F, 0x88, 0x09, 0x07, 0x00}, Text("T"), Text("S")}),  // no bottom line
+        Cat({{0x9F, 0x88, 0x0A, 0x04, 0x00},
+             Text("T"),
+             {0x9F, 0x88, 0x0C, 0x01, 0x00}}),  // menu part, then list
+        {0x9F, 0x88, 0x07, 0x01, 0x00},         // enquiry without length
+        {0x9F, 0x88, 0x00, 0x00},               // close without command
+    };
+    for (const Bytes& apdu : garbage) {
+        OpenMmi();
+        Answer(kStatusIdle);
+        Deliver(ModuleData(2, Cat({{0x9F, 0x88, 0x07, 0x03, 0x00, 0x04, 'P'}})));
+        ASSERT_TRUE(stack.Display());
+        Bytes reply = Deliver(ModuleData(2, apdu));
+        if (reply.size() > 3 && reply[3] == 0x90) {  // the first of the parts was taken
+            Answer(kStatusIdle);
+            reply = Deliver(ModuleData(2, Cat({{0x9F, 0x88, 0x0C, 0x01, 0x00}})));
+        }
+        EXPECT_EQ(reply, (Bytes{0xA0, 0x05, 0x01, 0x95, 0x02, 0x00, 0x02}));
+        EXPECT_FALSE(stack.Display());
+        stack.Disconnect();
+    }
+}
+
+TEST_F(HostStackTest, DateTimeIsSentAtOnceAndThenAtTheAskedInterval) {
+    Open();
+    OpenSession(kDateTimeResource);
+    Answer(kStatusIdle);
+    const Bytes reply = Deliver(ModuleData(1, {0x9F, 0x84, 0x40, 0x01, 0x02}));
+    ASSERT_EQ(reply.size(), 7u + 4u + 7u);
+    EXPECT_EQ(Bytes(reply.begin() + 7, reply.begin() + 11), (Bytes{0x9F, 0x84, 0x41, 0x07}));
+    Answer(kStatusIdle);
+    now += 1s;
+    EXPECT_EQ(Command(), (Bytes{0xA0, 0x01, 0x01}));  // a poll, not yet the time
+    Answer(kStatusIdle);
+    now += 1s;
+    EXPECT_EQ(Command().size(), 18u);
+}
+
+TEST(DateTimeTest, ModifiedJulianDateAndBcdTime) {
+    // 1993-10-13 12:45:00 UTC, one hour east.
+    EXPECT_EQ(DateTimeBody(750516300, 60), (Bytes{0xC0, 0x79, 0x12, 0x45, 0x00, 0x00, 0x3C}));
+    EXPECT_EQ(DateTimeBody(750516300, -90), (Bytes{0xC0, 0x79, 0x12, 0x45, 0x00, 0xFF, 0xA6}));
+}
+
+TEST(CaPmtTest, KeepsTheCaDescriptorsOfProgrammeAndStreamsBehindTheCommand) {
+    Bytes pmt = {0x02, 0xB0, 0x00, 0x12, 0x34, 0xC7, 0x00, 0x00, 0xE1, 0x00, 0xF0, 0x09,
+                 0x09, 0x04, 0x0B, 0x00, 0xE1, 0x01,  // CA descriptor
+                 0x52, 0x01, 0x07,                    // another descriptor, dropped
+                 0x02, 0xE1, 0x10, 0xF0, 0x06, 0x09, 0x04, 0x0B, 0x00, 0xE1, 0x02, 0x04,
+                 0xE1, 0x11, 0xF0, 0x03, 0x0A, 0x01, 0x65, 0xDE, 0xAD, 0xBE, 0xEF};
+    pmt[2] = static_cast<std::uint8_t>(pmt.size() - 3);
+    EXPECT_EQ(ReadPmtIdentity(pmt)->version, 3);
+    EXPECT_EQ(MakeCaPmt(pmt, kCaPmtOnly, kCaPmtOkDescrambling),
+              (Bytes{0x03, 0x12, 0x34, 0x07, 0x00, 0x07, 0x01, 0x09, 0x04, 0x0B,
+                     0x00, 0xE1, 0x01, 0x02, 0x01, 0x10, 0x00, 0x07, 0x01, 0x09,
+                     0x04, 0x0B, 0x00, 0xE1, 0x02, 0x04, 0x01, 0x11, 0x00, 0x00}));
+    pmt[2] += 1;  // section longer than the bytes
+    EXPECT_FALSE(MakeCaPmt(pmt, kCaPmtOnly, kCaPmtOkDescrambling));
+    pmt[2] -= 4;  // the last stream's descriptor loop runs into the CRC
+    EXPECT_FALSE(MakeCaPmt(pmt, kCaPmtOnly, kCaPmtOkDescrambling));
+}
+
+}  // namespace
+}  // namespace linuxdvb::en50221
