@@ -126,7 +126,7 @@ void HostStack::OpenSession(std::uint32_t requested) {
     if (m_sessions.size() >= kMaxSessions ||
         (resource == Resource::Mmi && SessionOf(Resource::Mmi)))
         return m_transport.Send(MakeOpenSessionResponse(kSessionBusy, *offered, 0));
-    m_sessions.emplace(number, Session{resource, false, {}, std::nullopt});
+    m_sessions.emplace(number, Session{resource, false, false, {}, std::nullopt});
     m_transport.Send(MakeOpenSessionResponse(kSessionOk, *offered, number));
     SessionOpened(number, resource);
 }
@@ -177,7 +177,7 @@ bool HostStack::OnApdu(std::uint16_t number, Session& session, const Apdu& apdu,
         case Resource::Application:
             return OnApplicationApdu(apdu);
         case Resource::ConditionalAccess:
-            return OnCaApdu(apdu);
+            return OnCaApdu(session, apdu);
         case Resource::DateTime:
             return OnDateTimeApdu(number, session, apdu, now);
         case Resource::Mmi:
@@ -218,13 +218,16 @@ bool HostStack::OnApplicationApdu(const Apdu& apdu) {
     return true;
 }
 
-bool HostStack::OnCaApdu(const Apdu& apdu) {
+bool HostStack::OnCaApdu(Session& session, const Apdu& apdu) {
     if (apdu.tag == kCaPmtReply) return true;
     if (apdu.tag != kCaInfo || apdu.body.size() % 2 != 0) return false;
     m_caSystemIds.clear();
     for (std::size_t i = 0; i < apdu.body.size(); i += 2)
         m_caSystemIds.push_back(ReadBe16(apdu.body.subspan(i)));
-    SendCaPmts();
+    if (!std::exchange(session.caInfoReceived, true)) {
+        const auto number = CaPmtSession();
+        for (const auto& [key, body] : m_caPmts) SendApdu(*number, kCaPmt, body);
+    }
     return true;
 }
 
@@ -350,15 +353,14 @@ void HostStack::SetCaPmt(int key, Bytes body) {
         m_caPmts.erase(key);
         return;
     }
-    const auto number = SessionOf(Resource::ConditionalAccess);
-    if (number) SendApdu(*number, kCaPmt, body);
+    if (const auto number = CaPmtSession()) SendApdu(*number, kCaPmt, body);
     m_caPmts[key] = std::move(body);
 }
 
-void HostStack::SendCaPmts() {
-    const auto number = SessionOf(Resource::ConditionalAccess);
-    if (!number) return;
-    for (const auto& [key, body] : m_caPmts) SendApdu(*number, kCaPmt, body);
+std::optional<std::uint16_t> HostStack::CaPmtSession() const {
+    for (const auto& [number, session] : m_sessions)
+        if (session.resource == Resource::ConditionalAccess && session.caInfoReceived) return number;
+    return std::nullopt;
 }
 
 void HostStack::SendApdu(std::uint16_t number, std::uint32_t tag, ByteView body) {

@@ -59,8 +59,9 @@ public:
     bool AnswerMenu(std::uint8_t choice);
     bool AnswerEnquiry(ByteView answer);
 
-    // The ca_pmt body for `key`'s programme (a tuner's), sent now and again whenever the
-    // module's conditional-access session opens; an empty body withdraws it.
+    // The ca_pmt body for `key`'s programme (a tuner's): sent now when the module has told its
+    // CA systems, else once it does (and again on every new conditional-access session). An
+    // empty body withdraws it.
     void SetCaPmt(int key, Bytes body);
 
 private:
@@ -68,6 +69,7 @@ private:
     struct Session {
         Resource resource;
         bool profileChangedSent = false;
+        bool caInfoReceived = false;  // the module takes ca_pmt only after it has said ca_info
         std::chrono::seconds dateTimeInterval{0};
         std::optional<Clock::time_point> nextDateTime;
     };
@@ -78,7 +80,7 @@ private:
     bool OnApdu(std::uint16_t number, Session& session, const Apdu& apdu, Clock::time_point now);
     bool OnManagerApdu(std::uint16_t number, Session& session, const Apdu& apdu);
     bool OnApplicationApdu(const Apdu& apdu);
-    bool OnCaApdu(const Apdu& apdu);
+    bool OnCaApdu(Session& session, const Apdu& apdu);
     bool OnDateTimeApdu(std::uint16_t number, Session& session, const Apdu& apdu,
                         Clock::time_point now);
     bool OnMmiApdu(std::uint16_t number, const Apdu& apdu, Clock::time_point now);
@@ -87,7 +89,8 @@ private:
     void SessionGone(std::uint16_t number);
     void CloseSession(std::uint16_t number);
     void SendApdu(std::uint16_t number, std::uint32_t tag, ByteView body = {});
-    void SendCaPmts();
+    // The conditional-access session that takes ca_pmt now, if any.
+    std::optional<std::uint16_t> CaPmtSession() const;
     void Show(std::optional<MmiDisplay> display);
     void SendDueDateTimes(Clock::time_point now);
     std::optional<std::uint16_t> SessionOf(Resource resource) const;
