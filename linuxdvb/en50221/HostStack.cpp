@@ -204,12 +204,12 @@ bool HostStack::OnManagerApdu(std::uint16_t number, Session& session, const Apdu
             SendApdu(number, kProfileEnq);
             return true;
         default:
-            return false;
+            return true;  // nothing the host acts on
     }
 }
 
 bool HostStack::OnApplicationApdu(const Apdu& apdu) {
-    if (apdu.tag != kApplicationInfo) return false;
+    if (apdu.tag != kApplicationInfo) return true;  // nothing the host acts on
     // type, manufacturer, code, then the menu string behind its length.
     if (apdu.body.size() < 6) return false;
     const std::size_t length = apdu.body[5];
@@ -219,8 +219,8 @@ bool HostStack::OnApplicationApdu(const Apdu& apdu) {
 }
 
 bool HostStack::OnCaApdu(Session& session, const Apdu& apdu) {
-    if (apdu.tag == kCaPmtReply) return true;
-    if (apdu.tag != kCaInfo || apdu.body.size() % 2 != 0) return false;
+    if (apdu.tag != kCaInfo) return true;  // a ca_pmt_reply, or nothing the host acts on
+    if (apdu.body.size() % 2 != 0) return false;
     m_caSystemIds.clear();
     for (std::size_t i = 0; i < apdu.body.size(); i += 2)
         m_caSystemIds.push_back(ReadBe16(apdu.body.subspan(i)));
@@ -233,7 +233,8 @@ bool HostStack::OnCaApdu(Session& session, const Apdu& apdu) {
 
 bool HostStack::OnDateTimeApdu(std::uint16_t number, Session& session, const Apdu& apdu,
                                Clock::time_point now) {
-    if (apdu.tag != kDateTimeEnq || apdu.body.size() != 1) return false;
+    if (apdu.tag != kDateTimeEnq) return true;
+    if (apdu.body.size() != 1) return false;
     session.dateTimeInterval = std::chrono::seconds(apdu.body[0]);
     SendApdu(number, kDateTime, DateTimeBodyNow());
     session.nextDateTime.reset();
@@ -285,7 +286,7 @@ bool HostStack::OnMmiApdu(std::uint16_t number, const Apdu& apdu, Clock::time_po
         case kListMore:
             return OnMmiFragment(apdu.tag, apdu.body);
         default:
-            return false;
+            return true;  // low-level MMI and keypad objects: not for a high-level host
     }
 }
 

@@ -4,8 +4,9 @@
 //
 // It is plain code over byte buffers: the slot's thread writes each command it returns and
 // hands back the module's response, so tests and the fuzzer drive it without a device.
-// A session whose objects are malformed is closed; a malformed session or transport unit
-// deletes the connection.
+// A session whose objects are malformed (lengths past the end, fields missing) is closed;
+// well-formed objects the host has no use for are ignored; a malformed session or transport
+// unit deletes the connection.
 //
 // Not thread-safe: the slot's thread owns it.
 #pragma once
