@@ -1,18 +1,21 @@
-// The CAM menu dialog against the simulated CAM on tuner 1's graph, driven as the main frame's
-// timer and the user drive it. Objects the simulated CAM never shows (unsupported tables, a
-// Turkish prompt, a repeated id with other text) are presented at the CI filter instead.
+// The CAM menu dialog against the card's CAM on tuner 1's graph (the card this suite is linked
+// with, see CardBackend.h), driven as the main frame's timer and the user drive it. Objects the
+// CAM never shows (unsupported tables, a Turkish prompt, a repeated id with other text) are
+// presented at the CI filter instead.
 #include <gtest/gtest.h>
 
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <array>
 #include <string>
 
+#include "CardBackend.h"
 #include "DialogDriver.h"
 #include "RequestRecorder.h"
-#include "SimulatedCardFixture.h"
 #include "dialogs/CamMenu.h"
+#include "faults/BoundedWait.h"
 #include "tuner/driver/PropertySets.h"
 
 namespace {
@@ -35,9 +38,12 @@ struct View {
     bool answerShown = false;
 };
 
-class CamMenuTest : public SimulatedCardFixture {
+class CamMenuTest : public testing::Test {
 protected:
-    CamMenuTest() : m_graph(MakeReadyGraph(1)), m_recorder(*m_graph) {
+    CamMenuTest()
+        : m_backend(MakeCardBackend()),
+          m_graph(m_backend->MakeReadyGraph(1)),
+          m_recorder(*m_graph) {
         m_menu.m_camGraph = m_graph.get();
     }
 
@@ -87,21 +93,29 @@ protected:
         }
         return answers;
     }
-    void FailMmiGet() {
-        card::Fault fault;
-        fault.refuse = E_FAIL;
-        m_card->Faults().Set({KSMETHODSETID_CardCiMmi, CARD_CI_MMI_GET, 0, 1}, fault);
+    void FailMmiGet() { m_recorder.RefuseMmiGet(E_FAIL); }
+    // Polls once the card has something new for the dialog: another object, or none at all.
+    // The simulated card answers at once, a real module in its own time.
+    void PollNext() {
+        std::array<std::uint8_t, 2048> text{};
+        EXPECT_TRUE(WaitUntil([&] {
+            std::uint32_t id = 0, type = 0, count = 0, length = 0;
+            return FAILED(m_graph->MmiGet(&id, &type, &count, &length, text.data())) ||
+                   id != m_menu.m_objectId;
+        }));
+        m_menu.Poll();
     }
     // Opens the CAM's menu and walks to the PIN enquiry (main menu item 2).
     void ToPinEnquiry() {
         OpenCamMenu();
-        m_menu.Poll();
+        PollNext();
         SelectLine(1);
         m_menu.OnOK();
-        m_menu.Poll();
+        PollNext();
         ASSERT_EQ(m_menu.m_mmiState, kMmiEnquiry);
     }
 
+    std::unique_ptr<CardBackend> m_backend;
     std::unique_ptr<TunerGraph> m_graph;
     GraphRecorder m_recorder;
     CCamMenu m_menu;
@@ -118,7 +132,7 @@ TEST_F(CamMenuTest, IsCreatedHiddenAndIdle) {
 
 TEST_F(CamMenuTest, MainMenuShowsDecodedStringsAndAnswersTheChosenLine) {
     OpenCamMenu();
-    m_menu.Poll();
+    PollNext();
     ASSERT_TRUE(m_menu.isVisible());
     const View main = Shown();
     EXPECT_EQ(main.title, "Kestrel CAM");
@@ -139,7 +153,7 @@ TEST_F(CamMenuTest, MainMenuShowsDecodedStringsAndAnswersTheChosenLine) {
     EXPECT_TRUE(Shown().items.isEmpty());
     EXPECT_TRUE(Shown().subtitle.isEmpty());
 
-    m_menu.Poll();
+    PollNext();
     EXPECT_EQ(Shown().title, "Please enter your 4-digit PIN");
     EXPECT_TRUE(Shown().answerShown);
     EXPECT_EQ(m_menu.m_mmiState, kMmiEnquiry);
@@ -153,30 +167,30 @@ TEST_F(CamMenuTest, MenuOfThreeItemsAnswers2Or0AndListsAnswer0) {
     Click(m_menu, kIdOk);
     // The CAM's PIN prompt names ISO 8859-9 (selector 0x05): the answer goes back behind it.
     EXPECT_EQ(EnquiryAnswers(), (std::vector<Bytes>{{0x05, '1', '2', '3', '4'}}));
-    m_menu.Poll();
+    PollNext();
     EXPECT_EQ(Shown().items,
               (QStringList{"Maturity rating 12", "Maturity rating 16", "Maturity rating 18"}));
     SelectLine(1);
     Click(m_menu, kIdOk);  // 2: rating 16
-    m_menu.Poll();
+    PollNext();
     EXPECT_EQ(Shown().items, QStringList{"Maturity rating is now 16"});
     EXPECT_EQ(m_menu.m_mmiState, kMmiList);
     SelectLine(0);  // a list is answered 0, selected line or not
     Click(m_menu, kIdOk);
-    m_menu.Poll();
+    PollNext();
     EXPECT_EQ(Shown().subtitle, "Maturity rating: 16");
     Click(m_menu, kIdOk);  // nothing selected: 0, back to the main menu
-    m_menu.Poll();
+    PollNext();
     EXPECT_EQ(Shown().subtitle, "Main menu");
     EXPECT_EQ(MenuAnswers(), (std::vector<std::uint32_t>{2, 2, 0, 0}));
 }
 
 TEST_F(CamMenuTest, ListStringsInTheirOwnTables) {
     OpenCamMenu();
-    m_menu.Poll();
+    PollNext();
     SelectLine(0);
     m_menu.OnOK();
-    m_menu.Poll();
+    PollNext();
     const View info = Shown();
     EXPECT_EQ(info.title, QString::fromStdU16String(u"Ak\u0131ll\u0131 kart bilgisi"));
     EXPECT_EQ(info.items, (QStringList{"Card number: 0412 5567 8812 9034",
@@ -191,10 +205,10 @@ TEST_F(CamMenuTest, ListStringsInTheirOwnTables) {
 
 TEST_F(CamMenuTest, ObjectWithoutItemCountLeavesTheStateAlone) {
     OpenCamMenu();
-    m_menu.Poll();
+    PollNext();
     SelectLine(3);
     m_menu.OnOK();  // "About this module": a list whose count is 255
-    m_menu.Poll();
+    PollNext();
     const View about = Shown();
     EXPECT_EQ(about.title, "Kestrel CAM");
     EXPECT_EQ(about.subtitle, "Software 2.04 (build 1187)");
@@ -209,7 +223,7 @@ TEST_F(CamMenuTest, ObjectWithoutItemCountLeavesTheStateAlone) {
 
 TEST_F(CamMenuTest, TheSameObjectIdChangesNothing) {
     OpenCamMenu();
-    m_menu.Poll();
+    PollNext();
     SelectLine(2);
     m_menu.m_countdown = 7;
     m_menu.Poll();
@@ -329,13 +343,13 @@ TEST_F(CamMenuTest, GracePeriodAfterCamMenuThenIdle) {
     }
     EXPECT_EQ(m_menu.m_mmiState, kMmiOpening);
     EXPECT_FALSE(m_menu.isVisible());
-    m_card->Faults().Clear();  // the CAM answers within the ten seconds
-    m_menu.Poll();
+    m_recorder.RefuseMmiGet(std::nullopt);  // the CAM answers within the ten seconds
+    PollNext();
     EXPECT_TRUE(m_menu.isVisible());
     EXPECT_EQ(m_menu.m_mmiState, kMmiMenu);
 
     m_menu.OnOK();  // nothing selected: 0 leaves the main menu, which ends the dialogue
-    m_menu.Poll();  // after an answer a failed poll ends it at once
+    PollNext();     // after an answer a failed poll ends it at once
     EXPECT_FALSE(m_menu.isVisible());
     EXPECT_EQ(m_menu.m_mmiState, kMmiIdle);
 
@@ -349,11 +363,11 @@ TEST_F(CamMenuTest, GracePeriodAfterCamMenuThenIdle) {
 
 TEST_F(CamMenuTest, ClosingTheWindowEndsTheDialogue) {
     OpenCamMenu();
-    m_menu.Poll();
+    PollNext();
     m_menu.close();
     EXPECT_EQ(m_recorder.Requests(KSMETHODSETID_CardCiMmi, CARD_CI_MMI_CLOSE).size(), 1u);
     EXPECT_TRUE(m_menu.isVisible());  // until the poll finds no object
-    m_menu.Poll();
+    PollNext();
     EXPECT_FALSE(m_menu.isVisible());
     EXPECT_EQ(m_menu.m_mmiState, kMmiIdle);
 
@@ -367,7 +381,7 @@ TEST_F(CamMenuTest, ClosingTheWindowEndsTheDialogue) {
 
 TEST_F(CamMenuTest, WithoutAGraphButtonsAndCloseHideTheDialog) {
     OpenCamMenu();
-    m_menu.Poll();
+    PollNext();
     m_menu.m_camGraph = nullptr;  // tuner 1's graph destroyed
     m_menu.Poll();
     EXPECT_TRUE(m_menu.isVisible());

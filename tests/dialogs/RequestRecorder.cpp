@@ -42,7 +42,7 @@ private:
     std::shared_ptr<RequestLog> m_log;
 };
 
-using PresentedObject = std::shared_ptr<std::optional<std::vector<std::uint8_t>>>;
+using PresentedObject = std::shared_ptr<GraphRecorder::Presented>;
 
 // The CI filter as the graph reaches it: every IKsControl the program asks it for records.
 class RecordingCiFilter : public IBaseFilter, public RecordingKsControl {
@@ -55,7 +55,10 @@ public:
 
     HRESULT KsMethod(const void* method, std::uint32_t methodLength, void* data,
                      std::uint32_t dataLength, std::uint32_t* bytesReturned) override {
-        const auto& object = *m_presented;
+        const auto& object = m_presented->object;
+        if (m_presented->refusal && IsMmiGet(method, methodLength)) {
+            return *m_presented->refusal;
+        }
         if (object && IsMmiGet(method, methodLength) && dataLength == object->size()) {
             std::copy(object->begin(), object->end(), static_cast<std::uint8_t*>(data));
             *bytesReturned = dataLength;
@@ -121,7 +124,7 @@ std::uint32_t RecordedRequest::Word(std::size_t index) const {
 GraphRecorder::GraphRecorder(TunerGraph& graph)
     : m_graph(graph),
       m_log(std::make_shared<RequestLog>()),
-      m_presented(std::make_shared<std::optional<std::vector<std::uint8_t>>>()),
+      m_presented(std::make_shared<Presented>()),
       m_tunerControl(graph.m_tunerControl),
       m_ciFilter(graph.m_ciFilter) {
     if (m_tunerControl) {

@@ -2,7 +2,7 @@
 // graph's tuner control and its CI filter, note every request with its data as sent, and pass it
 // on to the simulated card unchanged. The card answers every request, except that a test may
 // have the CI filter present an MMI object of its own making (objects the simulated CAM never
-// shows), which the graph then reads through its usual request.
+// shows) or refuse to present any, which the graph then reads through its usual request.
 #pragma once
 
 #include <cstdint>
@@ -46,13 +46,21 @@ public:
     // From now on CARD_CI_MMI_GET answers with this 2068-byte object; nullopt hands the
     // request back to the card.
     void PresentObject(std::optional<std::vector<std::uint8_t>> object) {
-        *m_presented = std::move(object);
+        m_presented->object = std::move(object);
     }
+    // From now on CARD_CI_MMI_GET fails with this code, whatever the card holds; nullopt hands
+    // the request back to the card.
+    void RefuseMmiGet(std::optional<HRESULT> code) { m_presented->refusal = code; }
+
+    struct Presented {
+        std::optional<std::vector<std::uint8_t>> object;
+        std::optional<HRESULT> refusal;
+    };
 
 private:
     TunerGraph& m_graph;
     std::shared_ptr<RequestLog> m_log;
-    std::shared_ptr<std::optional<std::vector<std::uint8_t>>> m_presented;
+    std::shared_ptr<Presented> m_presented;
     std::shared_ptr<IKsControl> m_tunerControl;
     std::shared_ptr<IBaseFilter> m_ciFilter;
 };

@@ -6,30 +6,28 @@
 
 #include <memory>
 
+#include "CardBackend.h"
 #include "card/InstallSimulatedCard.h"
-#include "platform/ClassIds.h"
-#include "platform/ComponentRegistry.h"
-#include "platform/DeviceRegistry.h"
-#include "tuner/TunerGraph.h"
+
+// The simulated card's devices and the stand-in classes, registered while it lives.
+class SimulatedCardBackend final : public CardBackend {
+public:
+    SimulatedCardBackend();
+    ~SimulatedCardBackend() override;
+
+    std::unique_ptr<TunerGraph> MakeReadyGraph(std::int32_t tuner) override;
+    card::SimulatedCard& Card() { return *m_card; }
+
+private:
+    std::shared_ptr<card::SimulatedCard> m_card;
+};
 
 class SimulatedCardFixture : public testing::Test {
 protected:
-    SimulatedCardFixture() {
-        ClearDevices();
-        ClearComponentClasses();
-        RegisterStandInClasses();
-        m_card = card::InstallSimulatedCard(card::TestCardConfig());
-    }
-    ~SimulatedCardFixture() override {
-        ClearDevices();
-        ClearComponentClasses();
+    std::unique_ptr<TunerGraph> MakeReadyGraph(std::int32_t tuner) {
+        return m_backend.MakeReadyGraph(tuner);
     }
 
-    static std::unique_ptr<TunerGraph> MakeReadyGraph(std::int32_t tuner) {
-        auto graph = std::make_unique<TunerGraph>(tuner, 0);
-        EXPECT_TRUE(graph->m_ready) << "tuner " << tuner;
-        return graph;
-    }
-
-    std::shared_ptr<card::SimulatedCard> m_card;
+    SimulatedCardBackend m_backend;
+    card::SimulatedCard* m_card = &m_backend.Card();
 };
