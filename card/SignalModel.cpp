@@ -34,6 +34,10 @@ constexpr double kSymbolRateTolerance = 0.03;
 // The LNB's output filter passes a little more than the tuner's input range.
 constexpr double kLnbFilterMarginMHz = 50.0;
 
+bool PassesLnbFilter(double ifMHz) {
+    return ifMHz >= kIfFirstMHz - kLnbFilterMarginMHz && ifMHz <= kIfLastMHz + kLnbFilterMarginMHz;
+}
+
 double BandFraction(double ifMHz) { return (ifMHz - kIfFirstMHz) / (kIfLastMHz - kIfFirstMHz); }
 
 double AddPowersDb(double aDb, double bDb) {
@@ -80,38 +84,40 @@ double SignalModel::CrossPolarDiscriminationDb(double ifMHz) {
     return kBestDiscriminationDb - (kBestDiscriminationDb - kWorstDiscriminationDb) * offCentre * offCentre;
 }
 
+const Satellite* SignalModel::SatelliteAt(int position) const {
+    if (position < 1 || position > static_cast<int>(m_sky.positions.size())) return nullptr;
+    return &m_sky.positions[static_cast<std::size_t>(position - 1)];
+}
+
 std::vector<SignalModel::Carrier> SignalModel::CarriersIn(const LnbState& state,
                                                           LinearPolarisation polarisation) const {
     std::vector<Carrier> carriers;
-    if (state.position < 1 || state.position > static_cast<int>(m_sky.positions.size()))
-        return carriers;
-    for (const auto& transponder : m_sky.positions[state.position - 1].transponders) {
-        if (transponder.polarisation != polarisation) continue;
+    const Satellite* satellite = SatelliteAt(state.position);
+    if (!satellite) return carriers;
+    for (const auto& transponder : satellite->transponders) {
         const double ifMHz = IntermediateMHz(transponder.frequencyMHz, state.highBand);
-        if (ifMHz < kIfFirstMHz - kLnbFilterMarginMHz || ifMHz > kIfLastMHz + kLnbFilterMarginMHz)
-            continue;
-        carriers.push_back({&transponder, ifMHz});
+        if (transponder.polarisation == polarisation && PassesLnbFilter(ifMHz))
+            carriers.push_back({&transponder, ifMHz});
     }
     return carriers;
 }
 
+// Runs once per spectrum step over every transponder of the satellite, so it reckons what
+// depends only on the frequency once and leaves out carriers that do not reach it early.
 double SignalModel::LevelDb(const LnbState& state, double ifMHz) const {
-    const LinearPolarisation other = state.polarisation == LinearPolarisation::Horizontal
-                                         ? LinearPolarisation::Vertical
-                                         : LinearPolarisation::Horizontal;
     double level = NoiseFloorDb(ifMHz);
-    const auto add = [&](const std::vector<Carrier>& carriers, double weakeningDb) {
-        for (const auto& carrier : carriers) {
-            const auto& transponder = *carrier.transponder;
-            const double shape = RaisedCosine(ifMHz - carrier.ifMHz, transponder.symbolRate / 1000.0,
-                                              transponder.rollOff);
-            if (shape <= 0.0) continue;
-            level = AddPowersDb(level, transponder.powerDb + ResponseDb(ifMHz) - weakeningDb +
-                                           10.0 * std::log10(shape));
-        }
-    };
-    add(CarriersIn(state, state.polarisation), 0.0);
-    add(CarriersIn(state, other), CrossPolarDiscriminationDb(ifMHz));
+    const Satellite* satellite = SatelliteAt(state.position);
+    if (!satellite) return level;
+    const double response = ResponseDb(ifMHz);
+    const double discrimination = CrossPolarDiscriminationDb(ifMHz);
+    for (const auto& transponder : satellite->transponders) {
+        const double carrierIfMHz = IntermediateMHz(transponder.frequencyMHz, state.highBand);
+        const double shape = RaisedCosine(ifMHz - carrierIfMHz, transponder.symbolRate / 1000.0,
+                                          transponder.rollOff);
+        if (shape <= 0.0 || !PassesLnbFilter(carrierIfMHz)) continue;
+        const double weakening = transponder.polarisation == state.polarisation ? 0.0 : discrimination;
+        level = AddPowersDb(level, transponder.powerDb + response - weakening + 10.0 * std::log10(shape));
+    }
     return level;
 }
 

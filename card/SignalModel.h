@@ -58,6 +58,7 @@ public:
     static double CrossPolarDiscriminationDb(double ifMHz);
 
 private:
+    const Satellite* SatelliteAt(int position) const;
     // What the LNB's gain and the cable make of a level leaving the LNB feed at `ifMHz`.
     static double ResponseDb(double ifMHz);
 
