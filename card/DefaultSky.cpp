@@ -15,8 +15,8 @@ Sky DefaultSky() {
         if (auto satellite = ReadSatellitePlan(kDefaultSkyPlans[i], error))
             sky.positions[i] = std::move(*satellite);
         else  // a broken plan file: that position stays empty rather than the card failing
-            std::fprintf(stderr, "card: plan of DiSEqC position %c, %s\n", static_cast<char>('A' + i),
-                         error.c_str());
+            std::fprintf(stderr, "card: plan of DiSEqC position %c, %s\n",
+                         static_cast<char>('A' + i), error.c_str());
     }
     return sky;
 }

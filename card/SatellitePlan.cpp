@@ -12,9 +12,10 @@ using Fields = std::vector<std::string>;
 
 // Code rates each system and modulation defines.
 constexpr std::array<std::string_view, 5> kDvbsRates{"1/2", "2/3", "3/4", "5/6", "7/8"};
-constexpr std::array<std::string_view, 11> kDvbs2QpskRates{
-    "1/4", "1/3", "2/5", "1/2", "3/5", "2/3", "3/4", "4/5", "5/6", "8/9", "9/10"};
-constexpr std::array<std::string_view, 6> kDvbs2Psk8Rates{"3/5", "2/3", "3/4", "5/6", "8/9", "9/10"};
+constexpr std::array<std::string_view, 11> kDvbs2QpskRates{"1/4", "1/3", "2/5", "1/2", "3/5", "2/3",
+                                                           "3/4", "4/5", "5/6", "8/9", "9/10"};
+constexpr std::array<std::string_view, 6> kDvbs2Psk8Rates{"3/5", "2/3", "3/4",
+                                                          "5/6", "8/9", "9/10"};
 
 // Splits a CSV line; false when a quoted field is not closed.
 bool SplitFields(std::string_view line, Fields& fields) {
@@ -43,12 +44,24 @@ bool ParseNumber(const std::string& field, Number min, Number max, Number& value
     return ec == std::errc{} && stop == end && value >= min && value <= max;
 }
 
+struct ModulationName {
+    std::string_view system;
+    std::string_view modulation;
+    Modulation value;
+};
+constexpr std::array<ModulationName, 3> kModulations{{
+    {"DVB-S", "QPSK", Modulation::DvbsQpsk},
+    {"DVB-S2", "QPSK", Modulation::Dvbs2Qpsk},
+    {"DVB-S2", "8PSK", Modulation::Dvbs2Psk8},
+}};
+
 bool ParseModulation(const std::string& system, const std::string& modulation, Modulation& out) {
-    if (system == "DVB-S" && modulation == "QPSK") out = Modulation::DvbsQpsk;
-    else if (system == "DVB-S2" && modulation == "QPSK") out = Modulation::Dvbs2Qpsk;
-    else if (system == "DVB-S2" && modulation == "8PSK") out = Modulation::Dvbs2Psk8;
-    else return false;
-    return true;
+    for (const ModulationName& name : kModulations) {
+        if (name.system != system || name.modulation != modulation) continue;
+        out = name.value;
+        return true;
+    }
+    return false;
 }
 
 bool ParseCodeRate(const std::string& field, Modulation modulation, Transponder& transponder) {
@@ -65,27 +78,31 @@ bool ParseCodeRate(const std::string& field, Modulation modulation, Transponder&
     return true;
 }
 
+// DVB-S has the one roll-off; DVB-S2 lets the broadcaster choose a steeper one.
 bool ParseRollOff(const std::string& field, Modulation modulation, double& rollOff) {
-    if (field == "0.35") rollOff = 0.35;
-    else if (field == "0.25") rollOff = 0.25;
-    else if (field == "0.20") rollOff = 0.20;
-    else return false;
-    return modulation != Modulation::DvbsQpsk || field == "0.35";
+    const bool defined = field == "0.35" || (modulation != Modulation::DvbsQpsk &&
+                                             (field == "0.25" || field == "0.20"));
+    return defined && ParseNumber(field, 0.0, 1.0, rollOff);
 }
 
 // "" when the fields make a transponder, else why not.
 std::string ReadTransponder(const Fields& f, Transponder& t) {
     if (f.size() != 11) return "a transponder has 11 fields";
-    if (!ParseNumber(f[1], 10700u, 12750u, t.frequencyMHz)) return "frequency " + f[1] + " out of range";
+    if (!ParseNumber(f[1], 10700u, 12750u, t.frequencyMHz))
+        return "frequency " + f[1] + " out of range";
     if (f[2] != "H" && f[2] != "V") return "polarisation " + f[2] + " is not H or V";
     t.polarisation = f[2] == "H" ? LinearPolarisation::Horizontal : LinearPolarisation::Vertical;
-    if (!ParseNumber(f[3], 1000u, 45000u, t.symbolRate)) return "symbol rate " + f[3] + " out of range";
+    if (!ParseNumber(f[3], 1000u, 45000u, t.symbolRate))
+        return "symbol rate " + f[3] + " out of range";
     if (!ParseModulation(f[4], f[5], t.modulation)) return f[4] + " has no modulation " + f[5];
-    if (!ParseCodeRate(f[6], t.modulation, t)) return f[4] + " " + f[5] + " has no code rate " + f[6];
+    if (!ParseCodeRate(f[6], t.modulation, t))
+        return f[4] + " " + f[5] + " has no code rate " + f[6];
     if (!ParseRollOff(f[7], t.modulation, t.rollOff)) return f[4] + " has no roll-off " + f[7];
     if (!ParseNumber(f[8], 30.0, 80.0, t.powerDb)) return "power " + f[8] + " out of range";
-    if (!ParseNumber<std::uint16_t>(f[9], 0, 65535, t.onid)) return "ONID " + f[9] + " out of range";
-    if (!ParseNumber<std::uint16_t>(f[10], 0, 65535, t.tsid)) return "TSID " + f[10] + " out of range";
+    if (!ParseNumber<std::uint16_t>(f[9], 0, 65535, t.onid))
+        return "ONID " + f[9] + " out of range";
+    if (!ParseNumber<std::uint16_t>(f[10], 0, 65535, t.tsid))
+        return "TSID " + f[10] + " out of range";
     return {};
 }
 
@@ -95,11 +112,16 @@ bool ParseKind(const std::string& field, Service& service) {
     while (at < field.size()) {
         const std::size_t space = std::min(field.find(' ', at), field.size());
         const std::string_view word = std::string_view(field).substr(at, space - at);
-        if (word == "tv") kindGiven = true;
-        else if (word == "hd") kindGiven = service.hd = true;
-        else if (word == "radio") kindGiven = service.radio = true;
-        else if (word == "scrambled") service.scrambled = true;
-        else return false;
+        if (word == "tv")
+            kindGiven = true;
+        else if (word == "hd")
+            kindGiven = service.hd = true;
+        else if (word == "radio")
+            kindGiven = service.radio = true;
+        else if (word == "scrambled")
+            service.scrambled = true;
+        else
+            return false;
         at = space + 1;
     }
     return kindGiven;
@@ -153,7 +175,8 @@ std::optional<Satellite> ReadSatellitePlan(std::string_view text, std::string& e
         ++number;
         if (line.ends_with('\r')) line.remove_suffix(1);
         if (line.empty() || line.front() == '#') continue;
-        std::string why = SplitFields(line, fields) ? ReadLine(fields, satellite) : "unclosed quote";
+        std::string why =
+            SplitFields(line, fields) ? ReadLine(fields, satellite) : "unclosed quote";
         if (!why.empty()) {
             error = "line " + std::to_string(number) + ": " + why;
             return std::nullopt;

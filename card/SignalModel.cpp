@@ -69,8 +69,9 @@ double SignalModel::IntermediateMHz(double downlinkMHz, bool highBand) {
 }
 
 double SignalModel::ResponseDb(double ifMHz) {
-    const double lnbGain = -kLowEdgeRollOffDb * std::exp(-(ifMHz - kIfFirstMHz) / kLowEdgeWidthMHz) -
-                           kHighEdgeRollOffDb * std::exp(-(kIfLastMHz - ifMHz) / kHighEdgeWidthMHz);
+    const double lnbGain =
+        -kLowEdgeRollOffDb * std::exp(-(ifMHz - kIfFirstMHz) / kLowEdgeWidthMHz) -
+        kHighEdgeRollOffDb * std::exp(-(kIfLastMHz - ifMHz) / kHighEdgeWidthMHz);
     const double ripple = kRippleDb * std::sin(2.0 * std::numbers::pi * ifMHz / kRipplePeriodMHz);
     return lnbGain - kCableSlopeDb * BandFraction(ifMHz) + ripple;
 }
@@ -81,7 +82,8 @@ double SignalModel::NoiseFloorDb(double ifMHz) {
 
 double SignalModel::CrossPolarDiscriminationDb(double ifMHz) {
     const double offCentre = 2.0 * BandFraction(ifMHz) - 1.0;
-    return kBestDiscriminationDb - (kBestDiscriminationDb - kWorstDiscriminationDb) * offCentre * offCentre;
+    return kBestDiscriminationDb -
+           (kBestDiscriminationDb - kWorstDiscriminationDb) * offCentre * offCentre;
 }
 
 const Satellite* SignalModel::SatelliteAt(int position) const {
@@ -115,8 +117,10 @@ double SignalModel::LevelDb(const LnbState& state, double ifMHz) const {
         const double shape = RaisedCosine(ifMHz - carrierIfMHz, transponder.symbolRate / 1000.0,
                                           transponder.rollOff);
         if (shape <= 0.0 || !PassesLnbFilter(carrierIfMHz)) continue;
-        const double weakening = transponder.polarisation == state.polarisation ? 0.0 : discrimination;
-        level = AddPowersDb(level, transponder.powerDb + response - weakening + 10.0 * std::log10(shape));
+        const double weakening =
+            transponder.polarisation == state.polarisation ? 0.0 : discrimination;
+        level = AddPowersDb(level,
+                            transponder.powerDb + response - weakening + 10.0 * std::log10(shape));
     }
     return level;
 }

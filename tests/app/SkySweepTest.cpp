@@ -16,7 +16,8 @@ std::vector<double> FirstSweep(const QString& path) {
     std::vector<double> levels;
     for (const QByteArray& line : file.readAll().split('\n').mid(1)) {
         const QList<QByteArray> fields = line.trimmed().split(';');
-        if (fields.size() >= 2) levels.push_back(QByteArray(fields[1]).replace(',', '.').toDouble());
+        if (fields.size() >= 2)
+            levels.push_back(QByteArray(fields[1]).replace(',', '.').toDouble());
     }
     return levels;
 }
@@ -29,8 +30,9 @@ int CarriersStandingOut(const std::vector<double>& levels) {
     int carriers = 0;
     bool inCarrier = false;
     for (std::ptrdiff_t i = 0; i < size; ++i) {
-        const double floor = *std::min_element(levels.begin() + std::max<std::ptrdiff_t>(0, i - kWindow),
-                                               levels.begin() + std::min(size, i + kWindow + 1));
+        const double floor =
+            *std::min_element(levels.begin() + std::max<std::ptrdiff_t>(0, i - kWindow),
+                              levels.begin() + std::min(size, i + kWindow + 1));
         const bool above = levels[static_cast<std::size_t>(i)] >= floor + 10.0;
         if (above && !inCarrier) ++carriers;
         inCarrier = above;

@@ -11,7 +11,9 @@ namespace {
 
 using namespace card;
 
-double OccupiedMHz(const Transponder& t) { return (1.0 + t.rollOff) * t.symbolRate / 1000.0; }
+double OccupiedMHz(const Transponder& t) {
+    return (1.0 + t.rollOff) * t.symbolRate / 1000.0;
+}
 
 TEST(DefaultSky, FullPlansOfCarriersThatDoNotOverlapWithDistinctIds) {
     const Sky sky = DefaultSky();
@@ -19,14 +21,16 @@ TEST(DefaultSky, FullPlansOfCarriersThatDoNotOverlapWithDistinctIds) {
     for (const Satellite& satellite : sky.positions) {
         SCOPED_TRACE(satellite.name);
         std::set<int> sids;
-        for (const auto polarisation : {LinearPolarisation::Horizontal, LinearPolarisation::Vertical}) {
+        for (const auto polarisation :
+             {LinearPolarisation::Horizontal, LinearPolarisation::Vertical}) {
             std::vector<const Transponder*> carriers;
             for (const Transponder& t : satellite.transponders)
                 if (t.polarisation == polarisation) carriers.push_back(&t);
             std::sort(carriers.begin(), carriers.end(),
                       [](auto* a, auto* b) { return a->frequencyMHz < b->frequencyMHz; });
-            const auto high = static_cast<std::size_t>(std::count_if(
-                carriers.begin(), carriers.end(), [](auto* t) { return t->frequencyMHz >= 11700; }));
+            const auto high = static_cast<std::size_t>(
+                std::count_if(carriers.begin(), carriers.end(),
+                              [](auto* t) { return t->frequencyMHz >= 11700; }));
             EXPECT_GE(carriers.size() - high, 15u) << "low band";
             EXPECT_GE(high, 15u) << "high band";
             for (std::size_t i = 1; i < carriers.size(); ++i) {

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <map>
 
+#include "TsReader.h"
 #include "card/Crc32.h"
 #include "card/Scrambler.h"
 #include "card/SignalModel.h"
 #include "card/TransportStreamGenerator.h"
-#include "TsReader.h"
 
 namespace cardtest {
 namespace {
