@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A person's first session with the real program on its own X server, driven only by keys:
 # Ctrl+A creates both tuner graphs, the keyboard walks Tuner 1 > Sat 1 to the first channel,
-# Ctrl+1 sweeps tuner 1, Ctrl+S saves the sweep under a name typed into the file dialog, and
+# File > Record 1 asks for a file name, which is typed, and Ctrl+1 right after it sweeps tuner 1
+# without a click, Ctrl+S saves the sweep under a name typed into the file dialog, and
 # File > Exit ends the program. The screen and the saved file are checked on the way.
 #
 # usage: user_session.sh ORVALEN_PROGRAM EXAMPLES_DIR
@@ -53,7 +54,24 @@ wait_until 60 tuner1_locked || session_fail "choosing Tuner 1 > Sat 1's first ch
 [ "$(bar_start_colour "$shots/tuned.png" 2 1)" = "$BAR_REST" ] ||
     session_fail "tuning tuner 1 gave tuner 2 a quality"
 
-# --- Ctrl+1: the sweep draws its green trace across the whole plot -----------------------------
+# --- File > Record 1: its save dialog has the keyboard; a typed name, Enter ---------------------
+save_dialog() {
+    xdotool search --all --onlyvisible --pid "$APP_PID" --name '^Save As$' 2>/dev/null | head -n 1
+}
+dialog_open() {
+    [ -n "$(save_dialog)" ]
+}
+dialog_gone() {
+    [ -z "$(save_dialog)" ]
+}
+press alt+f Down Down Down Return
+wait_until 60 dialog_open || session_fail "Record 1 opened no save dialog"
+type_text "tuner1.ts"
+press Return
+wait_until 60 dialog_gone || session_fail "the record dialog did not take the typed name"
+
+# --- Ctrl+1 at once, with no click: the keyboard is back with the main window, and the sweep
+# draws its green trace across the whole plot --------------------------------------------------
 press ctrl+1
 swept() {
     screenshot "$shots/swept.png" && [ "$(trace_columns "$shots/swept.png")" -ge 595 ]
@@ -63,12 +81,6 @@ wait_until 180 swept || session_fail "Ctrl+1 drew no complete trace (columns: $(
 # --- Ctrl+S: the save dialog, a typed name, Enter -----------------------------------------------
 # Saving is refused until the sweep's end has arrived, which may be a moment after its last point
 # is on the screen; a person would press Ctrl+S again, and so does this.
-save_dialog() {
-    xdotool search --all --onlyvisible --pid "$APP_PID" --name '^Save As$' 2>/dev/null | head -n 1
-}
-dialog_open() {
-    [ -n "$(save_dialog)" ]
-}
 for _ in 1 2 3 4 5 6; do
     focus_main_window
     press ctrl+s
@@ -99,12 +111,12 @@ screenshot "$shots/saved.png"
 columns=$(trace_columns "$shots/saved.png")
 [ "$columns" -ge 595 ] || session_fail "the trace covers only $columns of 601 plot columns after saving"
 
-# --- File > Exit: the program ends by itself, with status 0 -------------------------------------
-focus_main_window
+# --- File > Exit, with the keyboard back from the save dialog: the program ends by itself, with
+# status 0 -------------------------------------------------------------------------------------
 press alt+f x
 wait_until 60 process_ended "$APP_PID" || session_fail "the program did not end after File > Exit"
 status=0
 wait "$APP_PID" || status=$?
 APP_PID=""
 [ "$status" -eq 0 ] || session_fail "the program ended with status $status"
-echo "PASS: created, tuned, swept, saved $((lines - 1)) points, exited with 0"
+echo "PASS: created, tuned, recorded, swept, saved $((lines - 1)) points, exited with 0"
