@@ -1,0 +1,365 @@
+#include "FakeKernel.h"
+
+#include <fcntl.h>
+#include <linux/dvb/dmx.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/FilterGraphInterfaces.h"
+
+namespace linuxdvb_test {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kNotSupported = 524;  // what the kernel answers for an operation a driver lacks
+
+std::string Hex(std::uint8_t byte) {
+    char text[4];
+    std::snprintf(text, sizeof text, "%02X", byte);
+    return text;
+}
+
+std::string SystemName(std::uint32_t system) {
+    switch (system) {
+        case SYS_DVBS: return "DVBS";
+        case SYS_DVBS2: return "DVBS2";
+        default: return "system" + std::to_string(system);
+    }
+}
+
+std::string ModulationName(std::uint32_t modulation) {
+    switch (modulation) {
+        case QPSK: return "QPSK";
+        case PSK_8: return "8PSK";
+        default: return "modulation" + std::to_string(modulation);
+    }
+}
+
+// The one property sequence the backend should send, as a short line; anything else verbatim.
+std::string DescribeTune(const dtv_properties& properties) {
+    const std::uint32_t expected[] = {DTV_CLEAR,      DTV_DELIVERY_SYSTEM, DTV_FREQUENCY,
+                                      DTV_SYMBOL_RATE, DTV_MODULATION,     DTV_INNER_FEC,
+                                      DTV_INVERSION,  DTV_ROLLOFF,         DTV_PILOT,
+                                      DTV_TUNE};
+    const dtv_property* p = properties.props;
+    bool usual = properties.num == std::size(expected);
+    for (std::uint32_t i = 0; usual && i < properties.num; ++i) usual = p[i].cmd == expected[i];
+    if (usual)
+        usual = p[5].u.data == FEC_AUTO && p[6].u.data == INVERSION_AUTO &&
+                p[7].u.data == ROLLOFF_AUTO && p[8].u.data == PILOT_AUTO;
+    if (usual)
+        return "tune " + SystemName(p[1].u.data) + " " + ModulationName(p[4].u.data) + " " +
+               std::to_string(p[2].u.data) + " kHz " + std::to_string(p[3].u.data) + " sym/s";
+    std::string text = "properties";
+    for (std::uint32_t i = 0; i < properties.num; ++i)
+        text += " " + std::to_string(p[i].cmd) + "=" + std::to_string(p[i].u.data);
+    return text;
+}
+
+void SetStat(dtv_property& property, const linuxdvb::FrontendStat& stat) {
+    property.u.st.len = 1;
+    property.u.st.stat[0].scale = static_cast<std::uint8_t>(stat.scale);
+    if (stat.scale == FE_SCALE_DECIBEL)
+        property.u.st.stat[0].svalue = stat.value;
+    else
+        property.u.st.stat[0].uvalue = static_cast<std::uint64_t>(stat.value);
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> Packets(int count, std::uint16_t pid) {
+    std::vector<std::uint8_t> bytes;
+    for (int i = 0; i < count; ++i) {
+        std::vector<std::uint8_t> packet(kTransportPacketSize, static_cast<std::uint8_t>(i));
+        packet[0] = 0x47;
+        packet[1] = static_cast<std::uint8_t>(pid >> 8);
+        packet[2] = static_cast<std::uint8_t>(pid);
+        packet[3] = static_cast<std::uint8_t>(0x10 | (i & 0x0F));
+        bytes.insert(bytes.end(), packet.begin(), packet.end());
+    }
+    return bytes;
+}
+
+FakeKernel::FakeKernel() {
+    char pattern[] = "/tmp/orvalen-dvb-XXXXXX";
+    m_root = ::mkdtemp(pattern);
+}
+
+FakeKernel::~FakeKernel() {
+    for (const auto& [fd, handle] : m_handles) ::close(fd);
+    std::error_code error;
+    fs::remove_all(m_root, error);
+}
+
+std::string FakeKernel::Device(int adapter, const std::string& name) const {
+    return "adapter" + std::to_string(adapter) + "/" + name;
+}
+
+void FakeKernel::AddFrontend(int adapter, int frontend, FrontendModel model) {
+    const std::string device = Device(adapter, "frontend" + std::to_string(frontend));
+    fs::create_directories(fs::path(m_root) / ("adapter" + std::to_string(adapter)));
+    std::ofstream(fs::path(m_root) / device).flush();
+    std::lock_guard lock(m_mutex);
+    m_frontends[device].model = std::move(model);
+}
+
+void FakeKernel::AddDemux(int adapter, int number) {
+    fs::create_directories(fs::path(m_root) / ("adapter" + std::to_string(adapter)));
+    const std::string demux = Device(adapter, "demux" + std::to_string(number));
+    const std::string dvr = Device(adapter, "dvr" + std::to_string(number));
+    std::ofstream(fs::path(m_root) / demux).flush();
+    std::ofstream(fs::path(m_root) / dvr).flush();
+    std::lock_guard lock(m_mutex);
+    m_demuxes[demux] = true;
+    m_dvrs[dvr];
+}
+
+void FakeKernel::EditFrontend(int adapter, int frontend,
+                              const std::function<void(FrontendModel&)>& edit) {
+    std::lock_guard lock(m_mutex);
+    edit(m_frontends.at(Device(adapter, "frontend" + std::to_string(frontend))).model);
+}
+
+void FakeKernel::Push(Dvr& dvr, DvrChunk chunk) {
+    dvr.chunks.push_back(std::move(chunk));
+    if (dvr.fd >= 0) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const auto written = ::write(dvr.fd, &one, sizeof one);
+    }
+}
+
+void FakeKernel::Feed(int adapter, int dvr, std::vector<std::uint8_t> bytes) {
+    std::lock_guard lock(m_mutex);
+    Push(m_dvrs.at(Device(adapter, "dvr" + std::to_string(dvr))), {std::move(bytes), 0});
+}
+
+void FakeKernel::FeedError(int adapter, int dvr, int error) {
+    std::lock_guard lock(m_mutex);
+    Push(m_dvrs.at(Device(adapter, "dvr" + std::to_string(dvr))), {{}, error});
+}
+
+std::vector<std::string> FakeKernel::Journal() const {
+    std::lock_guard lock(m_mutex);
+    return m_journal;
+}
+
+void FakeKernel::ClearJournal() {
+    std::lock_guard lock(m_mutex);
+    m_journal.clear();
+}
+
+int FakeKernel::OpenCount() const {
+    std::lock_guard lock(m_mutex);
+    return static_cast<int>(m_handles.size());
+}
+
+void FakeKernel::Note(std::string entry) { m_journal.push_back(std::move(entry)); }
+
+int FakeKernel::Open(const std::string& path, int flags) {
+    const std::string prefix = m_root + "/";
+    if (!path.starts_with(prefix)) return -ENOENT;
+    const std::string device = path.substr(prefix.size());
+    std::lock_guard lock(m_mutex);
+    const auto frontend = m_frontends.find(device);
+    const auto dvr = m_dvrs.find(device);
+    if (frontend != m_frontends.end()) {
+        if (frontend->second.model.openError) return -frontend->second.model.openError;
+        if ((flags & O_ACCMODE) != O_RDWR) return -EPERM;
+    } else if (dvr != m_dvrs.end()) {
+        if (dvr->second.fd >= 0) return -EBUSY;  // one reader at a time
+    } else if (!m_demuxes.count(device)) {
+        return -ENOENT;
+    }
+    const int fd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK | EFD_SEMAPHORE);
+    if (fd < 0) return -errno;
+    m_handles[fd] = {device};
+    if (dvr != m_dvrs.end()) {
+        dvr->second.fd = fd;
+        const std::uint64_t waiting = dvr->second.chunks.size();
+        if (waiting) [[maybe_unused]] const auto written = ::write(fd, &waiting, sizeof waiting);
+    }
+    return fd;
+}
+
+int FakeKernel::Close(int fd) {
+    std::lock_guard lock(m_mutex);
+    const auto handle = m_handles.find(fd);
+    if (handle == m_handles.end()) return -EBADF;
+    if (const auto dvr = m_dvrs.find(handle->second.device); dvr != m_dvrs.end())
+        dvr->second.fd = -1;
+    m_handles.erase(handle);
+    ::close(fd);
+    return 0;
+}
+
+int FakeKernel::Ioctl(int fd, unsigned long request, unsigned long argument) {
+    std::lock_guard lock(m_mutex);
+    const auto handle = m_handles.find(fd);
+    if (handle == m_handles.end()) return -EBADF;
+    const std::string& device = handle->second.device;
+    if (const auto frontend = m_frontends.find(device); frontend != m_frontends.end())
+        return FrontendIoctl(frontend->second, request, argument);
+    switch (request) {
+        case DMX_SET_BUFFER_SIZE:
+            Note(device.substr(device.find('/') + 1, 3) + " buffer " + std::to_string(argument));
+            return 0;
+        case DMX_SET_PES_FILTER: {
+            const auto& filter = *reinterpret_cast<const dmx_pes_filter_params*>(argument);
+            const bool tsTap = filter.input == DMX_IN_FRONTEND && filter.output == DMX_OUT_TS_TAP &&
+                               filter.pes_type == DMX_PES_OTHER;
+            char text[96];
+            std::snprintf(text, sizeof text, "pes filter pid 0x%04X%s flags %u", filter.pid,
+                          tsTap ? " from the frontend to the TS tap" : " elsewhere", filter.flags);
+            Note(text);
+            return 0;
+        }
+        case DMX_STOP:
+            Note("demux stop");
+            return 0;
+        default:
+            return -ENOTTY;
+    }
+}
+
+int FakeKernel::FrontendIoctl(Frontend& frontend, unsigned long request, unsigned long argument) {
+    const FrontendModel& model = frontend.model;
+    switch (request) {
+        case FE_GET_INFO: {
+            auto& info = *reinterpret_cast<dvb_frontend_info*>(argument);
+            info = {};
+            std::strncpy(info.name, model.name.c_str(), sizeof info.name - 1);
+            info.type = FE_QPSK;
+            info.frequency_min = model.minKHz;
+            info.frequency_max = model.maxKHz;
+            info.symbol_rate_min = 1000000;
+            info.symbol_rate_max = 45000000;
+            return 0;
+        }
+        case FE_SET_VOLTAGE:
+            Note(argument == SEC_VOLTAGE_13 ? "voltage 13" : argument == SEC_VOLTAGE_18 ? "voltage 18" : "voltage off");
+            return 0;
+        case FE_SET_TONE:
+            Note(argument == SEC_TONE_ON ? "tone on" : "tone off");
+            return 0;
+        case FE_DISEQC_SEND_BURST:
+            Note(argument == SEC_MINI_A ? "burst A" : "burst B");
+            return 0;
+        case FE_DISEQC_SEND_MASTER_CMD: {
+            const auto& command = *reinterpret_cast<const dvb_diseqc_master_cmd*>(argument);
+            if (command.msg_len > 6) return -EINVAL;
+            std::string text = "diseqc";
+            for (int i = 0; i < command.msg_len; ++i) text += " " + Hex(command.msg[i]);
+            Note(text);
+            return 0;
+        }
+        case FE_SET_FRONTEND_TUNE_MODE:
+            Note(argument & FE_TUNE_MODE_ONESHOT ? "tune mode one-shot" : "tune mode normal");
+            return 0;
+        case FE_SET_PROPERTY:
+            return SetProperties(frontend, *reinterpret_cast<const dtv_properties*>(argument));
+        case FE_GET_PROPERTY:
+            return GetProperties(frontend, *reinterpret_cast<dtv_properties*>(argument));
+        case FE_READ_STATUS:
+            *reinterpret_cast<fe_status_t*>(argument) =
+                frontend.locked ? static_cast<fe_status_t>(0x1F) : fe_status_t{};
+            return 0;
+        case FE_READ_SIGNAL_STRENGTH:
+            if (!model.legacyStrength) return -kNotSupported;
+            *reinterpret_cast<std::uint16_t*>(argument) = *model.legacyStrength;
+            return 0;
+        case FE_READ_SNR:
+            if (!model.legacySnr) return -kNotSupported;
+            *reinterpret_cast<std::uint16_t*>(argument) = *model.legacySnr;
+            return 0;
+        default:
+            return -ENOTTY;
+    }
+}
+
+int FakeKernel::SetProperties(Frontend& frontend, const dtv_properties& properties) {
+    Note(DescribeTune(properties));
+    for (std::uint32_t i = 0; i < properties.num; ++i) {
+        const dtv_property& p = properties.props[i];
+        switch (p.cmd) {
+            case DTV_CLEAR: frontend.tuned = {}; break;
+            case DTV_DELIVERY_SYSTEM: frontend.tuned.system = p.u.data; break;
+            case DTV_FREQUENCY: frontend.tuned.frequencyKHz = p.u.data; break;
+            case DTV_SYMBOL_RATE: frontend.tuned.symbolRate = p.u.data; break;
+            case DTV_MODULATION: frontend.tuned.modulation = p.u.data; break;
+            case DTV_TUNE: frontend.locked = frontend.model.locks(frontend.tuned); break;
+            default: break;
+        }
+    }
+    return 0;
+}
+
+int FakeKernel::GetProperties(Frontend& frontend, dtv_properties& properties) {
+    const FrontendModel& model = frontend.model;
+    for (std::uint32_t i = 0; i < properties.num; ++i) {
+        dtv_property& p = properties.props[i];
+        switch (p.cmd) {
+            case DTV_ENUM_DELSYS:
+                p.u.buffer.len = static_cast<std::uint32_t>(model.systems.size());
+                for (std::size_t s = 0; s < model.systems.size(); ++s)
+                    p.u.buffer.data[s] = static_cast<std::uint8_t>(model.systems[s]);
+                break;
+            case DTV_DELIVERY_SYSTEM: p.u.data = frontend.tuned.system; break;
+            case DTV_MODULATION: p.u.data = frontend.tuned.modulation; break;
+            case DTV_INNER_FEC: p.u.data = model.lockedCodeRate; break;
+            case DTV_STAT_SIGNAL_STRENGTH: SetStat(p, model.strength); break;
+            case DTV_STAT_CNR:
+                SetStat(p, frontend.locked ? model.cnr : linuxdvb::FrontendStat{});
+                break;
+            default: return -EINVAL;
+        }
+    }
+    return 0;
+}
+
+long FakeKernel::Read(int fd, void* buffer, std::size_t size) {
+    std::lock_guard lock(m_mutex);
+    const auto handle = m_handles.find(fd);
+    if (handle == m_handles.end()) return -EBADF;
+    const auto dvr = m_dvrs.find(handle->second.device);
+    if (dvr == m_dvrs.end()) return -EINVAL;
+    auto& chunks = dvr->second.chunks;
+    if (chunks.empty()) return -EAGAIN;
+    DvrChunk& chunk = chunks.front();
+    long result = -chunk.error;
+    if (!chunk.error) {
+        const std::size_t n = std::min(size, chunk.bytes.size());
+        std::memcpy(buffer, chunk.bytes.data(), n);
+        chunk.bytes.erase(chunk.bytes.begin(), chunk.bytes.begin() + static_cast<std::ptrdiff_t>(n));
+        result = static_cast<long>(n);
+        if (!chunk.bytes.empty()) return result;
+    }
+    chunks.pop_front();
+    std::uint64_t one = 0;
+    [[maybe_unused]] const auto got = ::read(fd, &one, sizeof one);
+    return result;
+}
+
+long FakeKernel::Write(int, const void*, std::size_t) { return -EINVAL; }
+
+int FakeKernel::Poll(pollfd* fds, std::size_t count, int timeoutMs) {
+    const int result = ::poll(fds, count, timeoutMs);
+    return result < 0 ? -errno : result;
+}
+
+void FakeKernel::Sleep(std::chrono::microseconds time) {
+    std::lock_guard lock(m_mutex);
+    if (time.count() % 1000 == 0)
+        Note("sleep " + std::to_string(time.count() / 1000) + " ms");
+    else
+        Note("sleep " + std::to_string(time.count()) + " us");
+}
+
+}  // namespace linuxdvb_test
