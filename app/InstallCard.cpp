@@ -1,0 +1,46 @@
+#include "app/InstallCard.h"
+
+#include "card/InstallSimulatedCard.h"
+#include "linuxdvb/InstallDvbCard.h"
+
+namespace orvalen {
+namespace {
+
+std::string DvbDescription(const linuxdvb::DvbCard& card) {
+    std::string text = "card: Linux DVB, " + std::to_string(card.TunerCount()) +
+                       (card.TunerCount() == 1 ? " tuner (" : " tuners (");
+    for (int tuner = 1; tuner <= card.TunerCount(); ++tuner) {
+        const auto& frontend = card.FrontendOf(tuner);
+        text += (tuner > 1 ? "; tuner " : "tuner ") + std::to_string(tuner) + ": " +
+                frontend.frontendPath + " " + frontend.name;
+    }
+    return text + ")";
+}
+
+}  // namespace
+
+InstalledCard InstallCard(const CommandLine& line, const std::string& dvbRoot) {
+    InstalledCard installed;
+    if (line.card == CardChoice::Simulated) {
+        installed.simulated = card::InstallSimulatedCard();
+        installed.description = "card: the simulated card (chosen with --card=sim)";
+        return installed;
+    }
+    linuxdvb::DvbCardOptions options;
+    options.root = dvbRoot;
+    options.frontendOrder = line.frontendOrder;
+    installed.dvb = linuxdvb::InstallDvbCard(options);
+    if (installed.dvb->TunerCount() > 0) {
+        installed.description = DvbDescription(*installed.dvb);
+    } else if (line.card == CardChoice::Dvb) {
+        installed.description =
+            "card: Linux DVB, but no usable DVB-S/S2 frontend under " + dvbRoot + ": no tuner";
+    } else {
+        installed.simulated = card::InstallSimulatedCard();
+        installed.description =
+            "card: the simulated card (no usable DVB-S/S2 frontend under " + dvbRoot + ")";
+    }
+    return installed;
+}
+
+}  // namespace orvalen
