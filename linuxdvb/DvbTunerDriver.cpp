@@ -81,6 +81,9 @@ HRESULT DvbTunerDriver::CommitTune(const cardkit::TuningSettings& settings) {
             ? static_cast<int>(settings.lnbSource)
             : 0;
 
+    // The frontend takes symbols/s in 32 bits.
+    if (settings.symbolRate > UINT32_MAX / 1000) return HRESULT_ERROR_INVALID_PARAMETER;
+
     std::lock_guard lock(m_mutex);
     cardkit::LnbSelection selection{source ? source : (m_lnb ? m_lnb->position : 1),
                                     IsHorizontal(settings.polarity, m_lnb && m_lnb->horizontal),
@@ -126,22 +129,29 @@ HRESULT DvbTunerDriver::CommitTune(const cardkit::TuningSettings& settings) {
 }
 
 void DvbTunerDriver::SwitchLnb(const cardkit::LnbSelection& selection, int source) {
+    bool failed = false;
+    const auto check = [&failed](int result) { failed = failed || result < 0; };
     if (source) {
-        m_frontend.SetTone(false);
-        m_frontend.SetVoltage(selection.horizontal);
+        check(m_frontend.SetTone(false));
+        check(m_frontend.SetVoltage(selection.horizontal));
         m_frontend.Pause(kDiseqcGap);
-        m_frontend.SendMessage(cardkit::CommittedSwitchMessage(selection));
+        check(m_frontend.SendMessage(cardkit::CommittedSwitchMessage(selection)));
         m_frontend.Pause(kDiseqcGap);
-        m_frontend.SendBurst(selection.position == 2 || selection.position == 4);
+        check(m_frontend.SendBurst(selection.position == 2 || selection.position == 4));
         m_frontend.Pause(kDiseqcGap);
     } else {
-        m_frontend.SetVoltage(selection.horizontal);
+        check(m_frontend.SetVoltage(selection.horizontal));
     }
-    m_frontend.SetTone(selection.highBand);
+    check(m_frontend.SetTone(selection.highBand));
     m_toneOn = selection.highBand;
     m_powered = true;
-    m_lnb = selection;
-    m_lnbSource = source;
+    // What did not go out is sent again on the next tune.
+    if (failed) {
+        m_lnb.reset();
+    } else {
+        m_lnb = selection;
+        m_lnbSource = source;
+    }
 }
 
 void DvbTunerDriver::SendChannelChange(std::span<const std::uint8_t> message) {
