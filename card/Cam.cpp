@@ -1,84 +1,41 @@
 #include "card/Cam.h"
 
-#include <algorithm>
-#include <string_view>
-
 namespace card {
 
 Cam::Cam(bool present, std::string name) : m_present(present), m_name(std::move(name)) {}
 
 HRESULT Cam::Reset() {
     if (!m_present) return HRESULT_ERROR_NOT_READY;
-    Show(std::nullopt);
+    m_mmi.Reset();
     ++m_restarts;
     return S_OK;
 }
 
 HRESULT Cam::Open() {
     if (!m_present) return HRESULT_ERROR_NOT_READY;
-    Show(CamPage::Main);
+    m_mmi.Open();
     return S_OK;
 }
 
 HRESULT Cam::Close() {
     if (!m_present) return HRESULT_ERROR_NOT_READY;
-    Show(std::nullopt);
+    m_mmi.Close();
     return S_OK;
 }
 
-HRESULT Cam::Get(std::uint8_t* object) const {
-    if (!m_present || !m_page) return HRESULT_ERROR_NOT_READY;
-    WriteMmiObject(m_object, m_objectId, object);
-    return S_OK;
-}
-
-HRESULT Cam::CheckAnswer(std::uint32_t objectId, bool enquiry) const {
-    if (!m_present || !m_page) return HRESULT_ERROR_NOT_READY;
-    if (objectId != m_objectId || (m_object.type == kMmiEnquiry) != enquiry)
-        return HRESULT_ERROR_INVALID_PARAMETER;
-    return S_OK;
+HRESULT Cam::Get(std::span<std::uint8_t, cardkit::kMmiObjectSize> object) const {
+    if (!m_present) return HRESULT_ERROR_NOT_READY;
+    return m_mmi.Get(object);
 }
 
 HRESULT Cam::AnswerMenu(std::uint32_t objectId, std::uint32_t choice) {
-    if (const HRESULT hr = CheckAnswer(objectId, false); FAILED(hr)) return hr;
-    // Lists are read, not chosen from: only "back" answers them.
-    const std::uint32_t choices = m_object.type == kMmiMenu ? m_object.ItemCount() : 0;
-    if (choice > choices) return HRESULT_ERROR_INVALID_PARAMETER;
-    Show(AfterMenuAnswer(*m_page, choice, m_settings));
-    return S_OK;
+    if (!m_present) return HRESULT_ERROR_NOT_READY;
+    return m_mmi.AnswerMenu(objectId, choice);
 }
-
-namespace {
-
-// Bytes of the character-table selector that may lead a DVB text (none when it starts with a
-// character): 0x10 takes three bytes, 0x1F two, the other codes below 0x20 one.
-std::size_t SelectorLength(std::span<const std::uint8_t> text) {
-    if (text.empty() || text[0] == 0x00 || text[0] >= 0x20) return 0;
-    const std::size_t length = text[0] == 0x10 ? 3 : text[0] == 0x1F ? 2 : 1;
-    return std::min(length, text.size());
-}
-
-}  // namespace
 
 HRESULT Cam::AnswerEnquiry(std::uint32_t objectId, std::span<const std::uint8_t> answer) {
-    if (const HRESULT hr = CheckAnswer(objectId, true); FAILED(hr)) return hr;
-    const std::string_view pin = kCamPin;
-    const bool cancelled = answer.empty();
-    answer = answer.subspan(SelectorLength(answer));
-    if (cancelled)
-        Show(CamPage::Main);
-    else if (std::equal(answer.begin(), answer.end(), pin.begin(), pin.end()))
-        Show(CamPage::Parental);
-    else
-        Show(CamPage::PinWrong);
-    return S_OK;
-}
-
-void Cam::Show(std::optional<CamPage> page) {
-    m_page = page;
-    if (!page) return;
-    m_object = PageContent(*page, m_settings);
-    m_objectId = ++m_lastObjectId;
+    if (!m_present) return HRESULT_ERROR_NOT_READY;
+    return m_mmi.AnswerEnquiry(objectId, answer);
 }
 
 }  // namespace card

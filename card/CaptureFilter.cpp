@@ -1,10 +1,12 @@
 #include "card/CaptureFilter.h"
 
-#include "card/CardIds.h"
-#include "card/LinkedPins.h"
+#include "cardkit/CardIds.h"
+#include "cardkit/LinkedPins.h"
 #include "card/StreamPump.h"
 
 namespace card {
+
+using namespace cardkit;
 
 CaptureFilter::CaptureFilter(std::shared_ptr<SimulatedCard> card, int tuner)
     : m_card(std::move(card)), m_tuner(tuner) {

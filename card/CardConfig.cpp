@@ -1,14 +1,6 @@
 #include "card/CardConfig.h"
 
-#include "card/CardIds.h"
-
 namespace card {
-
-TunerTopology CardConfig::DefaultTopology(int tuner) {
-    TunerTopology topology;
-    topology.outputMediums = {{kTunerMedium2, static_cast<std::uint32_t>(tuner), 0}};
-    return topology;
-}
 
 CardConfig TestCardConfig() {
     CardConfig config;

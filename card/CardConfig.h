@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "card/Sky.h"
-#include "platform/KsInterfaces.h"
+#include "cardkit/TunerTopology.h"
 
 namespace card {
 
@@ -21,19 +21,6 @@ enum class DeviceKind { Tuner, Capture, Ci };
 struct DeviceSpec {
     DeviceKind kind = DeviceKind::Tuner;
     int tuner = 1;  // 1 or 2
-};
-
-// Node types of a tuner's topology.
-inline constexpr std::uint32_t kRfTunerNode = 0;
-inline constexpr std::uint32_t kDemodulatorNode = 1;
-
-struct TunerTopology {
-    // Mediums the output pin lists for discovery; the card's own link medium follows them.
-    std::vector<KSPIN_MEDIUM> outputMediums;
-    std::uint32_t outputPinId = 1;  // the input pin's id is 1 minus this
-    // Node types in the order GetNodeTypes lists them; requests on the tuner address the
-    // position of kRfTunerNode.
-    std::vector<std::uint32_t> nodeTypes{kRfTunerNode, kDemodulatorNode};
 };
 
 struct CardConfig {
@@ -46,7 +33,8 @@ struct CardConfig {
                                              {DeviceKind::Capture, 1},
                                              {DeviceKind::Ci, 1}};
     // Index 0 is tuner 1. Default: tuner medium 2 with Id = the tuner number.
-    std::array<TunerTopology, 2> tuners{DefaultTopology(1), DefaultTopology(2)};
+    std::array<cardkit::TunerTopology, 2> tuners{cardkit::DefaultTunerTopology(1),
+                                                 cardkit::DefaultTunerTopology(2)};
 
     bool camPresent = true;
     std::string camName = "Kestrel CAM 2.04";  // 8-bit text
@@ -61,8 +49,6 @@ struct CardConfig {
 
     // Seed of the measurement noise; none seeds from the clock.
     std::optional<std::uint32_t> noiseSeed;
-
-    static TunerTopology DefaultTopology(int tuner);
 };
 
 // A configuration for tests: repeatable noise, no waiting for spectrum steps, unthrottled stream.

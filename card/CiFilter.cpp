@@ -1,10 +1,12 @@
 #include "card/CiFilter.h"
 
-#include "card/CardIds.h"
-#include "card/LinkedPins.h"
+#include "cardkit/CardIds.h"
+#include "cardkit/LinkedPins.h"
 #include "card/Scrambler.h"
 
 namespace card {
+
+using namespace cardkit;
 namespace {
 
 class CiInputPin : public LinkInputPin {

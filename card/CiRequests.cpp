@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
-#include "card/ByteOrder.h"
-#include "card/CardIds.h"
+#include "cardkit/ByteOrder.h"
+#include "cardkit/CardIds.h"
 #include "card/SimulatedCard.h"
 #include "platform/KsInterfaces.h"
 
 namespace card {
+
+using namespace cardkit;
 namespace {
 
 constexpr std::uint32_t kCamNameSize = 256;
@@ -89,7 +91,7 @@ HRESULT SimulatedCard::HandleCiMethod(const KsRequest& request, std::uint8_t* da
         case CARD_CI_MMI_CLOSE:
             return m_cam.Close();
         case CARD_CI_MMI_GET: {
-            const HRESULT hr = m_cam.Get(data);
+            const HRESULT hr = m_cam.Get(std::span<std::uint8_t, kMmiObjectSize>(data, kMmiObjectSize));
             if (SUCCEEDED(hr)) *bytes = kMmiObjectSize;
             return hr;
         }

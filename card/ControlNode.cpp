@@ -1,8 +1,10 @@
 #include "card/ControlNode.h"
 
-#include "card/CardConfig.h"
+#include "cardkit/TunerTopology.h"
 
 namespace card {
+
+using cardkit::kRfTunerNode;
 
 ControlNode::ControlNode(std::shared_ptr<SimulatedCard> card, int tuner, std::uint32_t nodeType)
     : m_card(std::move(card)), m_tuner(tuner), m_nodeType(nodeType) {}

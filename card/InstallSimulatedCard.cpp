@@ -1,13 +1,15 @@
 #include "card/InstallSimulatedCard.h"
 
 #include "card/CaptureFilter.h"
-#include "card/CardIds.h"
+#include "cardkit/CardIds.h"
 #include "card/CiFilter.h"
 #include "card/TunerFilter.h"
 #include "platform/ClassIds.h"
 #include "platform/DeviceRegistry.h"
 
 namespace card {
+
+using namespace cardkit;
 namespace {
 
 std::u16string Ascii(const std::string& text) { return {text.begin(), text.end()}; }

@@ -1,12 +1,14 @@
 #include "card/SimulatedCard.h"
 
-#include "card/CardIds.h"
+#include "cardkit/CardIds.h"
 
 #include <algorithm>
 #include <cmath>
 #include <thread>
 
 namespace card {
+
+using namespace cardkit;
 namespace {
 
 // Spread of the level readings, dB: a tuned front end averages, a spectrum step does not.
@@ -31,9 +33,7 @@ SimulatedCard::SimulatedCard(CardConfig config)
       m_random(SeedOf(m_config)) {}
 
 std::uint32_t SimulatedCard::ControlNodeId(int tuner) const {
-    const auto& types = m_config.tuners[static_cast<std::size_t>(tuner - 1)].nodeTypes;
-    const auto found = std::find(types.begin(), types.end(), kRfTunerNode);
-    return static_cast<std::uint32_t>(found - types.begin());
+    return m_config.tuners[static_cast<std::size_t>(tuner - 1)].ControlNodeId();
 }
 
 void SimulatedCard::EditSettings(int tuner, const std::function<void(TunerSettings&)>& edit) {
@@ -66,10 +66,10 @@ HRESULT SimulatedCard::CommitTune(int tuner) {
     if (t.scif.Enabled()) {
         // The router replaces the switch: it picks the bank and puts the transponder on the
         // tuner's user band, within its 4 MHz tuning steps.
-        auto change = MakeChannelChange(t.scif, lnb, ifMHz);
+        auto change = MakeChannelChange(t.scif, BankOf(lnb), ifMHz);
         Log(tuner, std::move(change.message));
         t.receivedLnb = RouterBank(lnb);
-        t.receivedIfMHz = change.selectedIfMHz;
+        t.receivedIfMHz = change.routedIfMHz;
         t.tunedIfMHz = t.scif.frequencyMHz;
     } else {
         if (switchPosition) Log(tuner, CommittedSwitchMessage(lnb));

@@ -19,7 +19,7 @@
 #include "card/CardConfig.h"
 #include "card/DiseqcBus.h"
 #include "card/FaultTable.h"
-#include "card/KsRequest.h"
+#include "cardkit/KsRequest.h"
 #include "card/SignalModel.h"
 #include "card/Unicable.h"
 #include "platform/BdaInterfaces.h"
@@ -108,21 +108,21 @@ private:
         std::uint32_t ciMode = 1;  // MTD until the program chooses
     };
 
-    using Handler = std::function<HRESULT(const KsRequest&, std::uint8_t* data,
+    using Handler = std::function<HRESULT(const cardkit::KsRequest&, std::uint8_t* data,
                                           std::uint32_t dataLength, std::uint32_t* bytes)>;
-    HRESULT Dispatch(int tuner, std::span<const RequestRule> rules, std::uint32_t nodeId,
+    HRESULT Dispatch(int tuner, std::span<const cardkit::RequestRule> rules, std::uint32_t nodeId,
                      const void* header, std::uint32_t headerLength, void* data,
                      std::uint32_t dataLength, std::uint32_t* bytesReturned,
                      const Handler& handler);
 
     // Request handlers (TunerRequests.cpp, CiRequests.cpp).
-    HRESULT HandleTunerRequest(int tuner, const KsRequest& request, std::uint8_t* data,
+    HRESULT HandleTunerRequest(int tuner, const cardkit::KsRequest& request, std::uint8_t* data,
                                std::uint32_t* bytes);
     HRESULT SendDiseqc(int tuner, const std::uint8_t* data);
     HRESULT SpectrumStep(int tuner, const std::uint8_t* data);
-    HRESULT HandleCiProperty(int tuner, const KsRequest& request, std::uint8_t* data,
+    HRESULT HandleCiProperty(int tuner, const cardkit::KsRequest& request, std::uint8_t* data,
                              std::uint32_t* bytes);
-    HRESULT HandleCiMethod(const KsRequest& request, std::uint8_t* data,
+    HRESULT HandleCiMethod(const cardkit::KsRequest& request, std::uint8_t* data,
                            std::uint32_t dataLength, std::uint32_t* bytes);
 
     Tuner& At(int tuner) { return m_tuners[static_cast<std::size_t>(tuner - 1)]; }

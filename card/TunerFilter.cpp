@@ -2,13 +2,15 @@
 
 #include <algorithm>
 
-#include "card/CardIds.h"
+#include "cardkit/CardIds.h"
 #include "card/ControlNode.h"
-#include "card/KsRequest.h"
+#include "cardkit/KsRequest.h"
 #include "platform/KsInterfaces.h"
 #include "platform/TuningInterfaces.h"
 
 namespace card {
+
+using namespace cardkit;
 namespace {
 
 const TunerTopology& TopologyOf(const SimulatedCard& card, int tuner) {

@@ -2,12 +2,14 @@
 // command set and the card's own tuner set (single-cable configuration, spectrum steps).
 #include <thread>
 
-#include "card/ByteOrder.h"
-#include "card/CardIds.h"
+#include "cardkit/ByteOrder.h"
+#include "cardkit/CardIds.h"
 #include "card/SimulatedCard.h"
 #include "platform/KsInterfaces.h"
 
 namespace card {
+
+using namespace cardkit;
 namespace {
 
 constexpr RequestRule kTunerRules[] = {

@@ -1,13 +1,10 @@
-// Single-cable reception (EN 50494): the tuner's stored configuration, and the
-// ODU_Channel_change message that asks the single-cable router to put the wanted transponder on
-// the tuner's user band.
+// Single-cable reception (EN 50494) as the simulated router does it: which bank it serves for
+// the LNB state a tuner asks for.
 #pragma once
-
-#include <cstdint>
-#include <vector>
 
 #include "card/SignalModel.h"
 #include "cardkit/ScifConfig.h"
+#include "cardkit/SingleCable.h"
 
 namespace card {
 
@@ -16,15 +13,10 @@ using cardkit::kScifBandOff;
 using cardkit::kScifUnset;
 using cardkit::ScifConfig;
 
-struct ChannelChange {
-    std::vector<std::uint8_t> message;  // 0x5A, or 0x5C with the PIN
-    double selectedIfMHz = 0;           // the LNB frequency the router puts on the user band
-};
-
 // The router knows two positions (A, B): positions 1 and 3 reach A, 2 and 4 reach B.
-ChannelChange MakeChannelChange(const ScifConfig& config, const LnbState& state, double ifMHz);
-
-// The LNB state a single-cable router selects for `state`.
 LnbState RouterBank(const LnbState& state);
+
+// The bank bits of the channel change that asks for `state`.
+cardkit::SingleCableBank BankOf(const LnbState& state);
 
 }  // namespace card

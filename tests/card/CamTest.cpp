@@ -9,6 +9,7 @@ namespace cardtest {
 namespace {
 
 using namespace card;
+using namespace cardkit;
 
 struct MmiObject {
     std::uint32_t id = 0, type = 0, count = 0, length = 0;

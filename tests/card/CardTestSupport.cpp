@@ -59,7 +59,7 @@ TunerHandles OpenTuner(int tuner) {
     if (!handles.filter) return handles;
     handles.control = query<IKsControl>(PinsOf(handles.filter).at(0));
     const auto topology = query<IBDA_Topology>(handles.filter);
-    topology->GetControlNode(0, 1, card::kRfTunerNode, &handles.node);
+    topology->GetControlNode(0, 1, cardkit::kRfTunerNode, &handles.node);
     return handles;
 }
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "card/CardConfig.h"
-#include "card/CardIds.h"
+#include "cardkit/CardIds.h"
 #include "card/InstallSimulatedCard.h"
 #include "card/SimulatedCard.h"
 #include "platform/BdaInterfaces.h"

@@ -12,6 +12,7 @@ namespace cardtest {
 namespace {
 
 using namespace card;
+using namespace cardkit;
 
 std::vector<std::u16string> Names(const GUID& category) {
     std::vector<std::u16string> names;

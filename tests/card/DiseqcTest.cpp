@@ -6,6 +6,7 @@ namespace cardtest {
 namespace {
 
 using namespace card;
+using namespace cardkit;
 
 class DiseqcTest : public CardTest {
 protected:

@@ -13,6 +13,7 @@ namespace cardtest {
 namespace {
 
 using namespace card;
+using namespace cardkit;
 
 struct ExampleChannel {
     std::string file;

@@ -11,6 +11,7 @@ namespace cardtest {
 namespace {
 
 using namespace card;
+using namespace cardkit;
 
 class SpectrumTest : public CardTest {
 protected:

@@ -15,6 +15,7 @@ namespace cardtest {
 namespace {
 
 using namespace card;
+using namespace cardkit;
 using namespace std::chrono_literals;
 
 // The downstream end of the chain: collects what arrives; can hold the first buffer back.

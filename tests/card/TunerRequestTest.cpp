@@ -8,6 +8,7 @@ namespace cardtest {
 namespace {
 
 using namespace card;
+using namespace cardkit;
 
 constexpr std::uint32_t kGet = KSPROPERTY_TYPE_GET;
 constexpr std::uint32_t kSet = KSPROPERTY_TYPE_SET;

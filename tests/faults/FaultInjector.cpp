@@ -1,6 +1,6 @@
 #include "FaultInjector.h"
 
-#include "card/CardIds.h"
+#include "cardkit/CardIds.h"
 #include "platform/KsInterfaces.h"
 
 namespace {
@@ -13,20 +13,20 @@ struct RequestKey {
 
 // In the order of CardRequest.
 const std::array<RequestKey, kCardRequestCount> kRequestKeys{{
-    {card::KSPROPSETID_BdaDiseqCommand, card::KSPROPERTY_BDA_DISEQC_ENABLE, 0},
-    {card::KSPROPSETID_BdaDiseqCommand, card::KSPROPERTY_BDA_DISEQC_LNB_SOURCE, 0},
-    {card::KSPROPSETID_BdaDiseqCommand, card::KSPROPERTY_BDA_DISEQC_SEND, 0},
-    {card::KSPROPSETID_CardTuner, card::CARD_TUNER_SCIF, KSPROPERTY_TYPE_SET},
-    {card::KSPROPSETID_CardTuner, card::CARD_TUNER_SCIF, KSPROPERTY_TYPE_GET},
-    {card::KSPROPSETID_CardTuner, card::CARD_TUNER_SPECTRUM_STEP, 0},
-    {card::KSPROPSETID_CardCi, card::CARD_CI_CAM_NAME, 0},
-    {card::KSPROPSETID_CardCi, card::CARD_CI_MODE, 0},
-    {card::KSMETHODSETID_CardCiMmi, card::CARD_CI_RESET, 0},
-    {card::KSMETHODSETID_CardCiMmi, card::CARD_CI_MMI_OPEN, 0},
-    {card::KSMETHODSETID_CardCiMmi, card::CARD_CI_MMI_CLOSE, 0},
-    {card::KSMETHODSETID_CardCiMmi, card::CARD_CI_MMI_GET, 0},
-    {card::KSMETHODSETID_CardCiMmi, card::CARD_CI_MMI_MENU_ANSWER, 0},
-    {card::KSMETHODSETID_CardCiMmi, card::CARD_CI_MMI_ENQUIRY_ANSWER, 0},
+    {cardkit::KSPROPSETID_BdaDiseqCommand, cardkit::KSPROPERTY_BDA_DISEQC_ENABLE, 0},
+    {cardkit::KSPROPSETID_BdaDiseqCommand, cardkit::KSPROPERTY_BDA_DISEQC_LNB_SOURCE, 0},
+    {cardkit::KSPROPSETID_BdaDiseqCommand, cardkit::KSPROPERTY_BDA_DISEQC_SEND, 0},
+    {cardkit::KSPROPSETID_CardTuner, cardkit::CARD_TUNER_SCIF, KSPROPERTY_TYPE_SET},
+    {cardkit::KSPROPSETID_CardTuner, cardkit::CARD_TUNER_SCIF, KSPROPERTY_TYPE_GET},
+    {cardkit::KSPROPSETID_CardTuner, cardkit::CARD_TUNER_SPECTRUM_STEP, 0},
+    {cardkit::KSPROPSETID_CardCi, cardkit::CARD_CI_CAM_NAME, 0},
+    {cardkit::KSPROPSETID_CardCi, cardkit::CARD_CI_MODE, 0},
+    {cardkit::KSMETHODSETID_CardCiMmi, cardkit::CARD_CI_RESET, 0},
+    {cardkit::KSMETHODSETID_CardCiMmi, cardkit::CARD_CI_MMI_OPEN, 0},
+    {cardkit::KSMETHODSETID_CardCiMmi, cardkit::CARD_CI_MMI_CLOSE, 0},
+    {cardkit::KSMETHODSETID_CardCiMmi, cardkit::CARD_CI_MMI_GET, 0},
+    {cardkit::KSMETHODSETID_CardCiMmi, cardkit::CARD_CI_MMI_MENU_ANSWER, 0},
+    {cardkit::KSMETHODSETID_CardCiMmi, cardkit::CARD_CI_MMI_ENQUIRY_ANSWER, 0},
 }};
 
 // What drivers answer when they cannot or will not carry a request out.

@@ -1,7 +1,7 @@
 // Finding the card's tuner, capture and CI filters among the system's devices, whatever order
 // the driver lists them in and whatever else it lists.
 #include "GraphOnCard.h"
-#include "card/CardIds.h"
+#include "cardkit/CardIds.h"
 #include "card/CiFilter.h"
 #include "platform/DeviceRegistry.h"
 
@@ -39,8 +39,8 @@ TEST_F(CardFilterDiscovery, EachTunerIsFoundByItsMediumWhateverTheOrder) {
 
 TEST_F(CardFilterDiscovery, OnlyTheLowEightBitsOfTheMediumIdAndEitherMediumSetCount) {
     card::CardConfig config = card::TestCardConfig();
-    config.tuners[0].outputMediums = {{card::kTunerMedium1, 0x101, 0}};
-    config.tuners[1].outputMediums = {{card::kTunerMedium2, 0x7702, 0}};
+    config.tuners[0].outputMediums = {{cardkit::kTunerMedium1, 0x101, 0}};
+    config.tuners[1].outputMediums = {{cardkit::kTunerMedium2, 0x7702, 0}};
     Install(config);
     TunerGraph first(1, 0);
     TunerGraph second(2, 0);
@@ -56,8 +56,8 @@ TEST_F(CardFilterDiscovery, TheLastTunerMediumOfAPinDecidesAndOtherMediumsDoNot)
     config.tunerCategory = {{DeviceKind::Tuner, 1}, {DeviceKind::Tuner, 2}};
     // Tuner 1's device names tuner 1, then tuner 2: it is taken for tuner 2.
     config.tuners[0].outputMediums = {
-        {card::kTunerMedium2, 1, 0}, {card::kTunerMedium1, 2, 0}, {kOther, 1, 0}};
-    config.tuners[1].outputMediums = {{card::kTunerMedium2, 2, 0}, {kOther, 1, 0}};
+        {cardkit::kTunerMedium2, 1, 0}, {cardkit::kTunerMedium1, 2, 0}, {kOther, 1, 0}};
+    config.tuners[1].outputMediums = {{cardkit::kTunerMedium2, 2, 0}, {kOther, 1, 0}};
     Install(config);
 
     TunerGraph forTuner2(2, 0);
@@ -102,7 +102,7 @@ TEST_F(CardFilterDiscovery, ACiDeviceThatRefusesTheModeNeverEntersTheGraph) {
     card::CardConfig config = card::TestCardConfig();
     config.receiverCategory = {{DeviceKind::Capture, 1}, {DeviceKind::Ci, 2}, {DeviceKind::Ci, 1}};
     const auto card = Install(config);
-    card->Faults().Set({card::KSPROPSETID_CardCi, card::CARD_CI_MODE, KSPROPERTY_TYPE_SET, 2},
+    card->Faults().Set({cardkit::KSPROPSETID_CardCi, cardkit::CARD_CI_MODE, KSPROPERTY_TYPE_SET, 2},
                        {E_FAIL, {}, {}});
     TunerGraph graph(1, GraphFlagCiSingleTransponder);
     ASSERT_EQ(graph.m_ready, 1);

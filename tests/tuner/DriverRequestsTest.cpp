@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "GraphOnCard.h"
-#include "card/CardIds.h"
+#include "cardkit/CardIds.h"
 #include "platform/FilterBase.h"
 #include "tuner/driver/ByteOrder.h"
 
@@ -86,7 +86,7 @@ TEST_F(DriverRequests, CamNameReadsThatAreShortOrRefusedLeaveTheBufferAlone) {
     TunerGraph graph(1, 0);
     std::array<std::uint8_t, kCamNameSize> name;
     name.fill(0xAA);
-    const card::FaultKey key{card::KSPROPSETID_CardCi, card::CARD_CI_CAM_NAME, KSPROPERTY_TYPE_GET,
+    const card::FaultKey key{cardkit::KSPROPSETID_CardCi, cardkit::CARD_CI_CAM_NAME, KSPROPERTY_TYPE_GET,
                              1};
     card->Faults().Set(key, {S_OK, 255, {}});
     EXPECT_EQ(graph.GetCamName(name), E_FAIL);
@@ -101,7 +101,7 @@ TEST_F(DriverRequests, CamNameReadsThatAreShortOrRefusedLeaveTheBufferAlone) {
 
 TEST_F(DriverRequests, TheControlNodeIsWhereTheFrequencyFilterIs) {
     card::CardConfig config = card::TestCardConfig();
-    config.tuners[0].nodeTypes = {card::kDemodulatorNode, card::kRfTunerNode};
+    config.tuners[0].nodeTypes = {cardkit::kDemodulatorNode, cardkit::kRfTunerNode};
     const auto card = Install(config);
     TunerGraph graph(1, 0);
     ASSERT_EQ(graph.m_ready, 1);

@@ -3,7 +3,7 @@
 // itself as the driver stores and returns it.
 #include <gtest/gtest.h>
 
-#include "card/CardIds.h"
+#include "cardkit/CardIds.h"
 #include "worker_fixture.h"
 
 namespace worker_test {
@@ -85,7 +85,7 @@ TEST_F(WorkerDiseqcTest, SingleCableConfigurationReadsBackAsTheDriverStoresIt) {
 TEST_F(WorkerDiseqcTest, ShortAnswerOrGraphNotReadyLeavesTheCallersValues) {
     auto graph = MakeGraph(1);
     m_card->Faults().Set(
-        {card::KSPROPSETID_CardTuner, card::CARD_TUNER_SCIF, KSPROPERTY_TYPE_GET, 1},
+        {cardkit::KSPROPSETID_CardTuner, cardkit::CARD_TUNER_SCIF, KSPROPERTY_TYPE_GET, 1},
         {S_OK, 12, {}});
     std::uint8_t index = 7;
     std::uint32_t frequency = 1234;

@@ -8,7 +8,7 @@
 #include "platform/FilterBase.h"
 #include "platform/KsInterfaces.h"
 
-namespace card {
+namespace cardkit {
 
 class LinkOutputPin : public PinBase, public IKsPin {
 public:
@@ -31,4 +31,4 @@ private:
     const KSPIN_MEDIUM m_medium;
 };
 
-}  // namespace card
+}  // namespace cardkit

@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
-#include "card/MmiPage.h"
+#include "cardkit/MmiPage.h"
 
-namespace card {
+namespace cardkit {
 
 enum class CamPage {
     Main,
@@ -35,4 +35,4 @@ MmiPage PageContent(CamPage page, const CamSettings& settings);
 // page ends the dialogue. May change the settings.
 std::optional<CamPage> AfterMenuAnswer(CamPage page, std::uint32_t choice, CamSettings& settings);
 
-}  // namespace card
+}  // namespace cardkit

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace card {
+namespace cardkit {
 
 inline constexpr std::uint32_t kMmiMenu = 1;
 inline constexpr std::uint32_t kMmiList = 2;
@@ -31,4 +31,4 @@ struct MmiPage {
 // the end), and the unused last word.
 void WriteMmiObject(const MmiPage& page, std::uint32_t objectId, std::uint8_t* object);
 
-}  // namespace card
+}  // namespace cardkit

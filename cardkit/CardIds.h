@@ -1,15 +1,16 @@
 // Identifiers through which the card's filters are found and addressed: the property and method
 // sets the driver answers, their request ids, the pin mediums and the CI device-name markers.
 //
-// These are the driver's own copies. The program carries its own as well, so that a typing
-// error on either side shows up as a refused request instead of slipping through.
+// These are the drivers' own copies, shared by every driver of the card. The program carries its
+// own as well, so that a typing error on either side shows up as a refused request instead of
+// slipping through.
 #pragma once
 
 #include <cstdint>
 
 #include "platform/Guid.h"
 
-namespace card {
+namespace cardkit {
 
 // Property and method sets.
 inline constexpr GUID KSPROPSETID_BdaDiseqCommand = MakeGuid("{F84E2AB0-3C6B-45E3-A0FC-8669D4B81F11}");
@@ -53,4 +54,4 @@ inline constexpr const char16_t* kCiDeviceMarker[2] = {
     u"{8b884f11-fbca-11de-b16f-000000004d56}",
 };
 
-}  // namespace card
+}  // namespace cardkit

@@ -1,10 +1,10 @@
-#include "card/KsRequest.h"
+#include "cardkit/KsRequest.h"
 
 #include <algorithm>
 
-#include "card/ByteOrder.h"
+#include "cardkit/ByteOrder.h"
 
-namespace card {
+namespace cardkit {
 
 HRESULT ParseRequestHeader(const void* header, std::uint32_t length, KsRequest* request) {
     if (!header || !request) return HRESULT_ERROR_INVALID_PARAMETER;
@@ -47,4 +47,4 @@ HRESULT CheckRequest(const KsRequest& request, std::span<const RequestRule> rule
     return S_OK;
 }
 
-}  // namespace card
+}  // namespace cardkit

@@ -1,11 +1,11 @@
-#include "card/MmiPage.h"
+#include "cardkit/MmiPage.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "card/ByteOrder.h"
+#include "cardkit/ByteOrder.h"
 
-namespace card {
+namespace cardkit {
 
 std::uint32_t MmiPage::ItemCount() const {
     if (type == kMmiEnquiry || count == kMmiNoItemCount) return 0;
@@ -30,4 +30,4 @@ void WriteMmiObject(const MmiPage& page, std::uint32_t objectId, std::uint8_t* o
     WriteLe32(object + 12, length);
 }
 
-}  // namespace card
+}  // namespace cardkit

@@ -1,11 +1,11 @@
 // The strings are raw bytes as a CAM sends them. Several start with a character-table selector:
 // 0x05 (ISO 8859-9), 0x10 0x00 0x02 (ISO 8859-2), 0x15 (UTF-8) and 0x1F with its encoding byte;
 // bytes 0x86/0x87 (or U+0086/U+0087 in UTF-8) switch emphasis on and off.
-#include "card/CamMenus.h"
+#include "cardkit/CamMenus.h"
 
 #include <array>
 
-namespace card {
+namespace cardkit {
 namespace {
 
 // A string in ISO 8859 part `part`, announced by the three-byte selector 0x10 0x00 part.
@@ -123,4 +123,4 @@ std::optional<CamPage> AfterMenuAnswer(CamPage page, std::uint32_t choice, CamSe
     return std::nullopt;
 }
 
-}  // namespace card
+}  // namespace cardkit

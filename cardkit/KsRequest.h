@@ -10,7 +10,7 @@
 #include "platform/Guid.h"
 #include "platform/HResult.h"
 
-namespace card {
+namespace cardkit {
 
 inline constexpr std::uint32_t kPlainHeaderLength = 24;
 inline constexpr std::uint32_t kNodeHeaderLength = 32;
@@ -44,4 +44,4 @@ HRESULT CheckRequest(const KsRequest& request, std::span<const RequestRule> rule
                      std::uint32_t nodeId, const void* data, std::uint32_t dataLength,
                      const RequestRule** rule);
 
-}  // namespace card
+}  // namespace cardkit

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-namespace card {
+namespace cardkit {
 
 inline std::uint32_t ReadLe32(const std::uint8_t* bytes) {
     return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
@@ -14,4 +14,4 @@ inline void WriteLe32(std::uint8_t* bytes, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) bytes[i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
-}  // namespace card
+}  // namespace cardkit

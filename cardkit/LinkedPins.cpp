@@ -1,8 +1,8 @@
-#include "card/LinkedPins.h"
+#include "cardkit/LinkedPins.h"
 
 #include <algorithm>
 
-namespace card {
+namespace cardkit {
 namespace {
 
 bool SameMedium(const KSPIN_MEDIUM& a, const KSPIN_MEDIUM& b) {
@@ -37,4 +37,4 @@ bool LinkInputPin::AcceptConnection(const std::shared_ptr<IPin>& connector) {
                        [&](const KSPIN_MEDIUM& m) { return SameMedium(m, m_medium); });
 }
 
-}  // namespace card
+}  // namespace cardkit
