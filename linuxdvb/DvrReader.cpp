@@ -8,9 +8,11 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
+#include "linuxdvb/BufferPool.h"
 #include "linuxdvb/PacketAligner.h"
 
 namespace linuxdvb {
@@ -18,6 +20,8 @@ namespace {
 
 // The pid that stands for "every pid" in a PES filter.
 constexpr std::uint16_t kAllPids = 0x2000;
+// Idle stream buffers kept for reuse: as many as the file writer queues at most.
+constexpr std::size_t kIdleBuffers = (32u << 20) / kDvrReadBytes;
 
 // Closes a descriptor through the seam when the scope ends.
 struct Opened {
@@ -41,6 +45,7 @@ DvrReader::~DvrReader() { Stop(); }
 
 void DvrReader::Start(Deliver deliver) {
     if (m_thread.joinable()) return;
+    m_stopping = false;
     m_wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (m_wake < 0) {
         std::perror("dvr reader: eventfd");
@@ -51,6 +56,7 @@ void DvrReader::Start(Deliver deliver) {
 
 void DvrReader::Stop() {
     if (!m_thread.joinable()) return;
+    m_stopping = true;
     const std::uint64_t one = 1;
     [[maybe_unused]] const auto written = ::write(m_wake, &one, sizeof one);
     m_thread.join();
@@ -93,15 +99,21 @@ void DvrReader::Run(const Deliver& deliver) {
 }
 
 void DvrReader::Pump(int dvr, const Deliver& deliver) {
-    std::vector<std::uint8_t> block(kDvrReadBytes);
+    // Enough idle buffers to cover what the file writer may hold queued.
+    const auto pool = BufferPool::Make(kIdleBuffers);
     PacketAligner aligner;
     for (;;) {
-        pollfd fds[2] = {{m_wake, POLLIN, 0}, {dvr, POLLIN, 0}};
-        const int ready = m_io->Poll(fds, 2, -1);
-        if (ready < 0 || fds[0].revents) return;  // stopping (or poll itself broke)
-        if (!fds[1].revents) continue;
-        const long got = m_io->Read(dvr, block.data(), block.size());
-        if (got == -EAGAIN) continue;
+        if (m_stopping.load()) return;
+        const auto carried = aligner.Carried();
+        auto block = pool->Get(carried.size() + kDvrReadBytes);
+        std::copy(carried.begin(), carried.end(), block->begin());
+        const long got = m_io->Read(dvr, block->data() + carried.size(), kDvrReadBytes);
+        if (got == -EAGAIN) {
+            // Nothing to read: wait for data or for Stop.
+            pollfd fds[2] = {{m_wake, POLLIN, 0}, {dvr, POLLIN, 0}};
+            if (m_io->Poll(fds, 2, -1) < 0 || fds[0].revents) return;
+            continue;
+        }
         if (got == -EOVERFLOW) {
             // The kernel emptied its ring: a gap in the stream, and a partial packet with it.
             ++m_overruns;
@@ -113,12 +125,11 @@ void DvrReader::Pump(int dvr, const Deliver& deliver) {
             return;
         }
         if (got <= 0) return;  // the stream ended, or the device broke
-        auto packets = std::make_shared<std::vector<std::uint8_t>>();
-        packets->reserve(static_cast<std::size_t>(got) + kTransportPacketSize);
-        aligner.Take({block.data(), static_cast<std::size_t>(got)}, *packets);
-        if (packets->empty()) continue;
-        m_tap->Show(*packets);
-        deliver(std::move(packets));
+        block->resize(carried.size() + static_cast<std::size_t>(got));
+        aligner.Cut(*block);
+        if (block->empty()) continue;
+        m_tap->Show(*block);
+        deliver(std::move(block));
     }
 }
 

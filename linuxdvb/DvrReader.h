@@ -43,7 +43,8 @@ private:
     const std::string m_demuxPath;
     const std::string m_dvrPath;
     const std::shared_ptr<PacketTap> m_tap;
-    int m_wake = -1;  // eventfd that Stop signals
+    int m_wake = -1;  // eventfd that Stop signals, for a reader waiting in poll
+    std::atomic<bool> m_stopping{false};
     std::atomic<std::uint64_t> m_overruns{0};
     std::thread m_thread;
 };

@@ -1,6 +1,7 @@
 #include "linuxdvb/PacketAligner.h"
 
-#include "platform/FilterGraphInterfaces.h"
+#include <algorithm>
+#include <cstring>
 
 namespace linuxdvb {
 namespace {
@@ -8,7 +9,7 @@ namespace {
 constexpr std::uint8_t kSync = 0x47;
 
 // Whether a packet starts at `at`: its sync byte, and the next packet's when there is one.
-bool PacketStartsAt(std::span<const std::uint8_t> data, std::size_t at) {
+bool PacketStartsAt(const std::vector<std::uint8_t>& data, std::size_t at) {
     if (data[at] != kSync) return false;
     const std::size_t next = at + kTransportPacketSize;
     return next >= data.size() || data[next] == kSync;
@@ -16,36 +17,29 @@ bool PacketStartsAt(std::span<const std::uint8_t> data, std::size_t at) {
 
 }  // namespace
 
-std::size_t PacketAligner::Take(std::span<const std::uint8_t> bytes,
-                                std::vector<std::uint8_t>& packets) {
-    // Whole packets straight from `bytes` when nothing is pending: the usual case, no copy.
-    std::span<const std::uint8_t> data = bytes;
-    if (!m_pending.empty()) {
-        m_pending.insert(m_pending.end(), bytes.begin(), bytes.end());
-        data = m_pending;
-    }
+std::size_t PacketAligner::Cut(std::vector<std::uint8_t>& block) {
+    std::size_t kept = 0;  // whole packets moved to the front so far
     std::size_t at = 0;
-    std::size_t skipped = 0;
-    while (data.size() - at >= kTransportPacketSize) {
-        if (PacketStartsAt(data, at)) {
-            // Copy the run of packets that keep their sync bytes.
-            std::size_t end = at + kTransportPacketSize;
-            while (data.size() - end >= kTransportPacketSize && PacketStartsAt(data, end))
-                end += kTransportPacketSize;
-            packets.insert(packets.end(), data.begin() + static_cast<std::ptrdiff_t>(at),
-                           data.begin() + static_cast<std::ptrdiff_t>(end));
-            at = end;
-        } else {
+    std::size_t dropped = 0;
+    while (block.size() - at >= kTransportPacketSize) {
+        if (!PacketStartsAt(block, at)) {
             ++at;
-            ++skipped;
+            ++dropped;
+            continue;
         }
+        // The run of packets that keep their sync bytes; in step, nothing moves.
+        std::size_t end = at + kTransportPacketSize;
+        while (block.size() - end >= kTransportPacketSize && PacketStartsAt(block, end))
+            end += kTransportPacketSize;
+        if (kept != at) std::memmove(block.data() + kept, block.data() + at, end - at);
+        kept += end - at;
+        at = end;
     }
-    // What remains is a packet's start (or noise that the next bytes will decide about).
-    if (data.data() == m_pending.data())
-        m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(at));
-    else
-        m_pending.assign(data.begin() + static_cast<std::ptrdiff_t>(at), data.end());
-    return skipped;
+    // What remains is a packet's start, or noise that the next bytes will decide about.
+    m_carriedBytes = block.size() - at;
+    std::copy(block.begin() + static_cast<std::ptrdiff_t>(at), block.end(), m_carried.begin());
+    block.resize(kept);
+    return dropped;
 }
 
 }  // namespace linuxdvb
