@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cmath>
 
-#include "linuxdvb/LnbMessages.h"
+#include "cardkit/SingleCable.h"
 #include "linuxdvb/SignalScale.h"
 
 namespace linuxdvb {
@@ -85,19 +85,19 @@ HRESULT DvbTunerDriver::CommitTune(const cardkit::TuningSettings& settings) {
     if (settings.symbolRate > UINT32_MAX / 1000) return HRESULT_ERROR_INVALID_PARAMETER;
 
     std::lock_guard lock(m_mutex);
-    LnbSelection selection{source ? source : (m_lnb ? m_lnb->position : 1),
+    cardkit::LnbSelection selection{source ? source : (m_lnb ? m_lnb->position : 1),
                                     IsHorizontal(settings.polarity, m_lnb && m_lnb->horizontal),
                                     highBand};
-    std::optional<ChannelChange> change;
+    std::optional<cardkit::ChannelChange> change;
     std::int64_t tuneKHz = ifKHz;
     if (scif.Enabled()) {
         // The router's banks: positions A (sources 1, 3) and B (sources 2, 4).
-        const SingleCableBank bank{source == 2 || source == 4, selection.horizontal,
+        const cardkit::SingleCableBank bank{source == 2 || source == 4, selection.horizontal,
                                             highBand};
         const double sumMHz = (static_cast<double>(ifKHz) / 1000.0 + scif.frequencyMHz) / 4.0;
         const long word = std::lround(sumMHz) - 350;
         if (ifKHz <= 0 || word < 0 || word > 0x3FF) return HRESULT_ERROR_INVALID_PARAMETER;
-        change = MakeChannelChange(scif, bank, static_cast<double>(ifKHz) / 1000.0);
+        change = cardkit::MakeChannelChange(scif, bank, static_cast<double>(ifKHz) / 1000.0);
         tuneKHz = std::llround(change->tuneMHz * 1000.0);
     }
     if (!InRange(tuneKHz)) return HRESULT_ERROR_INVALID_PARAMETER;
@@ -128,14 +128,14 @@ HRESULT DvbTunerDriver::CommitTune(const cardkit::TuningSettings& settings) {
     return S_OK;
 }
 
-void DvbTunerDriver::SwitchLnb(const LnbSelection& selection, int source) {
+void DvbTunerDriver::SwitchLnb(const cardkit::LnbSelection& selection, int source) {
     bool failed = false;
     const auto check = [&failed](int result) { failed = failed || result < 0; };
     if (source) {
         check(m_frontend.SetTone(false));
         check(m_frontend.SetVoltage(selection.horizontal));
         m_frontend.Pause(kDiseqcGap);
-        check(m_frontend.SendMessage(CommittedSwitchMessage(selection)));
+        check(m_frontend.SendMessage(cardkit::CommittedSwitchMessage(selection)));
         m_frontend.Pause(kDiseqcGap);
         check(m_frontend.SendBurst(selection.position == 2 || selection.position == 4));
         m_frontend.Pause(kDiseqcGap);

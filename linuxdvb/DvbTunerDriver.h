@@ -14,11 +14,11 @@
 #include <optional>
 #include <random>
 
+#include "cardkit/CommittedSwitch.h"
 #include "cardkit/TunerDriver.h"
 #include "linuxdvb/DeliveryTries.h"
 #include "linuxdvb/DeviceScan.h"
 #include "linuxdvb/Frontend.h"
-#include "linuxdvb/LnbMessages.h"
 
 namespace linuxdvb {
 
@@ -39,7 +39,7 @@ public:
 private:
     bool InRange(std::int64_t frequencyKHz) const;
     // Voltage, tone, committed switch and burst for `selection` (`source` 0: no switch).
-    void SwitchLnb(const LnbSelection& selection, int source);
+    void SwitchLnb(const cardkit::LnbSelection& selection, int source);
     void SendChannelChange(std::span<const std::uint8_t> message);
     // Tunes with up to `attempts` modulations in turn until one locks; true when one did.
     bool TryToLock(const TransponderKey& key, std::uint32_t frequencyKHz,
@@ -54,7 +54,7 @@ private:
 
     std::mutex m_mutex;  // guards the frontend and everything below
     DeliveryTries m_tries;
-    std::optional<LnbSelection> m_lnb;  // what the switch was last set to
+    std::optional<cardkit::LnbSelection> m_lnb;  // what the switch was last set to
     int m_lnbSource = 0;
     bool m_toneOn = false;
     bool m_powered = false;  // LNB voltage set since open
