@@ -56,7 +56,7 @@ wait_until 60 tuner1_locked || session_fail "choosing Tuner 1 > Sat 1's first ch
 
 # --- File > Record 1: its save dialog has the keyboard; a typed name, Enter ---------------------
 save_dialog() {
-    xdotool search --all --onlyvisible --pid "$APP_PID" --name '^Save As$' 2>/dev/null | head -n 1
+    program_window '^Save As$'
 }
 dialog_open() {
     [ -n "$(save_dialog)" ]

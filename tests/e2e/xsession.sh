@@ -114,19 +114,25 @@ process_ended() {
     [[ $state == Z* ]]
 }
 
-main_window() {
-    xdotool search --all --onlyvisible --pid "$APP_PID" --name '^Orvalen$' 2>/dev/null | head -n 1
+# The program's visible window whose title matches `title` (a regular expression), if any.
+program_window() {
+    xdotool search --all --onlyvisible --pid "$APP_PID" --name "$1" 2>/dev/null | head -n 1
 }
 
-# Starts `program` in a copy of `examples` on the session's display, as the only X client a
-# person would see, and waits until its main window shows.
+main_window() {
+    program_window '^Orvalen$'
+}
+
+# Starts `program` (with `arguments`) in a copy of `examples` on the session's display, as the
+# only X client a person would see, and waits until its main window shows.
 start_program() {
     local program=$1 examples=$2
+    shift 2
     mkdir -p "$SESSION_DIR/work"
     cp -r "$examples/." "$SESSION_DIR/work/"
     # The program sees the X server, never an offscreen platform or a desktop's own dialogs.
     (cd "$SESSION_DIR/work" &&
-        exec env -u QT_QPA_PLATFORMTHEME -u QT_SCALE_FACTOR QT_QPA_PLATFORM=xcb "$program") \
+        exec env -u QT_QPA_PLATFORMTHEME -u QT_SCALE_FACTOR QT_QPA_PLATFORM=xcb "$program" "$@") \
         >"$SESSION_DIR/orvalen.log" 2>&1 &
     APP_PID=$!
     wait_until 120 window_shown || session_fail "the main window did not appear"

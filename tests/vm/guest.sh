@@ -36,7 +36,22 @@ vidtv_frontend() {
     ls -l /dev/dvb/adapter0 && test -c /dev/dvb/adapter0/frontend0
 }
 
+backend_checks() {
+    "$VM_BUILD/bin/vm_guest_checks" --gtest_color=no
+}
+
+window_session() {
+    mkdir -p "$VM_OUT/window"
+    bash "$VM_SOURCE/tests/vm/window.sh" "$VM_BUILD/bin/orvalen" "$VM_BUILD/bin/vm_guest_tool" \
+        "$VM_OUT/window"
+}
+
 echo "VM-INFO guest up at $(uptime_s) s, kernel $(uname -r)"
 check vidtv vidtv_frontend
-echo "VM-SUMMARY $passed passed, $failed failed, at $(uptime_s) s of machine time"
+check backend backend_checks
+check window window_session
+tests=$(sed -n 's/^\[==========\] \([0-9]*\) tests from .* ran\..*/\1/p' "$VM_OUT/backend.log")
+echo "VM-SUMMARY $passed of $((passed + failed)) checks passed (backend: ${tests:-no} tests;" \
+    "$(grep -c '^\[       OK \]' "$VM_OUT/backend.log") passed), frequencies $VM_FREQS," \
+    "$(uptime_s) s of machine time"
 echo "VM-END"

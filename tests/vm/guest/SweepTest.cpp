@@ -1,0 +1,44 @@
+// The spectrum sweep over vidtv: 601 points, and a peak standing well above the rest at the IF
+// of each carried frequency, and nowhere else.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "../../tuner/worker_fixture.h"
+#include "VidtvCardTest.h"
+
+namespace vm {
+namespace {
+
+// vidtv's level at a carrier exceeds its floor by the carrier's C/N, 10 dB or more.
+constexpr std::int32_t kPeakAboveMedian = 5000;
+
+using SweepTest = VidtvCardTest;
+
+TEST_F(SweepTest, PeaksStandAtTheCarriedIntermediateFrequenciesOnly) {
+    auto graph = MakeGraph(1);
+    ASSERT_EQ(graph->m_ready, 1);
+    ASSERT_EQ(graph->RequestSpectrumSweep(), 0);
+    const worker_test::Sweep sweep = worker_test::ReadSweep(m_queue, 1);
+    ASSERT_TRUE(sweep.ended);
+    ASSERT_EQ(sweep.points.size(), static_cast<std::size_t>(kSweepPoints));
+
+    std::vector<std::int32_t> levels;
+    for (const SpectrumPoint& point : sweep.points) levels.push_back(point.level);
+    std::nth_element(levels.begin(), levels.begin() + kSweepPoints / 2, levels.end());
+    const std::int32_t median = levels[kSweepPoints / 2];
+
+    std::set<int> peaks;
+    for (int i = 0; i < kSweepPoints; ++i) {
+        EXPECT_EQ(sweep.points[i].frequency,
+                  static_cast<std::int32_t>(kSweepFirstMHz + kSweepStepMHz * i));
+        if (sweep.points[i].level > median + kPeakAboveMedian) peaks.insert(i);
+    }
+    std::set<int> expected;
+    for (const Transponder& transponder : m_frequencies) expected.insert(transponder.SweepPoint());
+    EXPECT_EQ(peaks, expected) << "median level " << median;
+}
+
+}  // namespace
+}  // namespace vm

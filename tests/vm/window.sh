@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# The real program's window against the kernel's virtual DVB card, in the test machine, driven
+# only by keys as a person would drive it against a card: "Create 1", a channel of Tuner 1 >
+# Sat 1, Ctrl+1, "Record 1" with a typed file name and a channel, File > Exit. The channel lists
+# come from the frequency setting (vm_guest_tool lists); the screen and the recording are
+# checked on the way, and every screenshot is kept in SHOTS_DIR.
+#
+# usage: window.sh ORVALEN_PROGRAM VM_GUEST_TOOL SHOTS_DIR
+set -euo pipefail
+
+program=$(realpath "$1")
+tool=$(realpath "$2")
+shots=$(realpath "$3")
+readonly recording_name=vidtv-recording.ts
+readonly recording_seconds=5
+# A carrier stands at least 10 dB above vidtv's floor: 50 pixels on the 30-80 dB plot.
+readonly peak_pixels=25
+
+# shellcheck source=tests/e2e/xsession.sh
+source "$(dirname "$0")/../e2e/xsession.sh"
+
+session_begin
+mkdir -p "$SESSION_DIR/lists"
+"$tool" lists "$SESSION_DIR/lists" || session_fail "no list files"
+start_xserver
+start_program "$program" "$SESSION_DIR/lists" --card=dvb
+
+located() {
+    screenshot "$shots/start.png" && locate_client_view "$shots/start.png"
+}
+wait_until 120 located || session_fail "no meter bars in the main window"
+
+# --- File > Create 1: tuner 1's worker reports vidtv's floor; tuner 2 has no graph ------------
+focus_main_window
+press alt+f Down Return
+created() {
+    screenshot "$shots/created.png" && [ "$(bar_start_colour "$shots/created.png" 1 0)" = "$BAR_CURRENT" ]
+}
+wait_until 120 created || session_fail "Create 1 brought no level for tuner 1"
+[ "$(bar_start_colour "$shots/created.png" 2 0)" = "$BAR_REST" ] || session_fail "tuner 2 shows a level"
+
+# --- Tuner 1 > Sat 1 > the first channel: vidtv locks, the quality bar fills -------------------
+press alt+f Right Right Return
+locked() {
+    screenshot "$shots/$1.png" && [ "$(bar_start_colour "$shots/$1.png" 1 1)" = "$BAR_CURRENT" ]
+}
+wait_until 120 locked tuned || session_fail "the first channel of Tuner 1 > Sat 1 did not lock"
+
+# --- Ctrl+1: the sweep's trace peaks at the carried IFs and nowhere else -----------------------
+press ctrl+1
+swept() {
+    screenshot "$shots/swept.png" && [ "$(trace_columns "$shots/swept.png")" -ge 595 ]
+}
+wait_until 300 swept || session_fail "Ctrl+1 drew no complete trace"
+# Per plot column the top of the trace; a peak is a run of columns standing `peak_pixels` above
+# the median top, and it must culminate within a column of a carried IF's sweep point.
+peaks=$(pixels "$shots/swept.png" "$((CLIENT_LEFT + PLOT_LEFT))" "$((CLIENT_TOP + PLOT_TOP))" \
+    "$PLOT_WIDTH" "$PLOT_HEIGHT" |
+    awk -v green="$TRACE_GREEN" -v rise="$peak_pixels" -v width="$PLOT_WIDTH" '
+        $2 == green { split($1, p, ","); if (!(p[1] in top) || p[2] < top[p[1]]) top[p[1]] = p[2] }
+        END {
+            n = 0
+            for (x = 0; x < width; x++) if (x in top) sorted[++n] = top[x]
+            asort(sorted)
+            median = sorted[int((n + 1) / 2)]
+            best = -1
+            for (x = 0; x <= width; x++) {
+                high = (x in top) && top[x] < median - rise
+                if (high && (best < 0 || top[x] < top[best])) best = x
+                if (!high && best >= 0) { print best; best = -1 }
+            }
+        }')
+expected=$("$tool" sweep-points)
+echo "trace peaks at plot columns: $(tr '\n' ' ' <<<"$peaks"); carried IFs at: $(tr '\n' ' ' <<<"$expected")"
+[ "$(wc -w <<<"$peaks")" -eq "$(wc -w <<<"$expected")" ] || session_fail "the trace has another number of peaks"
+for point in $expected; do
+    grep -qxE "$((point - 1))|$point|$((point + 1))" <<<"$peaks" || session_fail "no peak at sweep point $point"
+done
+
+# --- File > Record 1, a typed file name, then the channel: five seconds of vidtv's stream -------
+focus_main_window
+press alt+f Down Down Down Return
+record_dialog_open() {
+    [ -n "$(program_window '^Save As$')" ]
+}
+wait_until 60 record_dialog_open || session_fail "Record 1 opened no file dialog"
+xdotool windowfocus --sync "$(program_window '^Save As$')"
+type_text "$recording_name"
+press Return
+wait_until 30 eval '! record_dialog_open' || session_fail "the file dialog stayed open"
+focus_main_window
+press alt+f Right Right Return
+wait_until 120 locked recording || session_fail "the recording graph did not lock"
+sleep "$recording_seconds"
+
+# --- File > Exit: the program ends with status 0 and the recording is complete -----------------
+focus_main_window
+press alt+f x
+wait_until 60 process_ended "$APP_PID" || session_fail "the program did not end after File > Exit"
+status=0
+wait "$APP_PID" || status=$?
+APP_PID=""
+[ "$status" -eq 0 ] || session_fail "the program ended with status $status"
+"$tool" recording "$SESSION_DIR/work/$recording_name" || session_fail "the recording is not sound"
+echo "PASS: created, locked, swept with peaks at every carried IF, recorded, exited with 0"
