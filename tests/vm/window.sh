@@ -52,24 +52,23 @@ swept() {
     screenshot "$shots/swept.png" && [ "$(trace_columns "$shots/swept.png")" -ge 595 ]
 }
 wait_until 300 swept || session_fail "Ctrl+1 drew no complete trace"
-# Per plot column the top of the trace; a peak is a run of columns standing `peak_pixels` above
-# the median top, and it must culminate within a column of a carried IF's sweep point.
-peaks=$(pixels "$shots/swept.png" "$((CLIENT_LEFT + PLOT_LEFT))" "$((CLIENT_TOP + PLOT_TOP))" \
-    "$PLOT_WIDTH" "$PLOT_HEIGHT" |
-    awk -v green="$TRACE_GREEN" -v rise="$peak_pixels" -v width="$PLOT_WIDTH" '
-        $2 == green { split($1, p, ","); if (!(p[1] in top) || p[2] < top[p[1]]) top[p[1]] = p[2] }
-        END {
-            n = 0
-            for (x = 0; x < width; x++) if (x in top) sorted[++n] = top[x]
-            asort(sorted)
-            median = sorted[int((n + 1) / 2)]
-            best = -1
-            for (x = 0; x <= width; x++) {
-                high = (x in top) && top[x] < median - rise
-                if (high && (best < 0 || top[x] < top[best])) best = x
-                if (!high && best >= 0) { print best; best = -1 }
-            }
-        }')
+# The plot columns where the trace culminates in a peak: a run of columns whose trace top stands
+# `peak_pixels` above the median top, represented by its highest column.
+trace_peaks() {
+    local tops median
+    tops=$(pixels "$1" "$((CLIENT_LEFT + PLOT_LEFT))" "$((CLIENT_TOP + PLOT_TOP))" \
+        "$PLOT_WIDTH" "$PLOT_HEIGHT" |
+        awk -v green="$TRACE_GREEN" '$2 == green { split($1, p, ",")
+                                                   if (!(p[1] in top) || p[2] < top[p[1]]) top[p[1]] = p[2] }
+                                     END { for (x in top) print x, top[x] }' | sort -n)
+    median=$(awk '{ print $2 }' <<<"$tops" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
+    awk -v limit="$((median - peak_pixels))" '
+        $1 != last + 1 || $2 >= limit { if (best != "") print best; best = "" }
+        $2 < limit && (best == "" || $2 < bestTop) { best = $1; bestTop = $2 }
+        { last = $1 }
+        END { if (best != "") print best }' <<<"$tops"
+}
+peaks=$(trace_peaks "$shots/swept.png")
 expected=$("$tool" sweep-points)
 echo "trace peaks at plot columns: $(tr '\n' ' ' <<<"$peaks"); carried IFs at: $(tr '\n' ' ' <<<"$expected")"
 [ "$(wc -w <<<"$peaks")" -eq "$(wc -w <<<"$expected")" ] || session_fail "the trace has another number of peaks"
@@ -101,5 +100,5 @@ status=0
 wait "$APP_PID" || status=$?
 APP_PID=""
 [ "$status" -eq 0 ] || session_fail "the program ended with status $status"
-"$tool" recording "$SESSION_DIR/work/$recording_name" || session_fail "the recording is not sound"
+"$tool" recording "$SESSION_DIR/work/$recording_name" || session_fail "the recording does not hold vidtv's stream whole"
 echo "PASS: created, locked, swept with peaks at every carried IF, recorded, exited with 0"
