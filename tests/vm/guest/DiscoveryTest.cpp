@@ -22,8 +22,8 @@ TEST_F(DiscoveryTest, VidtvsFrontendIsTunerOneAndThereIsNoTunerTwo) {
     EXPECT_EQ(m_card->FrontendOf(1).frontendPath, kVidtvFrontend);
     EXPECT_TRUE(m_card->FrontendOf(1).dvbs2);
 
-    EXPECT_EQ(MakeGraph(1)->m_ready, 1);
-    EXPECT_EQ(MakeGraph(2)->m_ready, 0);
+    EXPECT_EQ(static_cast<int>(MakeGraph(1)->m_ready), 1);
+    EXPECT_EQ(static_cast<int>(MakeGraph(2)->m_ready), 0);
 }
 
 // The program's own listing, run as a person would run it while nothing else holds the card.

@@ -39,7 +39,7 @@ protected:
 
 TEST_F(DiseqcTest, FourBytesGoOutAsTypedAndEightAreRefusedWithoutAnIoctl) {
     auto graph = MakeGraph(1);
-    ASSERT_EQ(graph->m_ready, 1);
+    ASSERT_EQ(static_cast<int>(graph->m_ready), 1);
     const Bytes four{0xE0, 0x10, 0x38, 0xF4};
     SendThroughWorker(*graph, four);
     std::vector<SentDiseqc> sent = m_kernel->Diseqc();

@@ -40,7 +40,7 @@ TEST_F(LifecycleTest, TenGraphsInARowEachBuildAndLock) {
     for (int generation = 1; generation <= kGenerations; ++generation) {
         SCOPED_TRACE(testing::Message() << "graph " << generation);
         auto graph = MakeGraph(1);
-        ASSERT_EQ(graph->m_ready, 1);
+        ASSERT_EQ(static_cast<int>(graph->m_ready), 1);
         ASSERT_NO_FATAL_FAILURE(Tune(*graph, VidtvChannel(transponder), transponder.ifMHz * 1000));
         ASSERT_TRUE(WaitForLock());
     }

@@ -31,7 +31,7 @@ TEST_F(RecordingTest, FiveSecondsOfACarriedFrequencyHoldVidtvsService) {
         std::filesystem::temp_directory_path() / "orvalen-vm-recording.ts";
     std::filesystem::remove(path);
     auto graph = MakeGraph(1, GraphFlagRecord);
-    ASSERT_EQ(graph->m_ready, 1);
+    ASSERT_EQ(static_cast<int>(graph->m_ready), 1);
     ASSERT_EQ(graph->SetRecordFile(path.u16string()), S_OK);
     const Transponder& transponder = m_frequencies.front();
     ASSERT_NO_FATAL_FAILURE(Tune(*graph, VidtvChannel(transponder), transponder.ifMHz * 1000));

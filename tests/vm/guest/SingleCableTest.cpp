@@ -15,7 +15,7 @@ using SingleCableTest = VidtvCardTest;
 TEST_F(SingleCableTest, ChannelChangeIsSentAndTheTuningWordsFrequencyLocks) {
     const SingleCablePlan plan = PlanSingleCable(m_frequencies);
     auto graph = MakeGraph(1);
-    ASSERT_EQ(graph->m_ready, 1);
+    ASSERT_EQ(static_cast<int>(graph->m_ready), 1);
     ASSERT_EQ(
         graph->SetScif(static_cast<std::uint8_t>(plan.userBand), plan.userBandMHz, 0xFFFFFFFF),
         S_OK);

@@ -18,7 +18,7 @@ using SweepTest = VidtvCardTest;
 
 TEST_F(SweepTest, PeaksStandAtTheCarriedIntermediateFrequenciesOnly) {
     auto graph = MakeGraph(1);
-    ASSERT_EQ(graph->m_ready, 1);
+    ASSERT_EQ(static_cast<int>(graph->m_ready), 1);
     ASSERT_EQ(graph->RequestSpectrumSweep(), 0);
     const worker_test::Sweep sweep = worker_test::ReadSweep(m_queue, 1);
     ASSERT_TRUE(sweep.ended);

@@ -16,7 +16,7 @@ using TuningTest = VidtvCardTest;
 
 TEST_F(TuningTest, EveryCarriedFrequencyLocksAtItsIntermediateFrequency) {
     auto graph = MakeGraph(1);
-    ASSERT_EQ(graph->m_ready, 1);
+    ASSERT_EQ(static_cast<int>(graph->m_ready), 1);
     for (const Transponder& transponder : m_frequencies) {
         SCOPED_TRACE(testing::Message() << transponder.kuMHz << " MHz");
         ASSERT_NO_FATAL_FAILURE(Tune(*graph, VidtvChannel(transponder), transponder.ifMHz * 1000));
