@@ -16,12 +16,14 @@ namespace {
 
 using DiscoveryTest = VidtvCardTest;
 
-TEST_F(DiscoveryTest, VidtvsFrontendIsTunerOneAndThereIsNoTunerTwo) {
+TEST_F(DiscoveryTest, VidtvsFrontendIsTheCardsOnlyTuner) {
     ASSERT_TRUE(m_card);
     ASSERT_EQ(m_card->TunerCount(), 1);
     EXPECT_EQ(m_card->FrontendOf(1).frontendPath, kVidtvFrontend);
     EXPECT_TRUE(m_card->FrontendOf(1).dvbs2);
+}
 
+TEST_F(DiscoveryTest, TunerOnesGraphIsReadyAndTunerTwosIsNot) {
     EXPECT_EQ(static_cast<int>(MakeGraph(1)->m_ready), 1);
     EXPECT_EQ(static_cast<int>(MakeGraph(2)->m_ready), 0);
 }
