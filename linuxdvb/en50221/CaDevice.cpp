@@ -17,11 +17,11 @@ constexpr std::size_t kReadBufferSize = 65536;
 // The first slot of the device that speaks the link layer, or -1.
 int LinkLayerSlot(FdIo& io, int fd) {
     ca_caps caps{};
-    if (io.Ioctl(fd, CA_GET_CAP, &caps) != 0) return -1;
+    if (io.Ioctl(fd, CA_GET_CAP, FdIo::Arg(&caps)) != 0) return -1;
     for (unsigned slot = 0; slot < caps.slot_num; ++slot) {
         ca_slot_info info{};
         info.num = static_cast<int>(slot);
-        if (io.Ioctl(fd, CA_GET_SLOT_INFO, &info) == 0 && (info.type & CA_CI_LINK) != 0)
+        if (io.Ioctl(fd, CA_GET_SLOT_INFO, FdIo::Arg(&info)) == 0 && (info.type & CA_CI_LINK) != 0)
             return static_cast<int>(slot);
     }
     return -1;
@@ -30,7 +30,7 @@ int LinkLayerSlot(FdIo& io, int fd) {
 }  // namespace
 
 std::unique_ptr<CaDevice> CaDevice::Open(FdIo& io, const std::string& path) {
-    const int fd = io.Open(path.c_str(), O_RDWR | O_NONBLOCK);
+    const int fd = io.Open(path, O_RDWR | O_NONBLOCK);
     if (fd < 0) return nullptr;
     const int slot = LinkLayerSlot(io, fd);
     if (slot < 0) {
@@ -51,36 +51,34 @@ CaDevice::~CaDevice() {
 std::optional<CaLink::SlotState> CaDevice::QuerySlot() {
     ca_slot_info info{};
     info.num = m_slot;
-    if (m_io.Ioctl(m_fd, CA_GET_SLOT_INFO, &info) != 0) return std::nullopt;
+    if (m_io.Ioctl(m_fd, CA_GET_SLOT_INFO, FdIo::Arg(&info)) != 0) return std::nullopt;
     return SlotState{(info.flags & CA_CI_MODULE_PRESENT) != 0,
                      (info.flags & CA_CI_MODULE_READY) != 0};
 }
 
 bool CaDevice::Reset() {
-    return m_io.Ioctl(m_fd, CA_RESET, nullptr) == 0;
+    return m_io.Ioctl(m_fd, CA_RESET, 0) == 0;
 }
 
 bool CaDevice::Write(ByteView tpdu) {
     Bytes frame{static_cast<std::uint8_t>(m_slot), Transport::kConnectionId};
     frame.insert(frame.end(), tpdu.begin(), tpdu.end());
-    ssize_t written;
+    long written;
     do {
         written = m_io.Write(m_fd, frame.data(), frame.size());
-    } while (written < 0 && errno == EINTR);
-    return written == static_cast<ssize_t>(frame.size());
+    } while (written == -EINTR);
+    return written == static_cast<long>(frame.size());
 }
 
 CaLink::ReadResult CaDevice::Read(Bytes& tpdu, std::chrono::milliseconds timeout) {
     pollfd fds{m_fd, POLLIN, 0};
     const int ready = m_io.Poll(&fds, 1, static_cast<int>(timeout.count()));
     if (ready == 0) return ReadResult::Timeout;
-    if (ready < 0) return errno == EINTR ? ReadResult::Timeout : ReadResult::Error;
+    if (ready < 0) return ready == -EINTR ? ReadResult::Timeout : ReadResult::Error;
     Bytes frame(kReadBufferSize);
-    const ssize_t size = m_io.Read(m_fd, frame.data(), frame.size());
-    if (size < 0) {
-        return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? ReadResult::Timeout
-                                                                         : ReadResult::Error;
-    }
+    const long size = m_io.Read(m_fd, frame.data(), frame.size());
+    if (size < 0)
+        return size == -EAGAIN || size == -EINTR ? ReadResult::Timeout : ReadResult::Error;
     tpdu.clear();
     if (size >= 2 && frame[0] == m_slot && frame[1] == Transport::kConnectionId)
         tpdu.assign(frame.begin() + 2, frame.begin() + size);

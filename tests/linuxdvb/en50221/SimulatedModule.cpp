@@ -1,0 +1,429 @@
+#include "SimulatedModule.h"
+
+#include <fcntl.h>
+#include <linux/dvb/ca.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <stdexcept>
+#include <utility>
+
+#include "linuxdvb/en50221/Apdu.h"
+#include "linuxdvb/en50221/LengthField.h"
+#include "linuxdvb/en50221/Spdu.h"
+#include "linuxdvb/en50221/Tpdu.h"
+
+namespace linuxdvb::en50221 {
+namespace {
+
+constexpr std::uint8_t kSlot = 0;
+constexpr std::uint8_t kTcid = 1;
+constexpr std::uint8_t kDateTimeInterval = 1;  // seconds
+
+Bytes Frame(ByteView tpdus) {
+    Bytes frame{kSlot, kTcid};
+    frame.insert(frame.end(), tpdus.begin(), tpdus.end());
+    return frame;
+}
+
+// A tagged object whose length field claims three bytes more than it carries.
+Bytes Overlong(ByteView object, std::size_t tagSize) {
+    const auto read = ReadTaggedObject(object, tagSize);
+    Bytes out(object.begin(), object.begin() + tagSize);
+    AppendLengthField(out, read->body.size() + 3);
+    out.insert(out.end(), read->body.begin(), read->body.end());
+    return out;
+}
+
+}  // namespace
+
+class SimulatedModule::HostEnd final : public FdIo {
+public:
+    explicit HostEnd(SimulatedModule& module) : m_module(module) {}
+    int Open(const std::string&, int) override {
+        return Result(::fcntl(m_module.m_hostFd, F_DUPFD_CLOEXEC, 0));
+    }
+    int Ioctl(int, unsigned long request, unsigned long argument) override {
+        return m_module.OnIoctl(request, reinterpret_cast<void*>(argument));
+    }
+    long Read(int fd, void* buffer, std::size_t size) override {
+        return Result(::recv(fd, buffer, size, MSG_DONTWAIT));
+    }
+    long Write(int fd, const void* buffer, std::size_t size) override {
+        return Result(::send(fd, buffer, size, MSG_NOSIGNAL));
+    }
+    int Poll(pollfd* fds, std::size_t count, int timeoutMs) override {
+        return Result(::poll(fds, count, timeoutMs));
+    }
+    int Close(int fd) override { return Result(::close(fd)); }
+
+private:
+    static int Result(long result) { return static_cast<int>(result < 0 ? -errno : result); }
+
+    SimulatedModule& m_module;
+};
+
+SimulatedModule::SimulatedModule(std::string name)
+    : m_io(new HostEnd(*this)), m_name(std::move(name)) {
+    int fds[2];
+    if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, fds) != 0)
+        throw std::runtime_error("socketpair");
+    m_hostFd = fds[0];
+    m_moduleFd = fds[1];
+    m_thread = std::thread([this] { Run(); });
+}
+
+SimulatedModule::~SimulatedModule() {
+    m_stop = true;
+    ::shutdown(m_moduleFd, SHUT_RDWR);
+    m_thread.join();
+    ::close(m_moduleFd);
+    ::close(m_hostFd);
+}
+
+FdIo& SimulatedModule::Io() {
+    return *m_io;
+}
+
+void SimulatedModule::Run() {
+    Bytes frame(65536);
+    while (!m_stop) {
+        const ssize_t size = ::recv(m_moduleFd, frame.data(), frame.size(), 0);
+        if (size <= 0) {
+            if (size < 0 && errno == EINTR) continue;
+            return;
+        }
+        Bytes response;
+        {
+            std::lock_guard lock(m_mutex);
+            response = Respond(ByteView(frame).first(static_cast<std::size_t>(size)));
+        }
+        if (!response.empty()) ::send(m_moduleFd, response.data(), response.size(), MSG_NOSIGNAL);
+    }
+}
+
+int SimulatedModule::OnIoctl(unsigned long request, void* argument) {
+    std::lock_guard lock(m_mutex);
+    switch (request) {
+        case CA_GET_CAP: {
+            auto* caps = static_cast<ca_caps*>(argument);
+            *caps = ca_caps{1, CA_CI_LINK, 0, 0};
+            return 0;
+        }
+        case CA_GET_SLOT_INFO: {
+            auto* info = static_cast<ca_slot_info*>(argument);
+            if (info->num != 0) break;
+            info->type = CA_CI_LINK;
+            const bool ready = m_present && !m_notReadyOnce;
+            m_notReadyOnce = false;
+            info->flags =
+                (m_present ? CA_CI_MODULE_PRESENT : 0u) | (ready ? CA_CI_MODULE_READY : 0u);
+            return 0;
+        }
+        case CA_RESET:
+            ++m_resets;
+            StartAfresh();
+            m_notReadyOnce = true;
+            return 0;
+        default:
+            break;
+    }
+    return -EINVAL;
+}
+
+Bytes SimulatedModule::Respond(ByteView frame) {
+    if (!m_present || frame.size() < 2 || frame[0] != kSlot || frame[1] != kTcid) return {};
+    const auto tpdu = frame.subspan(2);
+    const auto object = ReadTaggedObject(tpdu, 1);
+    if (!object || object->body.empty() || object->body[0] != kTcid) return {};
+    return Frame(RespondToTpdu(tpdu[0], object->body.subspan(1)));
+}
+
+Bytes SimulatedModule::Status() {
+    return MakeTpdu(kTpduStatus, kTcid,
+                    Bytes{m_outgoing.empty() ? std::uint8_t{0} : kStatusDataAvailable});
+}
+
+Bytes SimulatedModule::RespondToTpdu(std::uint8_t tag, ByteView body) {
+    Bytes response;
+    switch (tag) {
+        case kTpduCreate:
+            StartAfresh();
+            m_connected = true;
+            RequestSession(kResourceManager);
+            response = MakeTpdu(kTpduCreateReply, kTcid);
+            break;
+        case kTpduDelete:
+            StartAfresh();
+            response = MakeTpdu(kTpduDeleteReply, kTcid);
+            break;
+        case kTpduDataLast:
+            if (m_connected && !body.empty()) OnSpdu(body);
+            break;
+        case kTpduReceive:
+            if (m_connected && !m_outgoing.empty()) {
+                auto [more, data] = std::move(m_outgoing.front());
+                m_outgoing.pop_front();
+                response = MakeTpdu(more ? kTpduDataMore : kTpduDataLast, kTcid, data);
+                if (std::exchange(m_corruptResponse, false)) response = Overlong(response, 1);
+            }
+            break;
+        default:
+            break;
+    }
+    const Bytes status = Status();
+    response.insert(response.end(), status.begin(), status.end());
+    return response;
+}
+
+void SimulatedModule::StartAfresh() {
+    m_connected = false;
+    m_outgoing.clear();
+    m_pendingOpens.clear();
+    m_sessions.clear();
+    m_menuRequested = false;
+    m_mmi.Reset();
+}
+
+void SimulatedModule::RequestSession(std::uint32_t resource) {
+    m_pendingOpens.push_back(resource);
+    Bytes spdu{kSpduOpenRequest, 4};
+    AppendBe32(spdu, resource);
+    SendSpdu(std::move(spdu));
+}
+
+void SimulatedModule::SendSpdu(Bytes spdu) {
+    if (m_split == 0 || spdu.size() <= m_split) {
+        m_outgoing.emplace_back(false, std::move(spdu));
+        return;
+    }
+    for (std::size_t at = 0; at < spdu.size(); at += m_split) {
+        const std::size_t end = std::min(spdu.size(), at + m_split);
+        m_outgoing.emplace_back(end < spdu.size(), Bytes(spdu.begin() + at, spdu.begin() + end));
+    }
+}
+
+void SimulatedModule::SendApdu(std::uint32_t resource, std::uint32_t tag, ByteView body) {
+    const auto session = m_sessions.find(resource);
+    if (session == m_sessions.end()) return;
+    Bytes apdu = MakeApdu(tag, body);
+    if (resource == kMmiResource && std::exchange(m_corruptObject, false)) apdu = Overlong(apdu, 3);
+    SendSpdu(MakeSessionData(session->second, apdu));
+}
+
+void SimulatedModule::OnSpdu(ByteView spdu) {
+    const auto object = ReadTaggedObject(spdu, 1);
+    if (!object) return;
+    const ByteView body = object->body;
+    switch (spdu[0]) {
+        case kSpduOpenResponse: {
+            if (body.size() != 7 || m_pendingOpens.empty()) return;
+            const std::uint32_t resource = m_pendingOpens.front();
+            m_pendingOpens.pop_front();
+            if (body[0] == kSessionOk) OnSessionOpened(resource, ReadBe16(body.subspan(5)));
+            return;
+        }
+        case kSpduCloseRequest: {
+            if (body.size() != 2) return;
+            const std::uint16_t number = ReadBe16(body);
+            std::erase_if(m_sessions, [&](const auto& s) {
+                if (s.second != number) return false;
+                if (s.first == kMmiResource) m_mmi.Close();
+                return true;
+            });
+            SendSpdu(MakeCloseSessionResponse(kSessionOk, number));
+            return;
+        }
+        case kSpduSessionNumber: {
+            if (body.size() != 2) return;
+            const std::uint16_t number = ReadBe16(body);
+            ByteView apdus = spdu.subspan(object->size);
+            while (const auto apdu = ReadApdu(apdus)) {
+                OnApdu(number, apdu->tag, apdu->body);
+                apdus = apdus.subspan(apdu->size);
+            }
+            return;
+        }
+        default:
+            return;
+    }
+}
+
+void SimulatedModule::OnSessionOpened(std::uint32_t resource, std::uint16_t session) {
+    m_sessions[resource] = session;
+    if (resource == kDateTimeResource) SendApdu(resource, kDateTimeEnq, Bytes{kDateTimeInterval});
+    if (resource == kMmiResource) {
+        ++m_mmiSessions;
+        SendApdu(resource, kDisplayControl, Bytes{0x01, 0x01});  // high-level MMI, please
+    }
+}
+
+void SimulatedModule::OnApdu(std::uint16_t session, std::uint32_t tag, ByteView body) {
+    const auto it = std::find_if(m_sessions.begin(), m_sessions.end(),
+                                 [&](const auto& s) { return s.second == session; });
+    if (it == m_sessions.end()) return;
+    switch (tag) {
+        case kProfileEnq:
+            return SendApdu(it->first, kProfileReply);
+        case kProfileChanged:
+            return SendApdu(it->first, kProfileEnq);
+        case kProfileReply:
+            // The host has said what it offers: the module's applications come in.
+            RequestSession(kApplicationInformation);
+            RequestSession(kConditionalAccessSupport);
+            RequestSession(kDateTimeResource);
+            return;
+        case kApplicationInfoEnq: {
+            Bytes info{0x01, 0x4B, 0x57, 0x02, 0x04, static_cast<std::uint8_t>(m_name.size())};
+            info.insert(info.end(), m_name.begin(), m_name.end());
+            return SendApdu(it->first, kApplicationInfo, info);
+        }
+        case kEnterMenu:
+            m_menuRequested = true;
+            if (m_sessions.count(kMmiResource) == 0) return RequestSession(kMmiResource);
+            m_mmi.Open();
+            return SendObject();
+        case kCaInfoEnq: {
+            Bytes ids;
+            AppendBe16(ids, kCaSystemId);
+            return SendApdu(it->first, kCaInfo, ids);
+        }
+        case kCaPmt:
+            m_caPmts.emplace_back(body.begin(), body.end());
+            return;
+        case kDateTime:
+            ++m_dateTimes;
+            return;
+        default:
+            if (it->first == kMmiResource) OnMmiApdu(tag, body);
+            return;
+    }
+}
+
+void SimulatedModule::OnMmiApdu(std::uint32_t tag, ByteView body) {
+    switch (tag) {
+        case kDisplayReply:
+            if (!m_menuRequested) return;
+            m_mmi.Open();
+            return SendObject();
+        case kMenuAnsw:
+            if (body.size() != 1) return;
+            m_mmi.AnswerMenu(m_mmi.CurrentId(), body[0]);
+            return SendObject();
+        case kAnsw:
+            if (body.empty()) return;
+            m_mmi.AnswerEnquiry(m_mmi.CurrentId(), body[0] == 0x01 ? body.subspan(1) : ByteView{});
+            return SendObject();
+        case kCloseMmi:
+            m_menuRequested = false;
+            m_mmi.Close();
+            return;
+        default:
+            return;
+    }
+}
+
+void SimulatedModule::SendObject() {
+    const cardkit::MmiPage* page = m_mmi.Current();
+    if (!page) {
+        m_menuRequested = false;
+        return SendApdu(kMmiResource, kCloseMmi, Bytes{0x00});
+    }
+    if (page->type == cardkit::kMmiEnquiry) {
+        Bytes body{0x00, static_cast<std::uint8_t>(page->count)};
+        body.insert(body.end(), page->strings[0].begin(), page->strings[0].end());
+        return SendApdu(kMmiResource, kEnq, body);
+    }
+    Bytes body{static_cast<std::uint8_t>(page->count)};
+    for (const std::string& text : page->strings) {
+        const Bytes object = MakeApdu(
+            kTextLast, ByteView(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+        body.insert(body.end(), object.begin(), object.end());
+    }
+    const bool list = page->type == cardkit::kMmiList;
+    const std::uint32_t more = list ? kListMore : kMenuMore;
+    const std::uint32_t last = list ? kListLast : kMenuLast;
+    ByteView rest = body;
+    while (m_split != 0 && rest.size() > m_split) {
+        SendApdu(kMmiResource, more, rest.first(m_split));
+        rest = rest.subspan(m_split);
+    }
+    SendApdu(kMmiResource, last, rest);
+}
+
+void SimulatedModule::SplitInto(std::size_t bytes) {
+    std::lock_guard lock(m_mutex);
+    m_split = bytes;
+}
+
+void SimulatedModule::CorruptNextObject() {
+    std::lock_guard lock(m_mutex);
+    m_corruptObject = true;
+}
+
+void SimulatedModule::CorruptNextResponse() {
+    std::lock_guard lock(m_mutex);
+    m_corruptResponse = true;
+}
+
+void SimulatedModule::ShowAgain() {
+    std::lock_guard lock(m_mutex);
+    SendObject();
+}
+
+void SimulatedModule::CloseMmiSession() {
+    std::lock_guard lock(m_mutex);
+    const auto session = m_sessions.find(kMmiResource);
+    if (session == m_sessions.end()) return;
+    SendSpdu(MakeCloseSessionRequest(session->second));
+    m_sessions.erase(session);
+    m_mmi.Close();
+}
+
+void SimulatedModule::Restart() {
+    std::lock_guard lock(m_mutex);
+    StartAfresh();
+    m_notReadyOnce = true;
+}
+
+void SimulatedModule::Remove() {
+    std::lock_guard lock(m_mutex);
+    StartAfresh();
+    m_present = false;
+}
+
+void SimulatedModule::Insert() {
+    std::lock_guard lock(m_mutex);
+    m_present = true;
+    m_notReadyOnce = true;
+}
+
+std::vector<Bytes> SimulatedModule::CaPmts() const {
+    std::lock_guard lock(m_mutex);
+    return m_caPmts;
+}
+
+std::size_t SimulatedModule::DateTimes() const {
+    std::lock_guard lock(m_mutex);
+    return m_dateTimes;
+}
+
+std::uint32_t SimulatedModule::Resets() const {
+    std::lock_guard lock(m_mutex);
+    return m_resets;
+}
+
+std::optional<cardkit::CamPage> SimulatedModule::Page() const {
+    std::lock_guard lock(m_mutex);
+    return m_mmi.CurrentPage();
+}
+
+std::uint32_t SimulatedModule::MmiSessions() const {
+    std::lock_guard lock(m_mutex);
+    return m_mmiSessions;
+}
+
+}  // namespace linuxdvb::en50221

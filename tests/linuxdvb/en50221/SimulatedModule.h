@@ -1,0 +1,115 @@
+// A CAM in a CI slot for tests: the module's side of the dialogue (transport, sessions, its
+// resources) over one end of a socketpair, while the host's CA device reads and writes the other
+// end exactly as it would the kernel's. It serves the same menus, list, PIN enquiry and
+// character-table selectors as the simulated card's CAM, and can misbehave on request.
+//
+// Thread-safety: every public method may be called from any thread; the module answers on a
+// thread of its own, joined by the destructor.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cardkit/CamMmi.h"
+#include "linuxdvb/en50221/Bytes.h"
+#include "linuxdvb/en50221/FdIo.h"
+
+namespace linuxdvb::en50221 {
+
+class SimulatedModule {
+public:
+    static constexpr const char* kDefaultName = "Kestrel CAM";
+    static constexpr std::uint16_t kCaSystemId = 0x0B00;
+
+    explicit SimulatedModule(std::string name = kDefaultName);
+    ~SimulatedModule();
+    SimulatedModule(const SimulatedModule&) = delete;
+    SimulatedModule& operator=(const SimulatedModule&) = delete;
+
+    // The host's end: open() of any CA path gives a new descriptor of it; the CA ioctls are
+    // answered as the kernel's link layer would for a single-slot device.
+    FdIo& Io();
+
+    // Misbehaviour, applied from the next object on.
+    // Menus and lists go out in _more parts of `bytes` body bytes, and every unit longer than
+    // that in chained transport data (0: whole).
+    void SplitInto(std::size_t bytes);
+    // The next MMI object claims more bytes than it carries.
+    void CorruptNextObject();
+    // The next response's transport unit claims more bytes than it carries.
+    void CorruptNextResponse();
+    // Shows the object shown again, as a new object.
+    void ShowAgain();
+    // Closes the MMI session as if the module's application had ended it.
+    void CloseMmiSession();
+    // The module starts again on its own (as after a crash): it reads as not ready once, then
+    // talks afresh.
+    void Restart();
+    void Remove();
+    void Insert();
+
+    // What the host sent: every ca_pmt body, every date_time body, every CA_RESET.
+    std::vector<Bytes> CaPmts() const;
+    std::size_t DateTimes() const;
+    std::uint32_t Resets() const;
+    // The dialogue's current page, none between dialogues.
+    std::optional<cardkit::CamPage> Page() const;
+    // How often the host opened an MMI session.
+    std::uint32_t MmiSessions() const;
+
+private:
+    class HostEnd;
+    friend class HostEnd;
+
+    int OnIoctl(unsigned long request, void* argument);
+    void Run();
+    Bytes Respond(ByteView frame);
+    Bytes RespondToTpdu(std::uint8_t tag, ByteView body);
+    Bytes Status();
+    void OnSpdu(ByteView spdu);
+    void OnApdu(std::uint16_t session, std::uint32_t tag, ByteView body);
+    void OnMmiApdu(std::uint32_t tag, ByteView body);
+    void OnSessionOpened(std::uint32_t resource, std::uint16_t session);
+    void RequestSession(std::uint32_t resource);
+    void SendApdu(std::uint32_t resource, std::uint32_t tag, ByteView body = {});
+    void SendSpdu(Bytes spdu);
+    void SendObject();
+    void StartAfresh();
+
+    std::unique_ptr<HostEnd> m_io;
+    int m_hostFd = -1;
+    int m_moduleFd = -1;
+
+    mutable std::mutex m_mutex;
+    const std::string m_name;
+    bool m_present = true;
+    bool m_notReadyOnce = false;
+    std::uint32_t m_resets = 0;
+    std::atomic<bool> m_stop{false};
+    std::size_t m_split = 0;
+    bool m_corruptObject = false;
+    bool m_corruptResponse = false;
+
+    bool m_connected = false;
+    // Transport data still to go, already cut into parts: (more parts follow, bytes).
+    std::deque<std::pair<bool, Bytes>> m_outgoing;
+    std::deque<std::uint32_t> m_pendingOpens;
+    std::map<std::uint32_t, std::uint16_t> m_sessions;  // resource -> session number
+    bool m_menuRequested = false;
+    cardkit::CamMmi m_mmi;
+    std::uint32_t m_mmiSessions = 0;
+    std::vector<Bytes> m_caPmts;
+    std::size_t m_dateTimes = 0;
+
+    std::thread m_thread;
+};
+
+}  // namespace linuxdvb::en50221
