@@ -13,6 +13,8 @@ namespace {
 
 // The kernel keeps up to this much per slot; a unit read into less is cut without a word.
 constexpr std::size_t kReadBufferSize = 65536;
+// Left-over units read and dropped at most when the device is opened or reset.
+constexpr int kMaxStaleUnits = 64;
 
 // The first slot of the device that speaks the link layer, or -1.
 int LinkLayerSlot(FdIo& io, int fd) {
@@ -37,7 +39,19 @@ std::unique_ptr<CaDevice> CaDevice::Open(FdIo& io, const std::string& path) {
         io.Close(fd);
         return nullptr;
     }
-    return std::unique_ptr<CaDevice>(new CaDevice(io, fd, slot));
+    auto device = std::unique_ptr<CaDevice>(new CaDevice(io, fd, slot));
+    device->Drain();
+    return device;
+}
+
+void CaDevice::Drain() {
+    // The kernel may still hold units a previous opener left unread (its flush on open misses
+    // them); the new connection must not take them for answers.
+    Bytes frame(kReadBufferSize);
+    for (int i = 0; i < kMaxStaleUnits; ++i) {
+        pollfd fds{m_fd, POLLIN, 0};
+        if (m_io.Poll(&fds, 1, 0) <= 0 || m_io.Read(m_fd, frame.data(), frame.size()) <= 0) return;
+    }
 }
 
 bool HasLinkLayerSlot(FdIo& io, const std::string& path) {

@@ -27,6 +27,7 @@ public:
 
 private:
     CaDevice(FdIo& io, int fd, int slot) : m_io(io), m_fd(fd), m_slot(slot) {}
+    void Drain();
 
     FdIo& m_io;
     int m_fd;

@@ -179,6 +179,17 @@ TEST_F(CamDriverTest, AnObjectShownAgainIsNewAndTheOldIdIsStale) {
     EXPECT_EQ(driver.MmiAnswerMenu(again.id, 1), S_OK);
 }
 
+TEST(CaDeviceTest, OpeningDropsUnitsAPreviousOpenerLeftAndResetTakesTheSlotMask) {
+    SimulatedModule module;
+    module.LeaveStaleUnit();
+    const auto device = CaDevice::Open(module.Io(), "/dev/dvb/adapter0/ca0");
+    ASSERT_TRUE(device);
+    Bytes unit;
+    EXPECT_EQ(device->Read(unit, std::chrono::milliseconds(0)), CaLink::ReadResult::Timeout);
+    EXPECT_TRUE(device->Reset());
+    EXPECT_EQ(module.Resets(), 1u);
+}
+
 TEST(MmiPageTest, ObjectsOverTheTextAreaLoseTrailingItems) {
     MmiDisplay menu{MmiDisplay::kMenu, 20, {"T", "S", "B"}};
     for (int i = 0; i < 20; ++i) menu.strings.push_back(std::string(199, 'a' + i));  // 200 each

@@ -401,6 +401,11 @@ void SimulatedModule::Insert() {
     m_notReadyOnce = true;
 }
 
+void SimulatedModule::LeaveStaleUnit() {
+    const Bytes stale = Frame(MakeTpdu(kTpduStatus, kTcid, Bytes{kStatusDataAvailable}));
+    ::send(m_moduleFd, stale.data(), stale.size(), MSG_NOSIGNAL);
+}
+
 std::vector<Bytes> SimulatedModule::CaPmts() const {
     std::lock_guard lock(m_mutex);
     return m_caPmts;

@@ -55,6 +55,8 @@ public:
     void Restart();
     void Remove();
     void Insert();
+    // A unit waiting on the host's end before anyone opens it, as a previous opener may leave.
+    void LeaveStaleUnit();
 
     // What the host sent: every ca_pmt body, every date_time body, every CA_RESET.
     std::vector<Bytes> CaPmts() const;
