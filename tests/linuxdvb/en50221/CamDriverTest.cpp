@@ -179,7 +179,7 @@ TEST_F(CamDriverTest, AnObjectShownAgainIsNewAndTheOldIdIsStale) {
     EXPECT_EQ(driver.MmiAnswerMenu(again.id, 1), S_OK);
 }
 
-TEST(CaDeviceTest, OpeningDropsUnitsAPreviousOpenerLeftAndResetTakesTheSlotMask) {
+TEST(CaDeviceTest, OpeningDropsUnitsAPreviousOpenerLeft) {
     SimulatedModule module;
     module.LeaveStaleUnit();
     const auto device = CaDevice::Open(module.Io(), "/dev/dvb/adapter0/ca0");
