@@ -9,7 +9,7 @@
 #include "cardkit/ByteOrder.h"
 #include "faults/BoundedWait.h"
 #include "linuxdvb/CamCiDriver.h"
-#include "linuxdvb/en50221/CaDevice.h"
+#include "linuxdvb/CaDevice.h"
 
 namespace linuxdvb::en50221 {
 namespace {

@@ -6,7 +6,7 @@
 #include "SimulatedModule.h"
 #include "faults/BoundedWait.h"
 #include "linuxdvb/ServiceDescrambler.h"
-#include "linuxdvb/en50221/CaDevice.h"
+#include "linuxdvb/CaDevice.h"
 
 namespace linuxdvb::en50221 {
 namespace {

@@ -40,7 +40,7 @@ Bytes Overlong(ByteView object, std::size_t tagSize) {
 
 }  // namespace
 
-class SimulatedModule::HostEnd final : public FdIo {
+class SimulatedModule::HostEnd final : public DvbIo {
 public:
     explicit HostEnd(SimulatedModule& module) : m_module(module) {}
     int Open(const std::string&, int) override {
@@ -59,6 +59,7 @@ public:
         return Result(::poll(fds, count, timeoutMs));
     }
     int Close(int fd) override { return Result(::close(fd)); }
+    void Sleep(std::chrono::microseconds time) override { std::this_thread::sleep_for(time); }
 
 private:
     static int Result(long result) { return static_cast<int>(result < 0 ? -errno : result); }
@@ -67,7 +68,7 @@ private:
 };
 
 SimulatedModule::SimulatedModule(std::string name)
-    : m_io(new HostEnd(*this)), m_name(std::move(name)) {
+    : m_io(std::make_shared<HostEnd>(*this)), m_name(std::move(name)) {
     int fds[2];
     if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, fds) != 0)
         throw std::runtime_error("socketpair");
@@ -84,8 +85,8 @@ SimulatedModule::~SimulatedModule() {
     ::close(m_hostFd);
 }
 
-FdIo& SimulatedModule::Io() {
-    return *m_io;
+std::shared_ptr<DvbIo> SimulatedModule::Io() {
+    return m_io;
 }
 
 void SimulatedModule::Run() {

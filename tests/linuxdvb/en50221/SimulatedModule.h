@@ -19,10 +19,12 @@
 #include <vector>
 
 #include "cardkit/CamMmi.h"
+#include "linuxdvb/DvbIo.h"
 #include "linuxdvb/en50221/Bytes.h"
-#include "linuxdvb/en50221/FdIo.h"
 
 namespace linuxdvb::en50221 {
+
+using linuxdvb::DvbIo;
 
 class SimulatedModule {
 public:
@@ -34,9 +36,10 @@ public:
     SimulatedModule(const SimulatedModule&) = delete;
     SimulatedModule& operator=(const SimulatedModule&) = delete;
 
-    // The host's end: open() of any CA path gives a new descriptor of it; the CA ioctls are
-    // answered as the kernel's link layer would for a single-slot device.
-    FdIo& Io();
+    // The host's end, as the kernel's CA device: open() of any path gives a new descriptor of
+    // it; the CA ioctls are answered as the kernel's link layer would for a single-slot device.
+    // It must not outlive the module.
+    std::shared_ptr<DvbIo> Io();
 
     // Misbehaviour, applied from the next object on.
     // Menus and lists go out in _more parts of `bytes` body bytes, and every unit longer than
@@ -86,7 +89,7 @@ private:
     void SendObject();
     void StartAfresh();
 
-    std::unique_ptr<HostEnd> m_io;
+    std::shared_ptr<HostEnd> m_io;
     int m_hostFd = -1;
     int m_moduleFd = -1;
 

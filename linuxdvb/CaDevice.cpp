@@ -1,4 +1,4 @@
-#include "linuxdvb/en50221/CaDevice.h"
+#include "linuxdvb/CaDevice.h"
 
 #include <fcntl.h>
 #include <linux/dvb/ca.h>
@@ -8,7 +8,11 @@
 
 #include "linuxdvb/en50221/Transport.h"
 
-namespace linuxdvb::en50221 {
+namespace linuxdvb {
+
+using en50221::Bytes;
+using en50221::ByteView;
+using en50221::Transport;
 namespace {
 
 // The kernel keeps up to this much per slot; a unit read into less is cut without a word.
@@ -17,13 +21,13 @@ constexpr std::size_t kReadBufferSize = 65536;
 constexpr int kMaxStaleUnits = 64;
 
 // The first slot of the device that speaks the link layer, or -1.
-int LinkLayerSlot(FdIo& io, int fd) {
+int LinkLayerSlot(DvbIo& io, int fd) {
     ca_caps caps{};
-    if (io.Ioctl(fd, CA_GET_CAP, FdIo::Arg(&caps)) != 0) return -1;
+    if (io.Ioctl(fd, CA_GET_CAP, DvbIo::Arg(&caps)) != 0) return -1;
     for (unsigned slot = 0; slot < caps.slot_num; ++slot) {
         ca_slot_info info{};
         info.num = static_cast<int>(slot);
-        if (io.Ioctl(fd, CA_GET_SLOT_INFO, FdIo::Arg(&info)) == 0 && (info.type & CA_CI_LINK) != 0)
+        if (io.Ioctl(fd, CA_GET_SLOT_INFO, DvbIo::Arg(&info)) == 0 && (info.type & CA_CI_LINK) != 0)
             return static_cast<int>(slot);
     }
     return -1;
@@ -31,15 +35,15 @@ int LinkLayerSlot(FdIo& io, int fd) {
 
 }  // namespace
 
-std::unique_ptr<CaDevice> CaDevice::Open(FdIo& io, const std::string& path) {
-    const int fd = io.Open(path, O_RDWR | O_NONBLOCK);
+std::unique_ptr<CaDevice> CaDevice::Open(std::shared_ptr<DvbIo> io, const std::string& path) {
+    const int fd = io->Open(path, O_RDWR | O_NONBLOCK);
     if (fd < 0) return nullptr;
-    const int slot = LinkLayerSlot(io, fd);
+    const int slot = LinkLayerSlot(*io, fd);
     if (slot < 0) {
-        io.Close(fd);
+        io->Close(fd);
         return nullptr;
     }
-    auto device = std::unique_ptr<CaDevice>(new CaDevice(io, fd, slot));
+    auto device = std::unique_ptr<CaDevice>(new CaDevice(std::move(io), fd, slot));
     device->Drain();
     return device;
 }
@@ -50,28 +54,25 @@ void CaDevice::Drain() {
     Bytes frame(kReadBufferSize);
     for (int i = 0; i < kMaxStaleUnits; ++i) {
         pollfd fds{m_fd, POLLIN, 0};
-        if (m_io.Poll(&fds, 1, 0) <= 0 || m_io.Read(m_fd, frame.data(), frame.size()) <= 0) return;
+        if (m_io->Poll(&fds, 1, 0) <= 0 || m_io->Read(m_fd, frame.data(), frame.size()) <= 0)
+            return;
     }
 }
 
-bool HasLinkLayerSlot(FdIo& io, const std::string& path) {
-    return CaDevice::Open(io, path) != nullptr;
-}
-
 CaDevice::~CaDevice() {
-    m_io.Close(m_fd);
+    m_io->Close(m_fd);
 }
 
-std::optional<CaLink::SlotState> CaDevice::QuerySlot() {
+std::optional<en50221::CaLink::SlotState> CaDevice::QuerySlot() {
     ca_slot_info info{};
     info.num = m_slot;
-    if (m_io.Ioctl(m_fd, CA_GET_SLOT_INFO, FdIo::Arg(&info)) != 0) return std::nullopt;
+    if (m_io->Ioctl(m_fd, CA_GET_SLOT_INFO, DvbIo::Arg(&info)) != 0) return std::nullopt;
     return SlotState{(info.flags & CA_CI_MODULE_PRESENT) != 0,
                      (info.flags & CA_CI_MODULE_READY) != 0};
 }
 
 bool CaDevice::Reset() {
-    return m_io.Ioctl(m_fd, CA_RESET, 0) == 0;
+    return m_io->Ioctl(m_fd, CA_RESET, 0) == 0;
 }
 
 bool CaDevice::Write(ByteView tpdu) {
@@ -79,18 +80,18 @@ bool CaDevice::Write(ByteView tpdu) {
     frame.insert(frame.end(), tpdu.begin(), tpdu.end());
     long written;
     do {
-        written = m_io.Write(m_fd, frame.data(), frame.size());
+        written = m_io->Write(m_fd, frame.data(), frame.size());
     } while (written == -EINTR);
     return written == static_cast<long>(frame.size());
 }
 
-CaLink::ReadResult CaDevice::Read(Bytes& tpdu, std::chrono::milliseconds timeout) {
+en50221::CaLink::ReadResult CaDevice::Read(Bytes& tpdu, std::chrono::milliseconds timeout) {
     pollfd fds{m_fd, POLLIN, 0};
-    const int ready = m_io.Poll(&fds, 1, static_cast<int>(timeout.count()));
+    const int ready = m_io->Poll(&fds, 1, static_cast<int>(timeout.count()));
     if (ready == 0) return ReadResult::Timeout;
     if (ready < 0) return ready == -EINTR ? ReadResult::Timeout : ReadResult::Error;
     Bytes frame(kReadBufferSize);
-    const long size = m_io.Read(m_fd, frame.data(), frame.size());
+    const long size = m_io->Read(m_fd, frame.data(), frame.size());
     if (size < 0)
         return size == -EAGAIN || size == -EINTR ? ReadResult::Timeout : ReadResult::Error;
     tpdu.clear();
@@ -99,4 +100,4 @@ CaLink::ReadResult CaDevice::Read(Bytes& tpdu, std::chrono::milliseconds timeout
     return ReadResult::Ok;
 }
 
-}  // namespace linuxdvb::en50221
+}  // namespace linuxdvb

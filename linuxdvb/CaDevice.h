@@ -7,34 +7,32 @@
 #include <memory>
 #include <string>
 
+#include "linuxdvb/DvbIo.h"
 #include "linuxdvb/en50221/CaLink.h"
-#include "linuxdvb/en50221/FdIo.h"
 
-namespace linuxdvb::en50221 {
+namespace linuxdvb {
 
-class CaDevice final : public CaLink {
+class CaDevice final : public en50221::CaLink {
 public:
     // Opens the device and checks that it has a link-layer slot; none otherwise.
-    static std::unique_ptr<CaDevice> Open(FdIo& io, const std::string& path);
+    static std::unique_ptr<CaDevice> Open(std::shared_ptr<DvbIo> io, const std::string& path);
     ~CaDevice() override;
     CaDevice(const CaDevice&) = delete;
     CaDevice& operator=(const CaDevice&) = delete;
 
     std::optional<SlotState> QuerySlot() override;
     bool Reset() override;
-    bool Write(ByteView tpdu) override;
-    ReadResult Read(Bytes& tpdu, std::chrono::milliseconds timeout) override;
+    bool Write(en50221::ByteView tpdu) override;
+    ReadResult Read(en50221::Bytes& tpdu, std::chrono::milliseconds timeout) override;
 
 private:
-    CaDevice(FdIo& io, int fd, int slot) : m_io(io), m_fd(fd), m_slot(slot) {}
+    CaDevice(std::shared_ptr<DvbIo> io, int fd, int slot)
+        : m_io(std::move(io)), m_fd(fd), m_slot(slot) {}
     void Drain();
 
-    FdIo& m_io;
+    const std::shared_ptr<DvbIo> m_io;
     int m_fd;
     int m_slot;
 };
 
-// Whether the CA device at `path` has a slot that speaks the link layer.
-bool HasLinkLayerSlot(FdIo& io, const std::string& path);
-
-}  // namespace linuxdvb::en50221
+}  // namespace linuxdvb
