@@ -26,17 +26,6 @@ std::optional<int> NumberAfter(const std::string& name, std::string_view prefix)
     return value;
 }
 
-// Device numbers of one kind (frontend, demux, dvr) in an adapter folder, ascending.
-std::vector<int> Numbered(const fs::path& folder, std::string_view prefix) {
-    std::vector<int> numbers;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(folder, error))
-        if (const auto n = NumberAfter(entry.path().filename().string(), prefix))
-            numbers.push_back(*n);
-    std::sort(numbers.begin(), numbers.end());
-    return numbers;
-}
-
 std::map<FrontendId, fs::path> FrontendsUnder(const std::string& root) {
     std::map<FrontendId, fs::path> frontends;
     for (const int adapter : Numbered(root, "adapter")) {
@@ -98,7 +87,7 @@ void PairDemux(const fs::path& adapterFolder, FoundFrontend& found) {
     found.demuxPath = (adapterFolder / ("demux" + std::to_string(number))).string();
     found.dvrPath = (adapterFolder / ("dvr" + std::to_string(number))).string();
     found.sharedDemux = !hasOwn || Numbered(adapterFolder, "frontend").size() >
-                                      std::min(demuxes.size(), dvrs.size());
+                                       std::min(demuxes.size(), dvrs.size());
 }
 
 // Opens and examines one frontend; the reason it cannot be used otherwise.
@@ -127,6 +116,16 @@ std::optional<std::string> Examine(DvbIo& io, const FrontendId& id, const fs::pa
 }
 
 }  // namespace
+
+std::vector<int> Numbered(const std::string& folder, std::string_view prefix) {
+    std::vector<int> numbers;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error))
+        if (const auto n = NumberAfter(entry.path().filename().string(), prefix))
+            numbers.push_back(*n);
+    std::sort(numbers.begin(), numbers.end());
+    return numbers;
+}
 
 ScanResult ScanFrontends(DvbIo& io, const std::string& root, const std::vector<FrontendId>& order) {
     const auto present = FrontendsUnder(root);

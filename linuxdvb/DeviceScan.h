@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "linuxdvb/DvbIo.h"
@@ -42,6 +43,9 @@ struct ScanResult {
     std::vector<FoundFrontend> frontends;  // in tuner order: tuner n is frontends[n - 1]
     std::vector<SkippedFrontend> skipped;
 };
+
+// Device numbers of one kind ("frontend", "demux", "dvr", "ca") in an adapter folder, ascending.
+std::vector<int> Numbered(const std::string& folder, std::string_view prefix);
 
 // Scans `root`. Tuner order is (adapter, frontend) order, or `order` when it is not empty (then
 // only the frontends it names are used, in its order). The caller owns every `fd` returned.

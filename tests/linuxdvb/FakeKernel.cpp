@@ -29,26 +29,31 @@ std::string Hex(std::uint8_t byte) {
 
 std::string SystemName(std::uint32_t system) {
     switch (system) {
-        case SYS_DVBS: return "DVBS";
-        case SYS_DVBS2: return "DVBS2";
-        default: return "system" + std::to_string(system);
+        case SYS_DVBS:
+            return "DVBS";
+        case SYS_DVBS2:
+            return "DVBS2";
+        default:
+            return "system" + std::to_string(system);
     }
 }
 
 std::string ModulationName(std::uint32_t modulation) {
     switch (modulation) {
-        case QPSK: return "QPSK";
-        case PSK_8: return "8PSK";
-        default: return "modulation" + std::to_string(modulation);
+        case QPSK:
+            return "QPSK";
+        case PSK_8:
+            return "8PSK";
+        default:
+            return "modulation" + std::to_string(modulation);
     }
 }
 
 // The one property sequence the backend should send, as a short line; anything else verbatim.
 std::string DescribeTune(const dtv_properties& properties) {
-    const std::uint32_t expected[] = {DTV_CLEAR,      DTV_DELIVERY_SYSTEM, DTV_FREQUENCY,
-                                      DTV_SYMBOL_RATE, DTV_MODULATION,     DTV_INNER_FEC,
-                                      DTV_INVERSION,  DTV_ROLLOFF,         DTV_PILOT,
-                                      DTV_TUNE};
+    const std::uint32_t expected[] = {
+        DTV_CLEAR,     DTV_DELIVERY_SYSTEM, DTV_FREQUENCY, DTV_SYMBOL_RATE, DTV_MODULATION,
+        DTV_INNER_FEC, DTV_INVERSION,       DTV_ROLLOFF,   DTV_PILOT,       DTV_TUNE};
     const dtv_property* p = properties.props;
     bool usual = properties.num == std::size(expected);
     for (std::uint32_t i = 0; usual && i < properties.num; ++i) usual = p[i].cmd == expected[i];
@@ -122,6 +127,20 @@ void FakeKernel::AddDemux(int adapter, int number) {
     m_dvrs[dvr];
 }
 
+void FakeKernel::AddCaDevice(int adapter, int number, std::shared_ptr<linuxdvb::DvbIo> device) {
+    fs::create_directories(fs::path(m_root) / ("adapter" + std::to_string(adapter)));
+    const std::string ca = Device(adapter, "ca" + std::to_string(number));
+    std::ofstream(fs::path(m_root) / ca).flush();
+    std::lock_guard lock(m_mutex);
+    m_caDevices[ca] = std::move(device);
+}
+
+std::shared_ptr<linuxdvb::DvbIo> FakeKernel::CaDeviceOf(int fd) const {
+    std::lock_guard lock(m_mutex);
+    const auto handle = m_caHandles.find(fd);
+    return handle == m_caHandles.end() ? nullptr : handle->second;
+}
+
 void FakeKernel::EditFrontend(int adapter, int frontend,
                               const std::function<void(FrontendModel&)>& edit) {
     std::lock_guard lock(m_mutex);
@@ -161,13 +180,23 @@ int FakeKernel::OpenCount() const {
     return static_cast<int>(m_handles.size());
 }
 
-void FakeKernel::Note(std::string entry) { m_journal.push_back(std::move(entry)); }
+void FakeKernel::Note(std::string entry) {
+    m_journal.push_back(std::move(entry));
+}
 
 int FakeKernel::Open(const std::string& path, int flags) {
     const std::string prefix = m_root + "/";
     if (!path.starts_with(prefix)) return -ENOENT;
     const std::string device = path.substr(prefix.size());
-    std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
+    if (const auto ca = m_caDevices.find(device); ca != m_caDevices.end()) {
+        const auto io = ca->second;
+        lock.unlock();
+        const int fd = io->Open(path, flags);
+        lock.lock();
+        if (fd >= 0) m_caHandles[fd] = io;
+        return fd;
+    }
     const auto frontend = m_frontends.find(device);
     const auto dvr = m_dvrs.find(device);
     if (frontend != m_frontends.end()) {
@@ -184,12 +213,19 @@ int FakeKernel::Open(const std::string& path, int flags) {
     if (dvr != m_dvrs.end()) {
         dvr->second.fd = fd;
         const std::uint64_t waiting = dvr->second.chunks.size();
-        if (waiting) [[maybe_unused]] const auto written = ::write(fd, &waiting, sizeof waiting);
+        if (waiting) [[maybe_unused]]
+            const auto written = ::write(fd, &waiting, sizeof waiting);
     }
     return fd;
 }
 
 int FakeKernel::Close(int fd) {
+    if (const auto ca = CaDeviceOf(fd)) {
+        const int result = ca->Close(fd);
+        std::lock_guard lock(m_mutex);
+        m_caHandles.erase(fd);
+        return result;
+    }
     std::lock_guard lock(m_mutex);
     const auto handle = m_handles.find(fd);
     if (handle == m_handles.end()) return -EBADF;
@@ -201,6 +237,7 @@ int FakeKernel::Close(int fd) {
 }
 
 int FakeKernel::Ioctl(int fd, unsigned long request, unsigned long argument) {
+    if (const auto ca = CaDeviceOf(fd)) return ca->Ioctl(fd, request, argument);
     std::lock_guard lock(m_mutex);
     const auto handle = m_handles.find(fd);
     if (handle == m_handles.end()) return -EBADF;
@@ -244,7 +281,9 @@ int FakeKernel::FrontendIoctl(Frontend& frontend, unsigned long request, unsigne
             return 0;
         }
         case FE_SET_VOLTAGE:
-            Note(argument == SEC_VOLTAGE_13 ? "voltage 13" : argument == SEC_VOLTAGE_18 ? "voltage 18" : "voltage off");
+            Note(argument == SEC_VOLTAGE_13   ? "voltage 13"
+                 : argument == SEC_VOLTAGE_18 ? "voltage 18"
+                                              : "voltage off");
             return 0;
         case FE_SET_TONE:
             Note(argument == SEC_TONE_ON ? "tone on" : "tone off");
@@ -289,13 +328,26 @@ int FakeKernel::SetProperties(Frontend& frontend, const dtv_properties& properti
     for (std::uint32_t i = 0; i < properties.num; ++i) {
         const dtv_property& p = properties.props[i];
         switch (p.cmd) {
-            case DTV_CLEAR: frontend.tuned = {}; break;
-            case DTV_DELIVERY_SYSTEM: frontend.tuned.system = p.u.data; break;
-            case DTV_FREQUENCY: frontend.tuned.frequencyKHz = p.u.data; break;
-            case DTV_SYMBOL_RATE: frontend.tuned.symbolRate = p.u.data; break;
-            case DTV_MODULATION: frontend.tuned.modulation = p.u.data; break;
-            case DTV_TUNE: frontend.locked = frontend.model.locks(frontend.tuned); break;
-            default: break;
+            case DTV_CLEAR:
+                frontend.tuned = {};
+                break;
+            case DTV_DELIVERY_SYSTEM:
+                frontend.tuned.system = p.u.data;
+                break;
+            case DTV_FREQUENCY:
+                frontend.tuned.frequencyKHz = p.u.data;
+                break;
+            case DTV_SYMBOL_RATE:
+                frontend.tuned.symbolRate = p.u.data;
+                break;
+            case DTV_MODULATION:
+                frontend.tuned.modulation = p.u.data;
+                break;
+            case DTV_TUNE:
+                frontend.locked = frontend.model.locks(frontend.tuned);
+                break;
+            default:
+                break;
         }
     }
     return 0;
@@ -311,20 +363,30 @@ int FakeKernel::GetProperties(Frontend& frontend, dtv_properties& properties) {
                 for (std::size_t s = 0; s < model.systems.size(); ++s)
                     p.u.buffer.data[s] = static_cast<std::uint8_t>(model.systems[s]);
                 break;
-            case DTV_DELIVERY_SYSTEM: p.u.data = frontend.tuned.system; break;
-            case DTV_MODULATION: p.u.data = frontend.tuned.modulation; break;
-            case DTV_INNER_FEC: p.u.data = model.lockedCodeRate; break;
-            case DTV_STAT_SIGNAL_STRENGTH: SetStat(p, model.strength); break;
+            case DTV_DELIVERY_SYSTEM:
+                p.u.data = frontend.tuned.system;
+                break;
+            case DTV_MODULATION:
+                p.u.data = frontend.tuned.modulation;
+                break;
+            case DTV_INNER_FEC:
+                p.u.data = model.lockedCodeRate;
+                break;
+            case DTV_STAT_SIGNAL_STRENGTH:
+                SetStat(p, model.strength);
+                break;
             case DTV_STAT_CNR:
                 SetStat(p, frontend.locked ? model.cnr : linuxdvb::FrontendStat{});
                 break;
-            default: return -EINVAL;
+            default:
+                return -EINVAL;
         }
     }
     return 0;
 }
 
 long FakeKernel::Read(int fd, void* buffer, std::size_t size) {
+    if (const auto ca = CaDeviceOf(fd)) return ca->Read(fd, buffer, size);
     std::lock_guard lock(m_mutex);
     const auto handle = m_handles.find(fd);
     if (handle == m_handles.end()) return -EBADF;
@@ -337,7 +399,8 @@ long FakeKernel::Read(int fd, void* buffer, std::size_t size) {
     if (!chunk.error) {
         const std::size_t n = std::min(size, chunk.bytes.size());
         std::memcpy(buffer, chunk.bytes.data(), n);
-        chunk.bytes.erase(chunk.bytes.begin(), chunk.bytes.begin() + static_cast<std::ptrdiff_t>(n));
+        chunk.bytes.erase(chunk.bytes.begin(),
+                          chunk.bytes.begin() + static_cast<std::ptrdiff_t>(n));
         result = static_cast<long>(n);
         if (!chunk.bytes.empty()) return result;
     }
@@ -347,7 +410,10 @@ long FakeKernel::Read(int fd, void* buffer, std::size_t size) {
     return result;
 }
 
-long FakeKernel::Write(int, const void*, std::size_t) { return -EINVAL; }
+long FakeKernel::Write(int fd, const void* buffer, std::size_t size) {
+    if (const auto ca = CaDeviceOf(fd)) return ca->Write(fd, buffer, size);
+    return -EINVAL;
+}
 
 int FakeKernel::Poll(pollfd* fds, std::size_t count, int timeoutMs) {
     const int result = ::poll(fds, count, timeoutMs);

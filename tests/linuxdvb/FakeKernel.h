@@ -13,6 +13,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -55,6 +56,9 @@ public:
     void AddFrontend(int adapter, int frontend, FrontendModel model = {});
     // demuxN and dvrN.
     void AddDemux(int adapter, int number);
+    // caN, played by `device` (a simulated module): every call on a descriptor opened from it
+    // goes to `device`.
+    void AddCaDevice(int adapter, int number, std::shared_ptr<linuxdvb::DvbIo> device);
     // Changes a frontend's model (its lock rule, statistics).
     void EditFrontend(int adapter, int frontend, const std::function<void(FrontendModel&)>& edit);
 
@@ -101,6 +105,7 @@ private:
     int SetProperties(Frontend& frontend, const dtv_properties& properties);
     int GetProperties(Frontend& frontend, dtv_properties& properties);
     void Push(Dvr& dvr, DvrChunk chunk);
+    std::shared_ptr<linuxdvb::DvbIo> CaDeviceOf(int fd) const;
 
     std::string m_root;
     mutable std::mutex m_mutex;
@@ -108,6 +113,8 @@ private:
     std::map<std::string, Dvr> m_dvrs;
     std::map<std::string, bool> m_demuxes;
     std::map<int, Handle> m_handles;
+    std::map<std::string, std::shared_ptr<linuxdvb::DvbIo>> m_caDevices;
+    std::map<int, std::shared_ptr<linuxdvb::DvbIo>> m_caHandles;
     std::vector<std::string> m_journal;
 };
 

@@ -1,0 +1,39 @@
+#include "linuxdvb/DvbCi.h"
+
+#include <map>
+
+#include "cardkit/CardIds.h"
+#include "linuxdvb/CaDevice.h"
+
+namespace linuxdvb {
+
+std::vector<CiDevice> FindCiDevices(const std::shared_ptr<DvbIo>& io,
+                                    const std::vector<FoundFrontend>& frontends) {
+    std::map<std::string, std::vector<int>> tunersOfAdapter;
+    for (std::size_t i = 0; i < frontends.size(); ++i)
+        tunersOfAdapter[frontends[i].adapterPath].push_back(static_cast<int>(i) + 1);
+
+    std::vector<CiDevice> devices;
+    for (const auto& [adapter, tuners] : tunersOfAdapter) {
+        for (const int number : Numbered(adapter, "ca")) {
+            const std::string path = adapter + "/ca" + std::to_string(number);
+            auto link = CaDevice::Open(io, path);
+            if (!link) continue;
+            const auto slot = std::make_shared<en50221::CamSlot>(std::move(link));
+            for (const int tuner : tuners)
+                devices.push_back(
+                    {path, tuner, slot, std::make_shared<ServiceDescrambler>(slot, tuner)});
+        }
+    }
+    return devices;
+}
+
+std::u16string CiDisplayName(const CiDevice& device) {
+    const std::string name = device.caPath + " Orvalen CI " + std::to_string(device.tuner);
+    std::u16string display(name.begin(), name.end());
+    if (device.tuner >= 1 && device.tuner <= static_cast<int>(std::size(cardkit::kCiDeviceMarker)))
+        display += u" " + std::u16string(cardkit::kCiDeviceMarker[device.tuner - 1]);
+    return display;
+}
+
+}  // namespace linuxdvb
