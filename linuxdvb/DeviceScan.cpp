@@ -87,7 +87,7 @@ void PairDemux(const fs::path& adapterFolder, FoundFrontend& found) {
     found.demuxPath = (adapterFolder / ("demux" + std::to_string(number))).string();
     found.dvrPath = (adapterFolder / ("dvr" + std::to_string(number))).string();
     found.sharedDemux = !hasOwn || Numbered(adapterFolder, "frontend").size() >
-                                       std::min(demuxes.size(), dvrs.size());
+                                      std::min(demuxes.size(), dvrs.size());
 }
 
 // Opens and examines one frontend; the reason it cannot be used otherwise.

@@ -29,31 +29,26 @@ std::string Hex(std::uint8_t byte) {
 
 std::string SystemName(std::uint32_t system) {
     switch (system) {
-        case SYS_DVBS:
-            return "DVBS";
-        case SYS_DVBS2:
-            return "DVBS2";
-        default:
-            return "system" + std::to_string(system);
+        case SYS_DVBS: return "DVBS";
+        case SYS_DVBS2: return "DVBS2";
+        default: return "system" + std::to_string(system);
     }
 }
 
 std::string ModulationName(std::uint32_t modulation) {
     switch (modulation) {
-        case QPSK:
-            return "QPSK";
-        case PSK_8:
-            return "8PSK";
-        default:
-            return "modulation" + std::to_string(modulation);
+        case QPSK: return "QPSK";
+        case PSK_8: return "8PSK";
+        default: return "modulation" + std::to_string(modulation);
     }
 }
 
 // The one property sequence the backend should send, as a short line; anything else verbatim.
 std::string DescribeTune(const dtv_properties& properties) {
-    const std::uint32_t expected[] = {
-        DTV_CLEAR,     DTV_DELIVERY_SYSTEM, DTV_FREQUENCY, DTV_SYMBOL_RATE, DTV_MODULATION,
-        DTV_INNER_FEC, DTV_INVERSION,       DTV_ROLLOFF,   DTV_PILOT,       DTV_TUNE};
+    const std::uint32_t expected[] = {DTV_CLEAR,      DTV_DELIVERY_SYSTEM, DTV_FREQUENCY,
+                                      DTV_SYMBOL_RATE, DTV_MODULATION,     DTV_INNER_FEC,
+                                      DTV_INVERSION,  DTV_ROLLOFF,         DTV_PILOT,
+                                      DTV_TUNE};
     const dtv_property* p = properties.props;
     bool usual = properties.num == std::size(expected);
     for (std::uint32_t i = 0; usual && i < properties.num; ++i) usual = p[i].cmd == expected[i];
@@ -180,9 +175,7 @@ int FakeKernel::OpenCount() const {
     return static_cast<int>(m_handles.size());
 }
 
-void FakeKernel::Note(std::string entry) {
-    m_journal.push_back(std::move(entry));
-}
+void FakeKernel::Note(std::string entry) { m_journal.push_back(std::move(entry)); }
 
 int FakeKernel::Open(const std::string& path, int flags) {
     const std::string prefix = m_root + "/";
@@ -213,8 +206,7 @@ int FakeKernel::Open(const std::string& path, int flags) {
     if (dvr != m_dvrs.end()) {
         dvr->second.fd = fd;
         const std::uint64_t waiting = dvr->second.chunks.size();
-        if (waiting) [[maybe_unused]]
-            const auto written = ::write(fd, &waiting, sizeof waiting);
+        if (waiting) [[maybe_unused]] const auto written = ::write(fd, &waiting, sizeof waiting);
     }
     return fd;
 }
@@ -281,9 +273,7 @@ int FakeKernel::FrontendIoctl(Frontend& frontend, unsigned long request, unsigne
             return 0;
         }
         case FE_SET_VOLTAGE:
-            Note(argument == SEC_VOLTAGE_13   ? "voltage 13"
-                 : argument == SEC_VOLTAGE_18 ? "voltage 18"
-                                              : "voltage off");
+            Note(argument == SEC_VOLTAGE_13 ? "voltage 13" : argument == SEC_VOLTAGE_18 ? "voltage 18" : "voltage off");
             return 0;
         case FE_SET_TONE:
             Note(argument == SEC_TONE_ON ? "tone on" : "tone off");
@@ -328,26 +318,13 @@ int FakeKernel::SetProperties(Frontend& frontend, const dtv_properties& properti
     for (std::uint32_t i = 0; i < properties.num; ++i) {
         const dtv_property& p = properties.props[i];
         switch (p.cmd) {
-            case DTV_CLEAR:
-                frontend.tuned = {};
-                break;
-            case DTV_DELIVERY_SYSTEM:
-                frontend.tuned.system = p.u.data;
-                break;
-            case DTV_FREQUENCY:
-                frontend.tuned.frequencyKHz = p.u.data;
-                break;
-            case DTV_SYMBOL_RATE:
-                frontend.tuned.symbolRate = p.u.data;
-                break;
-            case DTV_MODULATION:
-                frontend.tuned.modulation = p.u.data;
-                break;
-            case DTV_TUNE:
-                frontend.locked = frontend.model.locks(frontend.tuned);
-                break;
-            default:
-                break;
+            case DTV_CLEAR: frontend.tuned = {}; break;
+            case DTV_DELIVERY_SYSTEM: frontend.tuned.system = p.u.data; break;
+            case DTV_FREQUENCY: frontend.tuned.frequencyKHz = p.u.data; break;
+            case DTV_SYMBOL_RATE: frontend.tuned.symbolRate = p.u.data; break;
+            case DTV_MODULATION: frontend.tuned.modulation = p.u.data; break;
+            case DTV_TUNE: frontend.locked = frontend.model.locks(frontend.tuned); break;
+            default: break;
         }
     }
     return 0;
@@ -363,23 +340,14 @@ int FakeKernel::GetProperties(Frontend& frontend, dtv_properties& properties) {
                 for (std::size_t s = 0; s < model.systems.size(); ++s)
                     p.u.buffer.data[s] = static_cast<std::uint8_t>(model.systems[s]);
                 break;
-            case DTV_DELIVERY_SYSTEM:
-                p.u.data = frontend.tuned.system;
-                break;
-            case DTV_MODULATION:
-                p.u.data = frontend.tuned.modulation;
-                break;
-            case DTV_INNER_FEC:
-                p.u.data = model.lockedCodeRate;
-                break;
-            case DTV_STAT_SIGNAL_STRENGTH:
-                SetStat(p, model.strength);
-                break;
+            case DTV_DELIVERY_SYSTEM: p.u.data = frontend.tuned.system; break;
+            case DTV_MODULATION: p.u.data = frontend.tuned.modulation; break;
+            case DTV_INNER_FEC: p.u.data = model.lockedCodeRate; break;
+            case DTV_STAT_SIGNAL_STRENGTH: SetStat(p, model.strength); break;
             case DTV_STAT_CNR:
                 SetStat(p, frontend.locked ? model.cnr : linuxdvb::FrontendStat{});
                 break;
-            default:
-                return -EINVAL;
+            default: return -EINVAL;
         }
     }
     return 0;
@@ -399,8 +367,7 @@ long FakeKernel::Read(int fd, void* buffer, std::size_t size) {
     if (!chunk.error) {
         const std::size_t n = std::min(size, chunk.bytes.size());
         std::memcpy(buffer, chunk.bytes.data(), n);
-        chunk.bytes.erase(chunk.bytes.begin(),
-                          chunk.bytes.begin() + static_cast<std::ptrdiff_t>(n));
+        chunk.bytes.erase(chunk.bytes.begin(), chunk.bytes.begin() + static_cast<std::ptrdiff_t>(n));
         result = static_cast<long>(n);
         if (!chunk.bytes.empty()) return result;
     }
