@@ -94,14 +94,22 @@ protected:
         return answers;
     }
     void FailMmiGet() { m_recorder.RefuseMmiGet(E_FAIL); }
-    // Polls once the card has something new for the dialog: another object, or none at all.
-    // The simulated card answers at once, a real module in its own time.
+    // Polls once the card shows another object than the dialog, or none at all (PollEnd). The
+    // simulated card answers at once, a real module in its own time.
     void PollNext() {
+        PollWhen([](HRESULT hr, std::uint32_t id, std::uint32_t shown) {
+            return SUCCEEDED(hr) && id != shown;
+        });
+    }
+    void PollEnd() {
+        PollWhen([](HRESULT hr, std::uint32_t, std::uint32_t) { return FAILED(hr); });
+    }
+    void PollWhen(const std::function<bool(HRESULT, std::uint32_t, std::uint32_t)>& ready) {
         std::array<std::uint8_t, 2048> text{};
         EXPECT_TRUE(WaitUntil([&] {
             std::uint32_t id = 0, type = 0, count = 0, length = 0;
-            return FAILED(m_graph->MmiGet(&id, &type, &count, &length, text.data())) ||
-                   id != m_menu.m_objectId;
+            const HRESULT hr = m_graph->MmiGet(&id, &type, &count, &length, text.data());
+            return ready(hr, id, m_menu.m_objectId);
         }));
         m_menu.Poll();
     }
@@ -349,7 +357,7 @@ TEST_F(CamMenuTest, GracePeriodAfterCamMenuThenIdle) {
     EXPECT_EQ(m_menu.m_mmiState, kMmiMenu);
 
     m_menu.OnOK();  // nothing selected: 0 leaves the main menu, which ends the dialogue
-    PollNext();     // after an answer a failed poll ends it at once
+    PollEnd();      // after an answer a failed poll ends it at once
     EXPECT_FALSE(m_menu.isVisible());
     EXPECT_EQ(m_menu.m_mmiState, kMmiIdle);
 
@@ -367,7 +375,7 @@ TEST_F(CamMenuTest, ClosingTheWindowEndsTheDialogue) {
     m_menu.close();
     EXPECT_EQ(m_recorder.Requests(KSMETHODSETID_CardCiMmi, CARD_CI_MMI_CLOSE).size(), 1u);
     EXPECT_TRUE(m_menu.isVisible());  // until the poll finds no object
-    PollNext();
+    PollEnd();
     EXPECT_FALSE(m_menu.isVisible());
     EXPECT_EQ(m_menu.m_mmiState, kMmiIdle);
 
