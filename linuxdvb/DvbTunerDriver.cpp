@@ -68,6 +68,7 @@ bool DvbTunerDriver::InRange(std::int64_t frequencyKHz) const {
 }
 
 HRESULT DvbTunerDriver::CommitTune(const cardkit::TuningSettings& settings) {
+    if (m_tuneObserver) m_tuneObserver(settings);
     const cardkit::ScifConfig scif = [this] {
         std::lock_guard lock(m_scifMutex);
         return m_scif;

@@ -9,6 +9,7 @@
 // user-interface thread never waits for a tune.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -35,6 +36,11 @@ public:
     HRESULT GetScif(cardkit::ScifConfig* config) override;
     std::int32_t SignalStrength() override;
     std::int32_t SignalQuality() override;
+
+    // Told every tune request as CommitTune takes it (on CommitTune's thread), e.g. so the CAM
+    // can be asked for the service it names. Set once, before the tuner is used.
+    using TuneObserver = std::function<void(const cardkit::TuningSettings&)>;
+    void SetTuneObserver(TuneObserver observer) { m_tuneObserver = std::move(observer); }
 
 private:
     bool InRange(std::int64_t frequencyKHz) const;
@@ -63,6 +69,8 @@ private:
 
     std::mutex m_scifMutex;
     cardkit::ScifConfig m_scif;
+
+    TuneObserver m_tuneObserver;
 };
 
 }  // namespace linuxdvb

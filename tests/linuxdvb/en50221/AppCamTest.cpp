@@ -22,7 +22,8 @@ namespace {
 // module while the application's graphs go.
 struct SlotWithModule {
     linuxdvb::en50221::SimulatedModule module;
-    std::shared_ptr<linuxdvb_test::FakeKernel> kernel = std::make_shared<linuxdvb_test::FakeKernel>();
+    std::shared_ptr<linuxdvb_test::FakeKernel> kernel =
+        std::make_shared<linuxdvb_test::FakeKernel>();
     std::vector<linuxdvb::CiDevice> ci;
 };
 

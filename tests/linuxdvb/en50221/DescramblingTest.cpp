@@ -3,10 +3,17 @@
 // bypass mode, without a service id or for a service the PAT does not list.
 #include <gtest/gtest.h>
 
+#include "FakeKernel.h"
 #include "SimulatedModule.h"
+#include "cardkit/CardIds.h"
 #include "faults/BoundedWait.h"
-#include "linuxdvb/ServiceDescrambler.h"
 #include "linuxdvb/CaDevice.h"
+#include "linuxdvb/InstallDvbCard.h"
+#include "linuxdvb/ServiceDescrambler.h"
+#include "platform/ClassIds.h"
+#include "platform/DeviceRegistry.h"
+#include "platform/KsInterfaces.h"
+#include "tuner/driver/KsRequestHeader.h"
 
 namespace linuxdvb::en50221 {
 namespace {
@@ -26,16 +33,37 @@ Bytes Packet(std::uint16_t pid, Bytes section, std::uint8_t continuity) {
 }
 
 Bytes Pat(std::uint8_t continuity) {
-    return Packet(0, {0x00, 0xB0, 0, 0x00, 0x01, 0xC1, 0, 0, 0x00, 0x10, 0xE0, 0x10,
-                      kService >> 8, kService & 0xFF, 0xE0 | kPmtPid >> 8, kPmtPid & 0xFF},
+    return Packet(0,
+                  {0x00, 0xB0, 0, 0x00, 0x01, 0xC1, 0, 0, 0x00, 0x10, 0xE0, 0x10, kService >> 8,
+                   kService & 0xFF, 0xE0 | kPmtPid >> 8, kPmtPid & 0xFF},
                   continuity);
 }
 
 Bytes Pmt(std::uint8_t version, std::uint8_t continuity) {
     return Packet(kPmtPid,
-                  {0x02, 0xB0, 0, kService >> 8, kService & 0xFF,
-                   static_cast<std::uint8_t>(0xC1 | version << 1), 0, 0, 0xE1, 0x01, 0xF0, 0x06,
-                   0x09, 0x04, 0x0B, 0x00, 0xE1, 0x50, 0x02, 0xE1, 0x01, 0xF0, 0x00},
+                  {0x02,
+                   0xB0,
+                   0,
+                   kService >> 8,
+                   kService & 0xFF,
+                   static_cast<std::uint8_t>(0xC1 | version << 1),
+                   0,
+                   0,
+                   0xE1,
+                   0x01,
+                   0xF0,
+                   0x06,
+                   0x09,
+                   0x04,
+                   0x0B,
+                   0x00,
+                   0xE1,
+                   0x50,
+                   0x02,
+                   0xE1,
+                   0x01,
+                   0xF0,
+                   0x00},
                   continuity);
 }
 
@@ -63,9 +91,8 @@ TEST_F(DescramblingTest, CaPmtPerPmtVersionInMtdAndSingleTransponderModeOnly) {
     descrambler.Tune(kService);
     Stream({Pat(0), Pmt(3, 0), Pmt(3, 1)});
     ASSERT_TRUE(Received(1));
-    EXPECT_EQ(module.CaPmts()[0],
-              (Bytes{0x03, 0x12, 0x34, 0x07, 0x00, 0x07, 0x01, 0x09, 0x04, 0x0B, 0x00, 0xE1, 0x50,
-                     0x02, 0x01, 0x01, 0x00, 0x00}));
+    EXPECT_EQ(module.CaPmts()[0], (Bytes{0x03, 0x12, 0x34, 0x07, 0x00, 0x07, 0x01, 0x09, 0x04, 0x0B,
+                                         0x00, 0xE1, 0x50, 0x02, 0x01, 0x01, 0x00, 0x00}));
     Stream({Pmt(4, 2)});
     ASSERT_TRUE(Received(2));
     EXPECT_EQ(module.CaPmts()[1][3], 0x09);  // version 4, current
@@ -89,6 +116,58 @@ TEST_F(DescramblingTest, NothingWithoutAServiceOrForOneThePatLacks) {
     Stream({Pat(2), Pmt(1, 2)});
     ASSERT_TRUE(Received(1));
     EXPECT_EQ(module.CaPmts()[0][1], 0x12);
+}
+
+// The card as main() installs it: a CI device per tuner, and each tuner's tunes and stream
+// reaching its descrambler.
+TEST(DvbCardCiTest, RegistersACiDevicePerTunerAndAsksForTheTunedServiceFromItsStream) {
+    SimulatedModule module;
+    const auto kernel = std::make_shared<linuxdvb_test::FakeKernel>();
+    for (int tuner = 0; tuner < 2; ++tuner) {
+        kernel->AddFrontend(0, tuner);
+        kernel->AddDemux(0, tuner);
+    }
+    kernel->AddCaDevice(0, 0, module.Io());
+    ClearDevices();
+    {
+        DvbCardOptions options;
+        options.root = kernel->Root();
+        options.io = kernel;
+        options.settleScale = 0;
+        const auto card = InstallDvbCard(options);
+        const auto devices = DevicesInCategory(KSCATEGORY_BDA_RECEIVER_COMPONENT);
+        ASSERT_EQ(devices.size(), 2u);
+        const std::string path = kernel->Root() + "/adapter0/ca0 Orvalen CI ";
+        EXPECT_EQ(devices[0].displayName,
+                  std::u16string(path.begin(), path.end()) + u"1 " + cardkit::kCiDeviceMarker[0]);
+        EXPECT_EQ(devices[1].displayName,
+                  std::u16string(path.begin(), path.end()) + u"2 " + cardkit::kCiDeviceMarker[1]);
+
+        // MTD mode on tuner 1's CI filter, as a graph sets it.
+        const auto control = query<IKsControl>(devices[0].bind());
+        const auto header = EncodeKsProperty(
+            {cardkit::KSPROPSETID_CardCi, cardkit::CARD_CI_MODE, KSPROPERTY_TYPE_SET});
+        std::uint8_t mode[4] = {1, 0, 0, 0};
+        std::uint32_t returned = 0;
+        ASSERT_EQ(control->KsProperty(header.data(), 24, mode, 4, &returned), S_OK);
+
+        cardkit::TuningSettings settings;
+        settings.frequency = 11000000;
+        settings.polarity = BDA_POLARISATION_LINEAR_H;
+        settings.symbolRate = 27500;
+        settings.sid = kService;
+        card->Tuner(1)->CommitTune(settings);
+        const auto reader = card->NewReader(1);
+        reader->Start([](const MediaBuffer&) { return S_OK; });
+        const Bytes pat = Pat(0), pmt = Pmt(5, 0);
+        Bytes stream(pat);
+        stream.insert(stream.end(), pmt.begin(), pmt.end());
+        kernel->Feed(0, 0, stream);
+        EXPECT_TRUE(WaitUntil([&] { return module.CaPmts().size() == 1; }));
+        EXPECT_EQ(module.CaPmts().at(0)[3], 0x0B);  // version 5, current
+        reader->Stop();
+        ClearDevices();
+    }
 }
 
 }  // namespace

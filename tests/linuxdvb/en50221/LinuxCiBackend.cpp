@@ -54,11 +54,14 @@ public:
 
 private:
     linuxdvb::en50221::SimulatedModule m_module;
-    std::shared_ptr<linuxdvb_test::FakeKernel> m_kernel = std::make_shared<linuxdvb_test::FakeKernel>();
+    std::shared_ptr<linuxdvb_test::FakeKernel> m_kernel =
+        std::make_shared<linuxdvb_test::FakeKernel>();
     std::shared_ptr<card::SimulatedCard> m_card;
     std::vector<linuxdvb::CiDevice> m_ci;
 };
 
 }  // namespace
 
-std::unique_ptr<CardBackend> MakeCardBackend() { return std::make_unique<LinuxCiBackend>(); }
+std::unique_ptr<CardBackend> MakeCardBackend() {
+    return std::make_unique<LinuxCiBackend>();
+}
