@@ -5,36 +5,13 @@
 
 #include "cardkit/ByteOrder.h"
 #include "cardkit/CardIds.h"
+#include "cardkit/CiRequestRules.h"
 #include "card/SimulatedCard.h"
 #include "platform/KsInterfaces.h"
 
 namespace card {
 
 using namespace cardkit;
-namespace {
-
-constexpr std::uint32_t kCamNameSize = 256;
-constexpr std::uint32_t kMenuAnswerSize = 8;
-constexpr std::uint32_t kEnquiryAnswerHeader = 12;  // id, length, and a trailing word
-
-constexpr RequestRule kCiPropertyRules[] = {
-    {KSPROPSETID_CardCi, CARD_CI_CAM_NAME, KSPROPERTY_TYPE_GET, kPlainHeaderLength, kCamNameSize},
-    {KSPROPSETID_CardCi, CARD_CI_MODE, KSPROPERTY_TYPE_SET, kPlainHeaderLength, 4},
-};
-
-constexpr RequestRule kCiMethodRules[] = {
-    {KSMETHODSETID_CardCiMmi, CARD_CI_RESET, KSMETHOD_TYPE_SEND, kPlainHeaderLength, 0},
-    {KSMETHODSETID_CardCiMmi, CARD_CI_MMI_OPEN, KSMETHOD_TYPE_SEND, kPlainHeaderLength, 0},
-    {KSMETHODSETID_CardCiMmi, CARD_CI_MMI_CLOSE, KSMETHOD_TYPE_SEND, kPlainHeaderLength, 0},
-    {KSMETHODSETID_CardCiMmi, CARD_CI_MMI_GET, KSMETHOD_TYPE_SEND, kPlainHeaderLength,
-     kMmiObjectSize},
-    {KSMETHODSETID_CardCiMmi, CARD_CI_MMI_MENU_ANSWER, KSMETHOD_TYPE_SEND, kPlainHeaderLength,
-     kMenuAnswerSize},
-    {KSMETHODSETID_CardCiMmi, CARD_CI_MMI_ENQUIRY_ANSWER, KSMETHOD_TYPE_SEND, kPlainHeaderLength,
-     kVariableLength},
-};
-
-}  // namespace
 
 HRESULT SimulatedCard::CiProperty(int tuner, const void* header, std::uint32_t headerLength,
                                   void* data, std::uint32_t dataLength,

@@ -6,33 +6,13 @@
 
 #include "cardkit/ByteOrder.h"
 #include "cardkit/CardIds.h"
+#include "cardkit/CiRequestRules.h"
 #include "cardkit/KsRequest.h"
 #include "cardkit/LinkedPins.h"
 #include "cardkit/MmiPage.h"
 
 namespace cardkit {
 namespace {
-
-constexpr std::uint32_t kCamNameSize = 256;
-constexpr std::uint32_t kMenuAnswerSize = 8;
-constexpr std::uint32_t kEnquiryAnswerHeader = 12;  // id, length, and a trailing word
-
-constexpr RequestRule kPropertyRules[] = {
-    {KSPROPSETID_CardCi, CARD_CI_CAM_NAME, KSPROPERTY_TYPE_GET, kPlainHeaderLength, kCamNameSize},
-    {KSPROPSETID_CardCi, CARD_CI_MODE, KSPROPERTY_TYPE_SET, kPlainHeaderLength, 4},
-};
-
-constexpr RequestRule kMethodRules[] = {
-    {KSMETHODSETID_CardCiMmi, CARD_CI_RESET, KSMETHOD_TYPE_SEND, kPlainHeaderLength, 0},
-    {KSMETHODSETID_CardCiMmi, CARD_CI_MMI_OPEN, KSMETHOD_TYPE_SEND, kPlainHeaderLength, 0},
-    {KSMETHODSETID_CardCiMmi, CARD_CI_MMI_CLOSE, KSMETHOD_TYPE_SEND, kPlainHeaderLength, 0},
-    {KSMETHODSETID_CardCiMmi, CARD_CI_MMI_GET, KSMETHOD_TYPE_SEND, kPlainHeaderLength,
-     kMmiObjectSize},
-    {KSMETHODSETID_CardCiMmi, CARD_CI_MMI_MENU_ANSWER, KSMETHOD_TYPE_SEND, kPlainHeaderLength,
-     kMenuAnswerSize},
-    {KSMETHODSETID_CardCiMmi, CARD_CI_MMI_ENQUIRY_ANSWER, KSMETHOD_TYPE_SEND, kPlainHeaderLength,
-     kVariableLength},
-};
 
 // The stream goes on unchanged: the module descrambles before the kernel hands it over.
 class CiInputPin : public LinkInputPin {
@@ -74,7 +54,7 @@ CiFilterShell::CiFilterShell(std::shared_ptr<CiDriver> driver, int tuner)
 
 HRESULT CiFilterShell::KsProperty(const void* property, std::uint32_t propertyLength, void* data,
                                   std::uint32_t dataLength, std::uint32_t* bytesReturned) {
-    return Checked(kPropertyRules, property, propertyLength, data, dataLength, bytesReturned,
+    return Checked(kCiPropertyRules, property, propertyLength, data, dataLength, bytesReturned,
                    [&](std::uint32_t id) {
                        return Property(id, static_cast<std::uint8_t*>(data), bytesReturned);
                    });
@@ -83,7 +63,7 @@ HRESULT CiFilterShell::KsProperty(const void* property, std::uint32_t propertyLe
 HRESULT CiFilterShell::KsMethod(const void* method, std::uint32_t methodLength, void* data,
                                 std::uint32_t dataLength, std::uint32_t* bytesReturned) {
     return Checked(
-        kMethodRules, method, methodLength, data, dataLength, bytesReturned, [&](std::uint32_t id) {
+        kCiMethodRules, method, methodLength, data, dataLength, bytesReturned, [&](std::uint32_t id) {
             return Method(id, static_cast<std::uint8_t*>(data), dataLength, bytesReturned);
         });
 }

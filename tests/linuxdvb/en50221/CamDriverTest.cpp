@@ -7,9 +7,12 @@
 
 #include "SimulatedModule.h"
 #include "cardkit/ByteOrder.h"
+#include "cardkit/CardIds.h"
+#include "cardkit/CiFilterShell.h"
 #include "faults/BoundedWait.h"
-#include "linuxdvb/CamCiDriver.h"
 #include "linuxdvb/CaDevice.h"
+#include "linuxdvb/CamCiDriver.h"
+#include "tuner/driver/KsRequestHeader.h"
 
 namespace linuxdvb::en50221 {
 namespace {
@@ -168,6 +171,45 @@ TEST_F(CamDriverTest, ModuleThatClosesRestartsOrCorruptsMidDialogueEndsIt) {
     module.Restart();
     EXPECT_TRUE(Gone());
     EXPECT_TRUE(WaitUntil([&] { return Name() == "Kestrel CAM"; }));
+}
+
+TEST_F(CamDriverTest, TheCiFilterAnswersWellFormedRequestsAndRefusesTheRest) {
+    const auto filter = std::make_shared<cardkit::CiFilterShell>(
+        std::shared_ptr<cardkit::CiDriver>(&driver, [](cardkit::CiDriver*) {}), 1);
+    const auto method = [](std::uint32_t id) {
+        return EncodeKsProperty({cardkit::KSMETHODSETID_CardCiMmi, id, KSMETHOD_TYPE_SEND});
+    };
+    std::vector<std::uint8_t> data(2068);
+    std::uint32_t returned = 7;
+    ASSERT_EQ(filter->KsMethod(method(cardkit::CARD_CI_MMI_OPEN).data(), 24, nullptr, 0, &returned),
+              S_OK);
+    const std::uint32_t shown = Next(0).id;
+    EXPECT_EQ(
+        filter->KsMethod(method(cardkit::CARD_CI_MMI_GET).data(), 24, data.data(), 2068, &returned),
+        S_OK);
+    EXPECT_EQ(returned, 2068u);
+    EXPECT_EQ(cardkit::ReadLe32(data.data()), shown);
+
+    // A short object buffer, a header of 20 bytes, an enquiry answer whose n disagrees with
+    // its length, a mode beyond single transponder: refused, and the dialogue goes on.
+    EXPECT_LT(
+        filter->KsMethod(method(cardkit::CARD_CI_MMI_GET).data(), 24, data.data(), 2067, &returned),
+        0);
+    EXPECT_EQ(returned, 0u);
+    EXPECT_LT(
+        filter->KsMethod(method(cardkit::CARD_CI_MMI_CLOSE).data(), 20, nullptr, 0, &returned), 0);
+    std::uint8_t answer[16] = {};
+    cardkit::WriteLe32(answer, shown);
+    cardkit::WriteLe32(answer + 4, 5);
+    EXPECT_EQ(filter->KsMethod(method(cardkit::CARD_CI_MMI_ENQUIRY_ANSWER).data(), 24, answer, 16,
+                               &returned),
+              HRESULT_ERROR_INVALID_PARAMETER);
+    const auto mode =
+        EncodeKsProperty({cardkit::KSPROPSETID_CardCi, cardkit::CARD_CI_MODE, KSPROPERTY_TYPE_SET});
+    std::uint8_t three[4] = {3, 0, 0, 0};
+    EXPECT_EQ(filter->KsProperty(mode.data(), 24, three, 4, &returned),
+              HRESULT_ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(Get().id, shown);
 }
 
 TEST_F(CamDriverTest, AnObjectShownAgainIsNewAndTheOldIdIsStale) {
