@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "card/Crc32.h"
+#include "cardkit/Crc32.h"
 
 namespace card {
 namespace {
@@ -37,7 +37,7 @@ Section Finish(Section s) {
     const std::size_t length = s.size() - 3 + 4;
     s[1] = static_cast<std::uint8_t>(0xB0 | ((length >> 8) & 0x0F));
     s[2] = static_cast<std::uint8_t>(length);
-    const std::uint32_t crc = Crc32Mpeg(s);
+    const std::uint32_t crc = cardkit::Crc32Mpeg(s);
     for (int shift = 24; shift >= 0; shift -= 8) s.push_back(static_cast<std::uint8_t>(crc >> shift));
     return s;
 }

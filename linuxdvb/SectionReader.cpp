@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "cardkit/Crc32.h"
+
 namespace linuxdvb {
 namespace {
 
@@ -62,7 +64,10 @@ void SectionReader::Take(std::span<const std::uint8_t> bytes,
         m_section.insert(m_section.end(), bytes.begin(), bytes.begin() + take);
         bytes = bytes.subspan(take);
         if (m_section.size() >= kHeaderSize && m_section.size() == SectionSize(m_section)) {
-            found(m_section);
+            // Sections with the syntax indicator end in a CRC; a damaged one must not reach
+            // the module as a request.
+            const bool checked = (m_section[1] & 0x80) == 0 || cardkit::Crc32Mpeg(m_section) == 0;
+            if (checked) found(m_section);
             m_section.clear();
         }
     }

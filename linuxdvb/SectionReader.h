@@ -1,7 +1,7 @@
 // Collects the PSI sections of one PID from transport packets: sections may start anywhere
 // behind the pointer field, span packets and follow one another in a packet. A lost packet
-// (continuity break) or a scrambled one drops the section being collected; every length is
-// checked against the bytes received.
+// (continuity break) or a scrambled one drops the section being collected, and a section whose
+// CRC does not check is dropped; every length is checked against the bytes received.
 //
 // Not thread-safe: its owner calls it on the stream's thread.
 #pragma once

@@ -4,7 +4,7 @@
 #include <map>
 
 #include "TsReader.h"
-#include "card/Crc32.h"
+#include "cardkit/Crc32.h"
 #include "card/Scrambler.h"
 #include "card/SignalModel.h"
 #include "card/TransportStreamGenerator.h"
@@ -13,6 +13,7 @@ namespace cardtest {
 namespace {
 
 using namespace card;
+using cardkit::Crc32Mpeg;
 
 const Transponder& Helion10773() {
     static const Sky sky = DefaultSky();

@@ -6,6 +6,7 @@
 #include "FakeKernel.h"
 #include "SimulatedModule.h"
 #include "cardkit/CardIds.h"
+#include "cardkit/Crc32.h"
 #include "faults/BoundedWait.h"
 #include "linuxdvb/CaDevice.h"
 #include "linuxdvb/InstallDvbCard.h"
@@ -21,15 +22,28 @@ namespace {
 constexpr std::uint16_t kService = 0x1234;
 constexpr std::uint16_t kPmtPid = 0x0100;
 
-// One packet carrying `section` from its start, the rest stuffing.
+// The section (its length and CRC filled in) in as many packets as it takes, counting from
+// `continuity`, the last one padded with stuffing.
 Bytes Packet(std::uint16_t pid, Bytes section, std::uint8_t continuity) {
-    Bytes packet{0x47, static_cast<std::uint8_t>(0x40 | pid >> 8), static_cast<std::uint8_t>(pid),
-                 static_cast<std::uint8_t>(0x10 | (continuity & 0x0F)), 0x00};
-    section.insert(section.end(), {0xC0, 0xFF, 0xEE, 0x00});  // CRC, not looked at
-    section[2] = static_cast<std::uint8_t>(section.size() - 3);
-    packet.insert(packet.end(), section.begin(), section.end());
-    packet.resize(188, 0xFF);
-    return packet;
+    const std::size_t length = section.size() + 4 - 3;
+    section[1] = static_cast<std::uint8_t>((section[1] & 0xF0) | length >> 8);
+    section[2] = static_cast<std::uint8_t>(length);
+    const std::uint32_t crc = cardkit::Crc32Mpeg(section);
+    for (int shift = 24; shift >= 0; shift -= 8)
+        section.push_back(static_cast<std::uint8_t>(crc >> shift));
+    section.insert(section.begin(), 0x00);  // pointer field
+    Bytes packets;
+    for (std::size_t at = 0; at < section.size(); at += 184, ++continuity) {
+        const bool start = at == 0;
+        packets.insert(packets.end(),
+                       {0x47, static_cast<std::uint8_t>((start ? 0x40 : 0) | pid >> 8),
+                        static_cast<std::uint8_t>(pid),
+                        static_cast<std::uint8_t>(0x10 | (continuity & 0x0F))});
+        const std::size_t end = std::min(section.size(), at + 184);
+        packets.insert(packets.end(), section.begin() + at, section.begin() + end);
+        packets.resize((packets.size() + 187) / 188 * 188, 0xFF);
+    }
+    return packets;
 }
 
 Bytes Pat(std::uint8_t continuity) {
@@ -39,32 +53,34 @@ Bytes Pat(std::uint8_t continuity) {
                   continuity);
 }
 
-Bytes Pmt(std::uint8_t version, std::uint8_t continuity) {
-    return Packet(kPmtPid,
-                  {0x02,
-                   0xB0,
-                   0,
-                   kService >> 8,
-                   kService & 0xFF,
-                   static_cast<std::uint8_t>(0xC1 | version << 1),
-                   0,
-                   0,
-                   0xE1,
-                   0x01,
-                   0xF0,
-                   0x06,
-                   0x09,
-                   0x04,
-                   0x0B,
-                   0x00,
-                   0xE1,
-                   0x50,
-                   0x02,
-                   0xE1,
-                   0x01,
-                   0xF0,
-                   0x00},
-                  continuity);
+// `extraStreams` more streams without descriptors make the section span packets.
+Bytes Pmt(std::uint8_t version, std::uint8_t continuity, int extraStreams = 0) {
+    Bytes section = {0x02,
+                     0xB0,
+                     0,
+                     kService >> 8,
+                     kService & 0xFF,
+                     static_cast<std::uint8_t>(0xC1 | version << 1),
+                     0,
+                     0,
+                     0xE1,
+                     0x01,
+                     0xF0,
+                     0x06,
+                     0x09,
+                     0x04,
+                     0x0B,
+                     0x00,
+                     0xE1,
+                     0x50,
+                     0x02,
+                     0xE1,
+                     0x01,
+                     0xF0,
+                     0x00};
+    for (int i = 0; i < extraStreams; ++i)
+        section.insert(section.end(), {0x06, 0xE2, static_cast<std::uint8_t>(i), 0xF0, 0x00});
+    return Packet(kPmtPid, section, continuity);
 }
 
 class DescramblingTest : public ::testing::Test {
@@ -103,6 +119,20 @@ TEST_F(DescramblingTest, CaPmtPerPmtVersionInMtdAndSingleTransponderModeOnly) {
     Stream({Pat(1), Pmt(4, 3)});
     descrambler.SetCiMode(2);
     ASSERT_TRUE(Received(3));
+}
+
+TEST_F(DescramblingTest, PmtOverPacketsCountsOnlyWholeAndUndamaged) {
+    descrambler.SetCiMode(1);
+    descrambler.Tune(kService);
+    Bytes damaged = Pmt(1, 0);
+    damaged[4 + 1 + 13] ^= 0x01;   // a CA system id bit: the CRC no longer checks
+    Bytes broken = Pmt(2, 1, 50);  // two packets, the second lost on the way
+    broken.resize(188);
+    Stream({Pat(0), damaged, broken, Pmt(3, 3, 50)});
+    ASSERT_TRUE(Received(1));
+    const Bytes request = module.CaPmts().at(0);
+    EXPECT_EQ(request[3], 0x07);                // version 3: the whole one
+    EXPECT_EQ(request.size(), 18u + 50u * 5u);  // every stream, across both packets
 }
 
 TEST_F(DescramblingTest, NothingWithoutAServiceOrForOneThePatLacks) {

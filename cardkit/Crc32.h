@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <span>
 
-namespace card {
+namespace cardkit {
 
 std::uint32_t Crc32Mpeg(std::span<const std::uint8_t> bytes);
 
-}  // namespace card
+}  // namespace cardkit
