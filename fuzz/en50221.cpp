@@ -1,11 +1,14 @@
 // What a module sends the host: records of [kind][length, 2 bytes][bytes]. Kind 0 hands the
 // bytes over as a whole response; kind 1 wraps them as session data of one transport unit with
 // a status, so the fuzzer reaches the sessions and resources quickly; kind 2 makes the user act
-// (menu, answers, close, descrambling). The connection is opened first as a module would.
+// (menu, answers, close, descrambling); kind 3 is transport packets of the tuned stream, whose
+// sections on PID 0x100 become descrambling requests. The connection is opened first as a
+// module would.
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 
+#include "linuxdvb/SectionReader.h"
 #include "linuxdvb/en50221/CaPmt.h"
 #include "linuxdvb/en50221/HostStack.h"
 #include "linuxdvb/en50221/Tpdu.h"
@@ -36,6 +39,15 @@ void Act(HostStack& stack, ByteView bytes) {
     }
 }
 
+void Stream(HostStack& stack, linuxdvb::SectionReader& reader, ByteView bytes) {
+    for (std::size_t at = 0; at + 188 <= bytes.size(); at += 188) {
+        reader.Add(bytes.subspan(at).first<188>(), [&](linuxdvb::SectionReader::Section section) {
+            if (auto caPmt = MakeCaPmt(section, kCaPmtOnly, kCaPmtOkDescrambling))
+                stack.SetCaPmt(1, std::move(*caPmt));
+        });
+    }
+}
+
 void Check(const HostStack& stack) {
     const auto& display = stack.Display();
     if (!display) return;
@@ -56,6 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Bytes created = {kTpduCreateReply, 1, 1, kTpduStatus, 2, 1, kStatusDataAvailable};
     stack.OnResponse(created, now);
 
+    linuxdvb::SectionReader reader(0x100);
     ByteView input(data, size);
     while (input.size() >= 3) {
         const std::uint8_t kind = input[0];
@@ -64,13 +77,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const ByteView bytes = input.subspan(3, length);
         input = input.subspan(3 + length);
         now += std::chrono::milliseconds(150);
-        if (kind % 3 == 2) {
+        if (kind % 4 == 2) {
             Act(stack, bytes);
+            continue;
+        }
+        if (kind % 4 == 3) {
+            Stream(stack, reader, bytes);
             continue;
         }
         // The host speaks first; whatever it says, the module's bytes answer it.
         stack.NextCommand(now);
-        if (kind % 3 == 0) {
+        if (kind % 4 == 0) {
             stack.OnResponse(bytes, now);
         } else {
             Bytes response = MakeTpdu(kTpduDataLast, 1, bytes);
