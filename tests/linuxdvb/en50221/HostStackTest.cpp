@@ -292,6 +292,24 @@ TEST_F(HostStackTest, MalformedMmiObjectsCloseTheSessionAndEndTheDialogue) {
     }
 }
 
+TEST_F(HostStackTest, OnlyHighLevelMmiIsAcknowledgedAndADelayedCloseWaitsItsSeconds) {
+    OpenMmi();
+    EXPECT_EQ(Deliver(ModuleData(2, {0x9F, 0x88, 0x01, 0x02, 0x01, 0x03})),
+              HostData(2, {0x9F, 0x88, 0x02, 0x01, 0xF1}));  // full-screen: unknown mode
+    Answer(kStatusIdle);
+    EXPECT_EQ(Deliver(ModuleData(2, {0x9F, 0x88, 0x01, 0x01, 0x02})),
+              HostData(2, {0x9F, 0x88, 0x02, 0x01, 0xF0}));  // character tables: unknown command
+    Answer(kStatusIdle);
+    Deliver(ModuleData(2, {0x9F, 0x88, 0x07, 0x02, 0x00, 0x04}));
+    Deliver(ModuleData(2, {0x9F, 0x88, 0x00, 0x02, 0x01, 0x02}));  // close in two seconds
+    now += 1900ms;
+    Command();
+    EXPECT_TRUE(stack.Display());
+    now += 100ms;
+    Command();
+    EXPECT_FALSE(stack.Display());
+}
+
 TEST_F(HostStackTest, DateTimeIsSentAtOnceAndThenAtTheAskedInterval) {
     Open();
     OpenSession(kDateTimeResource);
