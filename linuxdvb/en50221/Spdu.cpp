@@ -22,7 +22,10 @@ Bytes MakeCloseSessionResponse(std::uint8_t status, std::uint16_t session) {
 }
 
 Bytes MakeSessionData(std::uint16_t session, ByteView apdus) {
-    Bytes spdu{kSpduSessionNumber, 2};
+    Bytes spdu;
+    spdu.reserve(4 + apdus.size());
+    spdu.push_back(kSpduSessionNumber);
+    spdu.push_back(2);
     AppendBe16(spdu, session);
     spdu.insert(spdu.end(), apdus.begin(), apdus.end());
     return spdu;
