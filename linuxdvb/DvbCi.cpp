@@ -32,7 +32,7 @@ std::u16string CiDisplayName(const CiDevice& device) {
     const std::string name = device.caPath + " Orvalen CI " + std::to_string(device.tuner);
     std::u16string display(name.begin(), name.end());
     if (device.tuner >= 1 && device.tuner <= static_cast<int>(std::size(cardkit::kCiDeviceMarker)))
-        display += u" " + std::u16string(cardkit::kCiDeviceMarker[device.tuner - 1]);
+        display.append(u" ").append(cardkit::kCiDeviceMarker[device.tuner - 1]);
     return display;
 }
 
