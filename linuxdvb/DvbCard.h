@@ -3,6 +3,10 @@
 // not use. Every filter object bound for a tuner shares these, as a driver keeps its state
 // across the filter instances it hands out.
 //
+// Other parts of the backend build on it: the CAM stack finds each adapter's CA devices from
+// Frontends() (adapterPath; tuner n's adapter) and reads the PMTs it must pass to the module
+// through Tap(n), which shows every block of packets tuner n's dvr reader delivers.
+//
 // Thread-safe: everything it hands out is; the lists do not change after construction.
 #pragma once
 
