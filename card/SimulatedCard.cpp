@@ -1,14 +1,16 @@
 #include "card/SimulatedCard.h"
 
-#include "cardkit/CardIds.h"
-
 #include <algorithm>
 #include <cmath>
-#include <thread>
+
+#include "cardkit/CardIds.h"
 
 namespace card {
 
-using namespace cardkit;
+using cardkit::kCiModeMtd;
+using cardkit::kCiModeSingleTransponder;
+using cardkit::MakeChannelChange;
+
 namespace {
 
 // Spread of the level readings, dB: a tuned front end averages, a spectrum step does not.
@@ -36,15 +38,9 @@ std::uint32_t SimulatedCard::ControlNodeId(int tuner) const {
     return m_config.tuners[static_cast<std::size_t>(tuner - 1)].ControlNodeId();
 }
 
-void SimulatedCard::EditSettings(int tuner, const std::function<void(TunerSettings&)>& edit) {
-    std::lock_guard lock(m_mutex);
-    edit(At(tuner).settings);
-}
-
-HRESULT SimulatedCard::CommitTune(int tuner) {
+HRESULT SimulatedCard::CommitTune(int tuner, const cardkit::TuningSettings& s) {
     std::lock_guard lock(m_mutex);
     Tuner& t = At(tuner);
-    const TunerSettings& s = t.settings;
     const double frequencyKHz = static_cast<double>(s.frequency) * s.multiplier / 1000.0;
     const bool highBand = frequencyKHz >= s.switchKHz;
     const double ifMHz =
@@ -62,6 +58,7 @@ HRESULT SimulatedCard::CommitTune(int tuner) {
     const bool switchPosition = s.diseqcEnabled && s.lnbSource >= 1 && s.lnbSource <= 4;
     if (switchPosition) lnb.position = static_cast<int>(s.lnbSource);
 
+    t.settings = s;
     t.lnb = lnb;
     if (t.scif.Enabled()) {
         // The router replaces the switch: it picks the bank and puts the transponder on the
@@ -101,29 +98,6 @@ std::int32_t SimulatedCard::SignalQuality(int tuner) {
         std::lround(std::clamp(quality + Noise(kQualityNoisePercent), 1.0, 100.0)));
 }
 
-HRESULT SimulatedCard::Dispatch(int tuner, std::span<const RequestRule> rules,
-                                std::uint32_t nodeId, const void* header,
-                                std::uint32_t headerLength, void* data, std::uint32_t dataLength,
-                                std::uint32_t* bytesReturned, const Handler& handler) {
-    if (!bytesReturned) return E_POINTER;
-    *bytesReturned = 0;
-    KsRequest request;
-    if (const HRESULT hr = ParseRequestHeader(header, headerLength, &request); FAILED(hr))
-        return hr;
-    const RequestRule* rule = nullptr;
-    if (const HRESULT hr = CheckRequest(request, rules, nodeId, data, dataLength, &rule);
-        FAILED(hr))
-        return hr;
-    const auto fault = m_faults.Find(request.set, request.id, request.flags, tuner);
-    if (fault && fault->delay.count() > 0) std::this_thread::sleep_for(fault->delay);
-    if (fault && FAILED(fault->refuse)) return fault->refuse;
-    std::uint32_t bytes = 0;
-    const HRESULT hr = handler(request, static_cast<std::uint8_t*>(data), dataLength, &bytes);
-    if (SUCCEEDED(hr))
-        *bytesReturned = fault && fault->shortAnswer ? std::min(bytes, *fault->shortAnswer) : bytes;
-    return hr;
-}
-
 SimulatedCard::Reception SimulatedCard::CurrentReception(int tuner) const {
     std::lock_guard lock(m_mutex);
     const Tuner& t = At(tuner);
@@ -160,6 +134,21 @@ TunerStatus SimulatedCard::Status(int tuner) const {
     std::lock_guard lock(m_mutex);
     const Tuner& t = At(tuner);
     return {t.lnb, t.tunedIfMHz, t.probing ? nullptr : t.locked, t.scif, t.ciMode};
+}
+
+void SimulatedCard::SetCiMode(int tuner, std::uint32_t mode) {
+    std::lock_guard lock(m_mutex);
+    At(tuner).ciMode = mode;
+    // In single-transponder mode the CAM serves the tuner that asked for it last.
+    if (mode == kCiModeSingleTransponder)
+        m_singleTransponderTuner = tuner;
+    else if (m_singleTransponderTuner == tuner)
+        m_singleTransponderTuner = 0;
+}
+
+HRESULT SimulatedCard::WithCam(const std::function<HRESULT(Cam& cam)>& use) {
+    std::lock_guard lock(m_mutex);
+    return use(m_cam);
 }
 
 std::uint32_t SimulatedCard::CamRestarts() const {

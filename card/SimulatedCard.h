@@ -1,5 +1,5 @@
-// The driver's state for the whole card, shared by every filter object it hands out (a driver
-// keeps its state across filter instances): both tuners' front ends and LNB control, the
+// The simulated card's state behind its drivers, shared by every filter object they serve (a
+// driver keeps its state across filter instances): both tuners' front ends and LNB control, the
 // DiSEqC bus, the stored single-cable configurations, the CAM in the one CI slot, the CI
 // routing mode, stream overruns and the faults a test has injected.
 //
@@ -13,31 +13,18 @@
 #include <functional>
 #include <mutex>
 #include <random>
+#include <span>
 #include <vector>
 
 #include "card/Cam.h"
 #include "card/CardConfig.h"
 #include "card/DiseqcBus.h"
 #include "card/FaultTable.h"
-#include "cardkit/KsRequest.h"
 #include "card/SignalModel.h"
 #include "card/Unicable.h"
-#include "platform/BdaInterfaces.h"
+#include "cardkit/TuningSettings.h"
 
 namespace card {
-
-// What a network provider programs on a tuner's control nodes before it commits a tune.
-struct TunerSettings {
-    std::uint32_t lowOscillatorKHz = 9750000;
-    std::uint32_t highOscillatorKHz = 10600000;
-    std::uint32_t switchKHz = 11700000;
-    std::uint32_t frequency = 0;  // in units of `multiplier` Hz
-    std::uint32_t multiplier = 1000;
-    ::Polarisation polarity = BDA_POLARISATION_NOT_SET;
-    std::uint32_t symbolRate = 0;  // ksymbol/s
-    bool diseqcEnabled = true;
-    std::uint32_t lnbSource = 0;  // 1..4, 0 = none
-};
 
 // A tuner as a test sees it.
 struct TunerStatus {
@@ -58,22 +45,22 @@ public:
     // Position of the RF tuner node in the tuner's node-type list: the node id of its requests.
     std::uint32_t ControlNodeId(int tuner) const;
 
-    // Control nodes and device control.
-    void EditSettings(int tuner, const std::function<void(TunerSettings&)>& edit);
-    // Carries out the programmed tune: LNB control (DiSEqC or single-cable) and the front end.
-    HRESULT CommitTune(int tuner);
+    // What each tuner's driver carries out (see cardkit::TunerDriver; the filter shells have
+    // checked every request): LNB control (DiSEqC or single-cable) and the front end.
+    HRESULT CommitTune(int tuner, const cardkit::TuningSettings& settings);
+    HRESULT SendDiseqc(int tuner, std::span<const std::uint8_t> message);
+    HRESULT MeasureSpectrumStep(int tuner, std::uint32_t frequencyHz, std::uint32_t settle);
+    void SetScif(int tuner, const ScifConfig& config);
+    ScifConfig Scif(int tuner) const;
     // 100000 minus the level in thousandths of a dB at the front end's frequency.
     std::int32_t SignalStrength(int tuner);
     // Percent; 0 when not locked.
     std::int32_t SignalQuality(int tuner);
 
-    // Kernel-streaming requests (IKsControl of the tuner's input pin and of the CI filter).
-    HRESULT TunerProperty(int tuner, const void* header, std::uint32_t headerLength, void* data,
-                          std::uint32_t dataLength, std::uint32_t* bytesReturned);
-    HRESULT CiProperty(int tuner, const void* header, std::uint32_t headerLength, void* data,
-                       std::uint32_t dataLength, std::uint32_t* bytesReturned);
-    HRESULT CiMethod(int tuner, const void* header, std::uint32_t headerLength, void* data,
-                     std::uint32_t dataLength, std::uint32_t* bytesReturned);
+    // What each tuner's CI driver carries out (see cardkit::CiDriver): the CI routing mode of
+    // each tuner, and `use` on the one CAM under the card's lock.
+    void SetCiMode(int tuner, std::uint32_t mode);
+    HRESULT WithCam(const std::function<HRESULT(Cam& cam)>& use);
 
     // Streaming side.
     struct Reception {
@@ -95,7 +82,7 @@ public:
 
 private:
     struct Tuner {
-        TunerSettings settings;
+        cardkit::TuningSettings settings;  // as last committed
         LnbState lnb;
         LnbState receivedLnb;     // what reaches the demodulator (the router's bank with SCIF)
         double tunedIfMHz = 0;     // front-end frequency
@@ -107,23 +94,6 @@ private:
         ScifConfig scif;
         std::uint32_t ciMode = 1;  // MTD until the program chooses
     };
-
-    using Handler = std::function<HRESULT(const cardkit::KsRequest&, std::uint8_t* data,
-                                          std::uint32_t dataLength, std::uint32_t* bytes)>;
-    HRESULT Dispatch(int tuner, std::span<const cardkit::RequestRule> rules, std::uint32_t nodeId,
-                     const void* header, std::uint32_t headerLength, void* data,
-                     std::uint32_t dataLength, std::uint32_t* bytesReturned,
-                     const Handler& handler);
-
-    // Request handlers (TunerRequests.cpp, CiRequests.cpp).
-    HRESULT HandleTunerRequest(int tuner, const cardkit::KsRequest& request, std::uint8_t* data,
-                               std::uint32_t* bytes);
-    HRESULT SendDiseqc(int tuner, const std::uint8_t* data);
-    HRESULT SpectrumStep(int tuner, const std::uint8_t* data);
-    HRESULT HandleCiProperty(int tuner, const cardkit::KsRequest& request, std::uint8_t* data,
-                             std::uint32_t* bytes);
-    HRESULT HandleCiMethod(const cardkit::KsRequest& request, std::uint8_t* data,
-                           std::uint32_t dataLength, std::uint32_t* bytes);
 
     Tuner& At(int tuner) { return m_tuners[static_cast<std::size_t>(tuner - 1)]; }
     const Tuner& At(int tuner) const { return m_tuners[static_cast<std::size_t>(tuner - 1)]; }

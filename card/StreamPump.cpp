@@ -20,11 +20,19 @@ const std::string& SatelliteNameOf(const Sky& sky, const Transponder& transponde
 
 }  // namespace
 
-StreamPump::StreamPump(std::shared_ptr<SimulatedCard> card, int tuner,
-                       std::shared_ptr<PinBase> output)
-    : m_card(std::move(card)), m_tuner(tuner), m_output(std::move(output)), m_thread([this] { Run(); }) {}
+StreamPump::StreamPump(std::shared_ptr<SimulatedCard> card, int tuner)
+    : m_card(std::move(card)), m_tuner(tuner) {}
 
 StreamPump::~StreamPump() { Stop(); }
+
+void StreamPump::Start(Deliver deliver) {
+    Stop();
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = false;
+    }
+    m_thread = std::thread([this, deliver = std::move(deliver)] { Run(deliver); });
+}
 
 void StreamPump::Stop() {
     {
@@ -40,7 +48,7 @@ bool StreamPump::Pause(std::chrono::steady_clock::duration time) {
     return !m_wake.wait_for(lock, time, [this] { return m_stopping; });
 }
 
-void StreamPump::Run() {
+void StreamPump::Run(const Deliver& deliver) {
     const CardConfig& config = m_card->Config();
     const std::size_t perBuffer = std::max<std::size_t>(1, config.packetsPerBuffer);
     const std::size_t cardCapacity = config.cardBufferBytes / kTransportPacketSize;
@@ -73,6 +81,7 @@ void StreamPump::Run() {
                 std::vector<std::uint8_t> discarded;
                 generator->Next(lost, discarded);
                 m_card->AddOverruns(m_tuner, lost);
+                m_overruns += lost;
                 taken += lost;
                 waiting = cardCapacity;
             }
@@ -88,7 +97,7 @@ void StreamPump::Run() {
         buffer->reserve(perBuffer * kTransportPacketSize);
         generator->Next(perBuffer, *buffer);
         taken += perBuffer;
-        m_output->Deliver(buffer);
+        deliver(buffer);
         {
             std::lock_guard lock(m_mutex);
             if (m_stopping) return;

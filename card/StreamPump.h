@@ -1,6 +1,6 @@
-// A capture filter's streaming thread. While its tuner is locked it delivers the tuned
-// transponder's packets from the output pin, in buffers of whole packets: in real time at the
-// transponder's rate, or as fast as the graph takes them. In real time the card's own buffer
+// The simulated card's stream source for one capture filter: while the graph runs and its tuner
+// is locked, its own thread delivers the tuned transponder's packets in buffers of whole
+// packets: in real time at the transponder's rate, or as fast as the graph takes them. In real time the card's own buffer
 // holds what the graph has not taken yet; when it would overflow, the oldest packets are
 // dropped and counted as overruns.
 #pragma once
@@ -12,31 +12,33 @@
 #include <thread>
 
 #include "card/SimulatedCard.h"
-#include "platform/FilterBase.h"
+#include "cardkit/StreamSource.h"
 
 namespace card {
 
-class StreamPump {
+class StreamPump : public cardkit::StreamSource {
 public:
-    StreamPump(std::shared_ptr<SimulatedCard> card, int tuner, std::shared_ptr<PinBase> output);
+    StreamPump(std::shared_ptr<SimulatedCard> card, int tuner);
     // Stops and joins.
-    ~StreamPump();
+    ~StreamPump() override;
 
+    void Start(Deliver deliver) override;
     // Returns when the thread has left every downstream filter.
-    void Stop();
+    void Stop() override;
+    std::uint64_t Overruns() const override { return m_overruns.load(); }
 
 private:
-    void Run();
+    void Run(const Deliver& deliver);
     // Waits up to `time`; false when stopping.
     bool Pause(std::chrono::steady_clock::duration time);
 
     const std::shared_ptr<SimulatedCard> m_card;
     const int m_tuner;
-    const std::shared_ptr<PinBase> m_output;
+    std::atomic<std::uint64_t> m_overruns{0};
     std::mutex m_mutex;
     std::condition_variable m_wake;
     bool m_stopping = false;
-    std::thread m_thread;  // last: starts once everything above exists
+    std::thread m_thread;
 };
 
 }  // namespace card

@@ -2,7 +2,6 @@
 // the driver lists them in and whatever else it lists.
 #include "GraphOnCard.h"
 #include "cardkit/CardIds.h"
-#include "card/CiFilter.h"
 #include "platform/DeviceRegistry.h"
 
 namespace graph_test {
@@ -135,7 +134,7 @@ TEST_P(CiDeviceName, MarksACiDeviceOnlyInLowerCase) {
     const auto card = Install(config);
     RegisterDevice(KSCATEGORY_BDA_RECEIVER_COMPONENT,
                    {std::u16string(u"vendor ci ") + GetParam().first + u" slot",
-                    [card] { return std::make_shared<card::CiFilter>(card, 1); }});
+                    [card] { return card::NewCiFilter(card, 1); }});
     TunerGraph graph(1, 0);
     ASSERT_EQ(graph.m_ready, 1);
     EXPECT_EQ(graph.m_ciFilter != nullptr, GetParam().second);

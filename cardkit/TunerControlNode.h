@@ -1,23 +1,25 @@
 // A control node of a tuner's topology: what the network provider programs (LNB oscillators,
-// frequency, polarity, symbol rate, DiSEqC LNB source) and where the program reads signal
-// statistics. The RF tuner node offers all of it; the demodulator node only its own part.
+// frequency, polarity, symbol rate, DiSEqC LNB source) into the tuner's settings, and where the
+// program reads signal statistics from the driver. The RF tuner node offers all of it; the
+// demodulator node only its own part.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
-#include "card/SimulatedCard.h"
+#include "cardkit/TunerDevice.h"
 #include "platform/BdaInterfaces.h"
 
-namespace card {
+namespace cardkit {
 
-class ControlNode : public IBDA_FrequencyFilter,
-                    public IBDA_SignalStatistics,
-                    public IBDA_LNBInfo,
-                    public IBDA_DigitalDemodulator,
-                    public IBDA_DiseqCommand {
+class TunerControlNode : public IBDA_FrequencyFilter,
+                         public IBDA_SignalStatistics,
+                         public IBDA_LNBInfo,
+                         public IBDA_DigitalDemodulator,
+                         public IBDA_DiseqCommand {
 public:
-    ControlNode(std::shared_ptr<SimulatedCard> card, int tuner, std::uint32_t nodeType);
+    TunerControlNode(std::shared_ptr<TunerDevice> tuner, std::uint32_t nodeType);
 
     bool Supports(const IID& iid) const override;
 
@@ -40,11 +42,10 @@ public:
     HRESULT put_DiseqLNBSource(std::uint32_t lnbSource) override;
 
 private:
-    HRESULT Edit(const std::function<void(TunerSettings&)>& edit);
+    HRESULT Edit(const std::function<void(TuningSettings&)>& edit);
 
-    const std::shared_ptr<SimulatedCard> m_card;
-    const int m_tuner;
+    const std::shared_ptr<TunerDevice> m_tuner;
     const std::uint32_t m_nodeType;
 };
 
-}  // namespace card
+}  // namespace cardkit
