@@ -5,7 +5,10 @@ namespace linuxdvb {
 DvbCard::DvbCard(std::shared_ptr<DvbIo> io, ScanResult scan, double settleScale)
     : m_io(std::move(io)), m_scan(std::move(scan)) {
     for (const FoundFrontend& frontend : m_scan.frontends) {
+        const int tuner = static_cast<int>(m_tuners.size()) + 1;
         m_tuners.push_back(std::make_shared<DvbTunerDriver>(m_io, frontend, settleScale));
+        m_devices.push_back(std::make_shared<cardkit::TunerDevice>(
+            tuner, cardkit::DefaultTunerTopology(tuner), m_tuners.back()));
         m_taps.push_back(std::make_shared<PacketTap>());
     }
 }
@@ -20,6 +23,10 @@ const FoundFrontend& DvbCard::FrontendOf(int tuner) const {
 
 std::shared_ptr<DvbTunerDriver> DvbCard::Tuner(int tuner) const {
     return m_tuners.at(static_cast<std::size_t>(tuner - 1));
+}
+
+std::shared_ptr<cardkit::TunerDevice> DvbCard::Device(int tuner) const {
+    return m_devices.at(static_cast<std::size_t>(tuner - 1));
 }
 
 std::shared_ptr<PacketTap> DvbCard::Tap(int tuner) const {

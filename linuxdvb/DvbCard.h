@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "cardkit/TunerDevice.h"
 #include "linuxdvb/DeviceScan.h"
 #include "linuxdvb/DvbTunerDriver.h"
 #include "linuxdvb/DvrReader.h"
@@ -36,6 +37,8 @@ public:
     // Tuner numbers 1..TunerCount().
     const FoundFrontend& FrontendOf(int tuner) const;
     std::shared_ptr<DvbTunerDriver> Tuner(int tuner) const;
+    // The tuner as its filter shells see it (its driver, topology and tuning settings).
+    std::shared_ptr<cardkit::TunerDevice> Device(int tuner) const;
     // What the tuner's dvr reader delivers, for observers (see PacketTap).
     std::shared_ptr<PacketTap> Tap(int tuner) const;
     // A new stream source for the tuner's capture filter.
@@ -46,6 +49,7 @@ private:
     const std::shared_ptr<DvbIo> m_io;
     const ScanResult m_scan;
     std::vector<std::shared_ptr<DvbTunerDriver>> m_tuners;
+    std::vector<std::shared_ptr<cardkit::TunerDevice>> m_devices;
     std::vector<std::shared_ptr<PacketTap>> m_taps;
 };
 

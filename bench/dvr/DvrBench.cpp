@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "cardkit/CaptureFilterShell.h"
 #include "linuxdvb/DvrReader.h"
 #include "platform/FileWriter.h"
 #include "platform/FilterGraphManager.h"
@@ -162,26 +163,6 @@ private:
     const std::shared_ptr<DvbIo> m_kernel = linuxdvb::SystemDvbIo();
 };
 
-// The capture filter's streaming end: its output pin delivers what the dvr reader reads, from
-// Run until Stop.
-class DvrCapture : public FilterBase {
-public:
-    explicit DvrCapture(std::unique_ptr<linuxdvb::DvrReader> reader) : m_reader(std::move(reader)) {
-        AddPin(std::make_shared<PinBase>(*this, PINDIR_OUTPUT, u"MPEG2 Transport Out"));
-    }
-    ~DvrCapture() override { m_reader->Stop(); }
-    std::uint64_t Overruns() const { return m_reader->Overruns(); }
-
-protected:
-    void OnRun() override {
-        m_reader->Start([out = Pins().front()](const MediaBuffer& buffer) { return out->Deliver(buffer); });
-    }
-    void OnStop() override { m_reader->Stop(); }
-
-private:
-    const std::unique_ptr<linuxdvb::DvrReader> m_reader;
-};
-
 // The plain loop: large reads from the pipe written straight to the file.
 double PlainCopy(const fs::path& path) {
     Pipe pipe;
@@ -218,8 +199,10 @@ GraphRun GraphCopy(const fs::path& path, Feed feed) {
     Pipe pipe;
     auto graph = std::make_shared<FilterGraphManager>();
     auto io = std::make_shared<PipeDvbIo>(pipe.read);
-    auto capture = std::make_shared<DvrCapture>(std::make_unique<linuxdvb::DvrReader>(
-        io, "demux", "dvr", std::make_shared<linuxdvb::PacketTap>()));
+    auto reader = std::make_unique<linuxdvb::DvrReader>(io, "demux", "dvr",
+                                                        std::make_shared<linuxdvb::PacketTap>());
+    const linuxdvb::DvrReader& source = *reader;  // the capture filter owns it from here
+    auto capture = std::make_shared<cardkit::CaptureFilterShell>(1, std::move(reader));
     auto tee = std::make_shared<InfiniteTee>();
     auto writer = std::make_shared<FileWriter>();
     std::u16string name;
@@ -228,7 +211,7 @@ GraphRun GraphCopy(const fs::path& path, Feed feed) {
     graph->AddFilter(capture, u"DVBS Capture");
     graph->AddFilter(tee, u"Tee");
     graph->AddFilter(writer, u"Writer");
-    graph->ConnectDirect(capture->Pins()[0], tee->Pins()[0], nullptr);
+    graph->ConnectDirect(capture->Pins()[1], tee->Pins()[0], nullptr);
     graph->ConnectDirect(tee->Pins()[1], writer->Pins()[0], nullptr);
 
     const auto start = std::chrono::steady_clock::now();
@@ -249,7 +232,7 @@ GraphRun GraphCopy(const fs::path& path, Feed feed) {
     GraphRun run;
     run.bytesWritten = writer->BytesWritten();
     run.bytesLost = fed - std::min(fed, run.bytesWritten);
-    run.overruns = capture->Overruns();
+    run.overruns = source.Overruns();
     writer.reset();
     graph.reset();  // the writer's last owner: the file is closed now
     run.megabytesPerSecond = run.bytesWritten / 1e6 / Seconds(start);
