@@ -1,5 +1,7 @@
 #include "cardkit/CardDevices.h"
 
+#include <iterator>
+
 #include "cardkit/CaptureFilterShell.h"
 #include "cardkit/CardIds.h"
 #include "cardkit/TunerFilterShell.h"
@@ -27,6 +29,10 @@ void RegisterCiDevice(std::u16string displayName, std::shared_ptr<const CiDevice
 }
 
 std::u16string CiDisplayName(std::u16string_view name, int tuner) {
+    // The program knows a marker for two CI devices only; a card with more tuners still lists
+    // the others, without one, so they are never taken for the first two.
+    if (tuner < 1 || tuner > static_cast<int>(std::size(kCiDeviceMarker)))
+        return std::u16string(name);
     return std::u16string(name) + u" " + kCiDeviceMarker[tuner - 1];
 }
 

@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "cardkit/CardIds.h"
+#include "cardkit/CardDevices.h"
 #include "linuxdvb/CaDevice.h"
 
 namespace linuxdvb {
@@ -30,10 +30,7 @@ std::vector<CiDevice> FindCiDevices(const std::shared_ptr<DvbIo>& io,
 
 std::u16string CiDisplayName(const CiDevice& device) {
     const std::string name = device.caPath + " Orvalen CI " + std::to_string(device.tuner);
-    std::u16string display(name.begin(), name.end());
-    if (device.tuner >= 1 && device.tuner <= static_cast<int>(std::size(cardkit::kCiDeviceMarker)))
-        display.append(u" ").append(cardkit::kCiDeviceMarker[device.tuner - 1]);
-    return display;
+    return cardkit::CiDisplayName(std::u16string(name.begin(), name.end()), device.tuner);
 }
 
 }  // namespace linuxdvb

@@ -1,9 +1,8 @@
 #include "linuxdvb/InstallDvbCi.h"
 
+#include "cardkit/CardDevices.h"
 #include "cardkit/CiFilterShell.h"
 #include "linuxdvb/CamCiDriver.h"
-#include "platform/ClassIds.h"
-#include "platform/DeviceRegistry.h"
 
 namespace linuxdvb {
 
@@ -11,12 +10,10 @@ std::vector<CiDevice> InstallDvbCi(const std::shared_ptr<DvbIo>& io,
                                    const std::vector<FoundFrontend>& frontends) {
     auto devices = FindCiDevices(io, frontends);
     for (const CiDevice& device : devices) {
-        const auto driver = std::make_shared<CamCiDriver>(device.slot, device.descrambler);
-        const int tuner = device.tuner;
-        RegisterDevice(KSCATEGORY_BDA_RECEIVER_COMPONENT,
-                       {CiDisplayName(device), [driver, tuner] {
-                            return std::make_shared<cardkit::CiFilterShell>(driver, tuner);
-                        }});
+        auto ci = std::make_shared<cardkit::CiDevice>();
+        ci->tuner = device.tuner;
+        ci->driver = std::make_shared<CamCiDriver>(device.slot, device.descrambler);
+        cardkit::RegisterCiDevice(CiDisplayName(device), std::move(ci));
     }
     return devices;
 }
