@@ -1,20 +1,17 @@
-// The application over the Linux backend's CI devices, the simulated module in the slot: the CI
+// The application over the Linux backend, the simulated module in the slot: the CI
 // menu names the module, and the CAM menu dialog, polled by the main frame's timer, walks the
 // module's menus to the PIN enquiry and back.
 #include <gtest/gtest.h>
 
 #include <QLabel>
 #include <QListWidget>
-#include <algorithm>
 
 #include "AppFixture.h"
 #include "DialogDriver.h"
-#include "FakeKernel.h"
-#include "SimulatedModule.h"
+#include "ModuleCard.h"
 #include "app/CommandIds.h"
 #include "dialogs/CamMenu.h"
 #include "faults/BoundedWait.h"
-#include "linuxdvb/InstallDvbCi.h"
 
 namespace {
 
@@ -24,25 +21,17 @@ struct SlotWithModule {
     linuxdvb::en50221::SimulatedModule module;
     std::shared_ptr<linuxdvb_test::FakeKernel> kernel =
         std::make_shared<linuxdvb_test::FakeKernel>();
-    std::vector<linuxdvb::CiDevice> ci;
+    std::shared_ptr<linuxdvb::DvbCard> card;
 };
 
 class AppCamTest : private SlotWithModule, public app_test::AppTest {
 protected:
-    // The CA device and the simulated card's tuners, without the simulated card's own CI.
+    // The Linux backend alone: the simulated card registers no device.
     void StartOnModule() {
-        for (int tuner = 0; tuner < 2; ++tuner) {
-            kernel->AddFrontend(0, tuner);
-            kernel->AddDemux(0, tuner);
-        }
-        kernel->AddCaDevice(0, 0, module.Io());
-        const auto scan = linuxdvb::ScanFrontends(*kernel, kernel->Root(), {});
-        for (const auto& frontend : scan.frontends) kernel->Close(frontend.fd);
-        ci = linuxdvb::InstallDvbCi(kernel, scan.frontends);
-        ASSERT_TRUE(WaitUntil([&] { return ci.at(0).slot->CamName().has_value(); }));
-        std::erase_if(config.receiverCategory, [](const card::DeviceSpec& device) {
-            return device.kind == card::DeviceKind::Ci;
-        });
+        card = linuxdvb_test::InstallCardWithModule(kernel, module);
+        ASSERT_TRUE(WaitUntil(linuxdvb_test::ProgramSeesCamName));
+        config.tunerCategory.clear();
+        config.receiverCategory.clear();
         Start();
     }
     CCamMenu& Menu() { return *App().m_camMenu; }
