@@ -18,7 +18,7 @@ check_frequencies() {
             print "intermediate frequency not on the sweep grid: " $1; bad = 1; next }
         { ifs[++n] = if_of($1); mhz[n] = $1 }
         END {
-            if (n < 1 || n > 8) { print "one to eight frequencies, not " n + 0; bad = 1 }
+            if (n < 2 || n > 8) { print "two to eight frequencies, not " n + 0; bad = 1 }
             for (i = 1; i <= n; i++) {
                 beside = if_of(mhz[i] + 20)
                 if (beside < 950 || beside > 2150) {

@@ -30,7 +30,7 @@ int WriteLists(const std::filesystem::path& folder) {
     for (const vm::Transponder& transponder : vm::FrequenciesUnderTest())
         channels << vm::kVidtvServiceName << ' ' << transponder.kuMHz << ',' << transponder.kuMHz
                  << ",H," << vm::kVidtvSymbolRate << ',' << vm::kVidtvNetworkId << ','
-                 << vm::kVidtvNetworkId << ',' << vm::kVidtvServiceId << ",radio\n";
+                 << vm::kVidtvTransportStreamId << ',' << vm::kVidtvServiceId << ",radio\n";
     return satellites && channels ? 0 : 1;
 }
 
@@ -46,8 +46,8 @@ int CheckRecordingFile(const std::filesystem::path& path) {
                                           std::istreambuf_iterator<char>()};
     const RecordingCheck check = CheckRecording(bytes);
     const vm::StreamTables tables = vm::FindTables(bytes);
-    const bool pat =
-        tables.patTsid == vm::kVidtvNetworkId && tables.programs.contains(vm::kVidtvServiceId);
+    const bool pat = tables.patTsid == vm::kVidtvTransportStreamId &&
+                     tables.programs.contains(vm::kVidtvServiceId);
     std::cout << path.string() << ": " << check.packets << " packets, "
               << (check.Sound() ? "sound" : "faulty") << ", "
               << (pat ? "vidtv's PAT" : "no vidtv PAT") << '\n';

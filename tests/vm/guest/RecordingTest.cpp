@@ -46,7 +46,7 @@ TEST_F(RecordingTest, FiveSecondsOfACarriedFrequencyHoldVidtvsService) {
     EXPECT_EQ(m_kernel->Overruns(), 0u);
 
     const StreamTables tables = FindTables(bytes);
-    EXPECT_EQ(tables.patTsid, kVidtvNetworkId);
+    EXPECT_EQ(tables.patTsid, kVidtvTransportStreamId);
     EXPECT_TRUE(tables.programs.contains(kVidtvServiceId));
     EXPECT_TRUE(tables.pmt);
     EXPECT_EQ(tables.sdtOnid, kVidtvNetworkId);

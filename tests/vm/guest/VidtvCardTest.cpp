@@ -20,7 +20,7 @@ TuneParameters VidtvChannel(const Transponder& transponder, std::uint32_t lnbSou
     return {transponder.KuKHz(),
             kVidtvSymbolRate,
             kVidtvNetworkId,
-            kVidtvNetworkId,
+            kVidtvTransportStreamId,
             kVidtvServiceId,
             1,
             lnbSource};

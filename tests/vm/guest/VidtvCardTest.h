@@ -25,8 +25,10 @@ namespace vm {
 
 inline constexpr const char* kDvbRoot = "/dev/dvb";
 inline constexpr const char* kVidtvFrontend = "/dev/dvb/adapter0/frontend0";
-// Spectrum steps at a fiftieth of a real card's settle time: vidtv settles at once.
-inline constexpr double kSettleScale = 0.02;
+// Spectrum steps at a fifth of a real card's settle time (10 ms after the first step). vidtv
+// settles at once, but only when the frontend's own thread has carried out the step's tune,
+// which in a machine without acceleration may take a few milliseconds.
+inline constexpr double kSettleScale = 0.2;
 // Generous bounds for a virtual machine without acceleration on a busy host; none of them is a
 // statement about speed.
 inline constexpr std::uint32_t kLockWaitMs = 30000;

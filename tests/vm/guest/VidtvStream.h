@@ -6,7 +6,8 @@
 
 namespace vm {
 
-inline constexpr std::uint16_t kVidtvNetworkId = 0x744;  // ONID, and the TSID of every stream
+inline constexpr std::uint16_t kVidtvNetworkId = 0xFF44;  // the SDT's original network id
+inline constexpr std::uint16_t kVidtvTransportStreamId = 0x4081;
 inline constexpr std::uint16_t kVidtvServiceId = 0x880;
 inline constexpr const char* kVidtvServiceName = "Beethoven";
 // vidtv sends no symbol rate of its own; it locks at any the frontend takes.
