@@ -30,6 +30,7 @@ check() {
         echo "VM-CHECK $name FAIL (log: $VM_OUT/$name.log)"
         grep -E 'FAIL|Failure|error' "$VM_OUT/$name.log" | head -n 40 | sed 's/^/    /'
     fi
+    grep '^NOTE: ' "$VM_OUT/$name.log" | sed 's/^NOTE: /VM-INFO /'
 }
 
 vidtv_frontend() {
