@@ -13,6 +13,11 @@ namespace {
 
 // vidtv's level at a carrier exceeds its floor by the carrier's C/N, 10 dB or more.
 constexpr std::int32_t kPeakAboveMedian = 5000;
+// A step whose strength the kernel did not give (or gave as nonsense above the top of the
+// scale) comes out at the top of the picture. vidtv makes up its strength while unlocked, so a
+// rare step between carriers reads so; it is no carrier, and only a few may do it.
+constexpr std::int32_t kUnreadLevel = 100000;
+constexpr int kUnreadAllowed = 2;
 
 using SweepTest = VidtvCardTest;
 
@@ -29,15 +34,20 @@ TEST_F(SweepTest, PeaksStandAtTheCarriedIntermediateFrequenciesOnly) {
     std::nth_element(levels.begin(), levels.begin() + kSweepPoints / 2, levels.end());
     const std::int32_t median = levels[kSweepPoints / 2];
 
+    std::set<int> expected;
+    for (const Transponder& transponder : m_frequencies) expected.insert(transponder.SweepPoint());
     std::set<int> peaks;
+    int unread = 0;
     for (int i = 0; i < kSweepPoints; ++i) {
         EXPECT_EQ(sweep.points[i].frequency,
                   static_cast<std::int32_t>(kSweepFirstMHz + kSweepStepMHz * i));
-        if (sweep.points[i].level > median + kPeakAboveMedian) peaks.insert(i);
+        if (sweep.points[i].level == kUnreadLevel && !expected.contains(i))
+            ++unread;
+        else if (sweep.points[i].level > median + kPeakAboveMedian)
+            peaks.insert(i);
     }
-    std::set<int> expected;
-    for (const Transponder& transponder : m_frequencies) expected.insert(transponder.SweepPoint());
     EXPECT_EQ(peaks, expected) << "median level " << median;
+    EXPECT_LE(unread, kUnreadAllowed) << "steps read at the top of the scale";
 }
 
 }  // namespace
