@@ -2,7 +2,7 @@
 # Runs inside the test machine, in a chroot into the host's root: each check in turn, with its
 # result as one line on the serial console ("VM-CHECK name PASS|FAIL ...") and its whole output
 # in the run's output folder, then the summary line and the end marker that the host waits for.
-# Environment (from init.sh): VM_FREQS, VM_SOURCE, VM_BUILD, VM_OUT.
+# Environment (from init.sh): VM_FREQS, VM_SOURCE, VM_BUILD, VM_OUT, VM_KCARD.
 set -uo pipefail
 export PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
 export HOME=/var/tmp TMPDIR=/var/tmp XDG_RUNTIME_DIR=/run/user/0 LANG=C.UTF-8
@@ -47,10 +47,18 @@ window_session() {
         "$VM_OUT/window"
 }
 
+# shellcheck source=tests/vm/testcard/guest.sh
+source "$VM_SOURCE/tests/vm/testcard/guest.sh"
+
 echo "VM-INFO guest up at $(uptime_s) s, kernel $(uname -r)"
 check vidtv vidtv_frontend
 check backend backend_checks
 check window window_session
+# From here on the test card is the machine's only card.
+check vidtv-unload vidtv_unload
+check testcard-module-layout1 testcard_module_check 1
+check testcard-module-layout2 testcard_module_check 2
+check testcard-leaks testcard_load_cycles
 tests=$(sed -n 's/^\[==========\] \([0-9]*\) tests from .* ran\..*/\1/p' "$VM_OUT/backend.log")
 echo "VM-SUMMARY $passed of $((passed + failed)) checks passed (backend: ${tests:-no} tests;" \
     "$(grep -c '^\[       OK \]' "$VM_OUT/backend.log") passed), frequencies $VM_FREQS," \
