@@ -18,6 +18,7 @@ testcard_load() {
     local layout=$1 i node
     shift
     busybox insmod "$VM_KCARD" "adapters=$layout" "$@" || return 1
+    TESTCARD_LAYOUT=$layout
     for node in /dev/kcard /dev/dvb/adapter0/frontend$((2 - layout)) /dev/dvb/adapter$((layout - 1))/dvr0 \
         /dev/dvb/adapter0/ca0; do
         for i in $(seq 50); do
@@ -27,6 +28,43 @@ testcard_load() {
         [ -e "$node" ] || { echo "no $node after loading the test card"; return 1; }
     done
     echo "test card loaded in layout $layout at $(uptime_s) s"
+}
+
+# The adapter and the frontend (= demux = dvr) number of TUNER (0 or 1) in the loaded layout.
+testcard_nodes() {
+    if [ "$TESTCARD_LAYOUT" = 1 ]; then echo "0 $1"; else echo "$1 0"; fi
+}
+
+# testcard_dvbv5_zap TUNER SAT FREQUENCY_KHZ POLARIZATION SYMBOL_RATE DELIVERY_SYSTEM MODULATION
+# Debian's dvbv5-zap, a program nobody here wrote, tunes TUNER to a transponder behind an
+# extended universal LNB (LO 9750/10600 MHz, switch at 11700 MHz) on committed-switch input SAT
+# (0..3), waits for the lock and records the whole stream for 5 s with its own options. The card
+# behind the module (the daemon) must be running. POLARIZATION is HORIZONTAL or VERTICAL,
+# DELIVERY_SYSTEM DVBS or DVBS2, MODULATION QPSK or PSK/8, as dvbv5's channel files spell them.
+testcard_dvbv5_zap() {
+    local tuner=$1 sat=$2 khz=$3 pol=$4 rate=$5 delsys=$6 modulation=$7 adapter frontend dir size bad
+    read -r adapter frontend <<<"$(testcard_nodes "$tuner")"
+    dir=$VM_OUT/dvbv5-zap-layout$TESTCARD_LAYOUT-tuner$tuner
+    mkdir -p "$dir"
+    cat >"$dir/channels.conf" <<CHANNELS
+[testcard]
+	DELIVERY_SYSTEM = $delsys
+	FREQUENCY = $khz
+	POLARIZATION = $pol
+	SYMBOL_RATE = $rate
+	INNER_FEC = AUTO
+	MODULATION = $modulation
+	INVERSION = AUTO
+CHANNELS
+    timeout 60 dvbv5-zap -a "$adapter" -f "$frontend" -d "$frontend" -l EXTENDED -S "$sat" \
+        -c "$dir/channels.conf" -P -r -o "$dir/record.ts" -t 5 testcard >"$dir/zap.log" 2>&1 ||
+        { echo "FAIL: dvbv5-zap ended with status $? (log: $dir/zap.log)"; tail -n 20 "$dir/zap.log"; return 1; }
+    grep -q 'Lock' "$dir/zap.log" || { echo "FAIL: dvbv5-zap saw no lock"; return 1; }
+    size=$(stat -c %s "$dir/record.ts" 2>/dev/null || echo 0)
+    bad=$(od -An -tx1 -v -w188 "$dir/record.ts" | awk '$1 != "47"' | wc -l)
+    echo "dvbv5-zap on adapter $adapter frontend $frontend: $size bytes recorded, $bad packets out of sync"
+    [ "$size" -gt 0 ] && [ $((size % 188)) -eq 0 ] && [ "$bad" -eq 0 ] ||
+        { echo "FAIL: the recording is not whole packets"; return 1; }
 }
 
 # Unloads the module; the devices' last users may take a moment to let go.
