@@ -6,6 +6,7 @@
 // The module must be loaded (either layout) with a CI module in the slot and nothing else
 // holding /dev/kcard.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <linux/dvb/ca.h>
 #include <linux/dvb/dmx.h>
 #include <linux/dvb/frontend.h>
@@ -13,14 +14,12 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <future>
 #include <memory>
 #include <optional>
-#include <future>
 #include <string>
 #include <thread>
 
@@ -143,8 +142,8 @@ protected:
 
     std::optional<ControlChannel> m_control;
     kcard_hello m_hello{};
-    bool m_camTs = false;       // the stream goes through the CAM, as far as the events say
-    std::size_t m_seen = 0;     // skipped events looked at for it
+    bool m_camTs = false;    // the stream goes through the CAM, as far as the events say
+    std::size_t m_seen = 0;  // skipped events looked at for it
 };
 
 TEST_F(ModuleTest, TheListenerMustGreetInItsVersionAndIsTheOnlyOne) {
@@ -175,8 +174,7 @@ TEST_F(ModuleTest, EachTunerHasItsNodesAndOffersDvbSAndS2) {
         EXPECT_EQ(::access(Dvr(tuner).c_str(), F_OK), 0) << Dvr(tuner);
         dvb_frontend_info info{};
         ASSERT_EQ(::ioctl(frontend.fd, FE_GET_INFO, &info), 0);
-        EXPECT_NE(std::string(info.name).find("tuner " + std::to_string(tuner)),
-                  std::string::npos);
+        EXPECT_NE(std::string(info.name).find("tuner " + std::to_string(tuner)), std::string::npos);
         dtv_property prop{.cmd = DTV_ENUM_DELSYS, .reserved = {}, .u = {}, .result = 0};
         dtv_properties props{1, &prop};
         ASSERT_EQ(::ioctl(frontend.fd, FE_GET_PROPERTY, &props), 0);
@@ -251,7 +249,8 @@ TEST_F(ModuleTest, ATuneGoesOutAndOnlyItsOwnAnswerLocksWithLevelsInDecibels) {
     EXPECT_EQ(tune.modulation, static_cast<__u32>(PSK_8));
     EXPECT_EQ(tune.fec, static_cast<__u32>(FEC_3_4));
 
-    const __u32 locked = FE_HAS_SIGNAL | FE_HAS_CARRIER | FE_HAS_VITERBI | FE_HAS_SYNC | FE_HAS_LOCK;
+    const __u32 locked =
+        FE_HAS_SIGNAL | FE_HAS_CARRIER | FE_HAS_VITERBI | FE_HAS_SYNC | FE_HAS_LOCK;
     kcard_signal signal{tune.tune_id + 1, locked, -45000, 12500};
     EXPECT_EQ(m_control->SendValue(KCARD_CMD_SIGNAL, 0, signal), ESTALE);
     fe_status_t status{};
@@ -262,8 +261,9 @@ TEST_F(ModuleTest, ATuneGoesOutAndOnlyItsOwnAnswerLocksWithLevelsInDecibels) {
     ASSERT_EQ(::ioctl(frontend.fd, FE_READ_STATUS, &status), 0);
     EXPECT_EQ(status & locked, locked);
 
-    dtv_property stats[2] = {{.cmd = DTV_STAT_SIGNAL_STRENGTH, .reserved = {}, .u = {}, .result = 0},
-                             {.cmd = DTV_STAT_CNR, .reserved = {}, .u = {}, .result = 0}};
+    dtv_property stats[2] = {
+        {.cmd = DTV_STAT_SIGNAL_STRENGTH, .reserved = {}, .u = {}, .result = 0},
+        {.cmd = DTV_STAT_CNR, .reserved = {}, .u = {}, .result = 0}};
     dtv_properties props{2, stats};
     ASSERT_EQ(::ioctl(frontend.fd, FE_GET_PROPERTY, &props), 0);
     EXPECT_EQ(stats[0].u.st.stat[0].scale, FE_SCALE_DECIBEL);
