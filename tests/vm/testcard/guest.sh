@@ -61,20 +61,32 @@ CHANNELS
         { echo "FAIL: dvbv5-zap ended with status $? (log: $dir/zap.log)"; tail -n 20 "$dir/zap.log"; return 1; }
     grep -q 'Lock' "$dir/zap.log" || { echo "FAIL: dvbv5-zap saw no lock"; return 1; }
     size=$(stat -c %s "$dir/record.ts" 2>/dev/null || echo 0)
-    bad=$(od -An -tx1 -v -w188 "$dir/record.ts" | awk '$1 != "47"' | wc -l)
-    echo "dvbv5-zap on adapter $adapter frontend $frontend: $size bytes recorded, $bad packets out of sync"
+    # the first 5000 packets: a whole recording takes minutes to read through od in the machine
+    bad=$(head -c $((188 * 5000)) "$dir/record.ts" | od -An -tx1 -v -w188 | awk '$1 != "47"' | wc -l)
+    echo "dvbv5-zap on adapter $adapter frontend $frontend: $size bytes recorded," \
+        "$bad of the first 5000 packets out of sync"
     [ "$size" -gt 0 ] && [ $((size % 188)) -eq 0 ] && [ "$bad" -eq 0 ] ||
         { echo "FAIL: the recording is not whole packets"; return 1; }
 }
 
-# Unloads the module; the devices' last users may take a moment to let go.
+# Unloads the module; the devices' last users may take a moment to let go. An unload that hangs
+# in the kernel (a device whose users never leave) is left behind with the blocked tasks listed
+# in kernel.log, so the run still reaches its end.
 testcard_unload() {
-    local i
+    local i pid
     for i in $(seq 50); do
-        busybox rmmod kcard 2>/dev/null && return 0
+        [ -e /sys/module/kcard/refcnt ] && [ "$(cat /sys/module/kcard/refcnt)" = 0 ] && break
         sleep 0.1
     done
-    busybox rmmod kcard
+    busybox rmmod kcard &
+    pid=$!
+    for i in $(seq 100); do
+        kill -0 "$pid" 2>/dev/null || { wait "$pid"; return; }
+        sleep 0.1
+    done
+    echo "FAIL: unloading the test card hangs"
+    echo w >/proc/sysrq-trigger
+    return 1
 }
 
 # What the kernel logged since the last call, kept in the output folder: the lines that show
