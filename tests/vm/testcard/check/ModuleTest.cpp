@@ -368,6 +368,50 @@ TEST_F(ModuleTest, OnceTheKernelEnablesItTheStreamPassesThroughTheCam) {
     EXPECT_TRUE(CamRunning()) << "the CAM did not come back";
 }
 
+TEST_F(ModuleTest, MalformedCommandsAreRefusedAndRandomOnesHarmNothing) {
+    const int fd = m_control->Fd();
+    const std::uint8_t shortHeader[8] = {};
+    EXPECT_EQ(::write(fd, shortHeader, sizeof(shortHeader)), -1);
+    kcard_msg lying{KCARD_CMD_SIGNAL, 0, 0, 100, 0};  // says 100 bytes, carries none
+    EXPECT_EQ(::write(fd, &lying, sizeof(lying)), -1);
+    EXPECT_EQ(errno, EINVAL);
+    EXPECT_EQ(m_control->Send(0x7e, 0), EINVAL);
+    EXPECT_EQ(m_control->Send(KCARD_CMD_SIGNAL, 0, Bytes(15)), EINVAL);
+    kcard_signal signal{};
+    EXPECT_EQ(m_control->SendValue(KCARD_CMD_SIGNAL, KCARD_TUNERS, signal), EINVAL);
+    kcard_bus_done positive{1, 5, 0, {}};
+    EXPECT_EQ(m_control->SendValue(KCARD_CMD_BUS_DONE, 0, positive), EINVAL);
+    kcard_bus_done longReply{1, 0, 5, {}};
+    EXPECT_EQ(m_control->SendValue(KCARD_CMD_BUS_DONE, 0, longReply), EINVAL);
+    EXPECT_EQ(m_control->Send(KCARD_CMD_TS, 0, Bytes(187, 0x47)), EINVAL);
+    EXPECT_EQ(m_control->Send(KCARD_CMD_TS, KCARD_TUNERS, Packets(0x100, 1)), EINVAL);
+    EXPECT_EQ(m_control->Send(KCARD_CMD_CAM_DATA, 0, Bytes{0x01}), EINVAL);
+    EXPECT_EQ(m_control->Send(KCARD_CMD_CAM_DATA, 1, Bytes{0x01, 0x80, 0x00}), EINVAL);
+    EXPECT_EQ(m_control->Send(KCARD_CMD_UNPLUG, 0, Bytes{0x01}), EINVAL);
+
+    // Random commands of every type but the unplug, then the card still answers as before.
+    std::uint32_t state = 0x2545F491;
+    auto next = [&state] {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        return state;
+    };
+    for (int i = 0; i < 2000; ++i) {
+        Bytes payload(next() % 400);
+        for (auto& b : payload) b = static_cast<std::uint8_t>(next());
+        auto type = static_cast<std::uint16_t>(KCARD_CMD_SIGNAL + next() % 6);
+        if (type == KCARD_CMD_CAM_PRESENT) type = KCARD_CMD_SIGNAL;  // keeps the CAM in
+        if (payload.size() % 188 == 0 && !payload.empty()) payload[0] = 0x47;
+        m_control->Send(type, static_cast<std::uint8_t>(next() % 3), payload);
+        if (i % 100 == 0) m_control->Drain();
+    }
+    Fd frontend(Frontend(0), O_RDONLY);
+    fe_status_t status{};
+    EXPECT_EQ(::ioctl(frontend.fd, FE_READ_STATUS, &status), 0);
+    EXPECT_TRUE(CamRunning()) << "random CAM data broke the CI link for good";
+}
+
 // Runs last (the shell runs it on its own): the card is gone afterwards.
 TEST_F(ModuleTest, UnplugFailsTheFrontendsAndEndsOnceTheDevicesAreClosed) {
     auto frontend = std::make_unique<Fd>(Frontend(0));
