@@ -41,6 +41,9 @@ testcard_nodes() {
 # (0..3), waits for the lock and records the whole stream for 5 s with its own options. The card
 # behind the module (the daemon) must be running. POLARIZATION is HORIZONTAL or VERTICAL,
 # DELIVERY_SYSTEM DVBS or DVBS2, MODULATION QPSK or PSK/8, as dvbv5's channel files spell them.
+# dvb-tools 1.22 puts 13 V on the LNB for either polarisation and names the polarisation only in
+# the committed-switch message, so a transponder behind an LNB that follows its supply must be a
+# vertical one.
 testcard_dvbv5_zap() {
     local tuner=$1 sat=$2 khz=$3 pol=$4 rate=$5 delsys=$6 modulation=$7 adapter frontend dir size bad
     read -r adapter frontend <<<"$(testcard_nodes "$tuner")"
