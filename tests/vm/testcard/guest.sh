@@ -136,11 +136,15 @@ meminfo_kb() {
 
 # Ten loads and unloads, each layout in turn, each waiting for the CI slot's link (which
 # allocates the CA core's buffers): no cache may grow by an object a cycle, nor vmalloc by the
-# module's buffers, nor the kernel complain. SLUB counts a slab held by a CPU as wholly in use,
-# so up to one slab a CPU of growth is the measurement's own noise, not a leak.
+# module's buffers, nor the kernel complain. Only the caches the module and dvb-core use are
+# compared (the page cache's and the files' own grow with whatever else the machine did), and
+# SLUB counts a slab held by a CPU as wholly in use, so up to one slab a CPU of growth is the
+# measurement's own noise, not a leak.
 testcard_load_cycles() {
     local before=$TMPDIR/slab.before after=$TMPDIR/slab.after vmalloc_before vmalloc_after i
     local status=0 grown complaints
+    # what the module and dvb-core allocate from: kmalloc, their threads, their device nodes
+    local module_caches='^(kmalloc-|task_struct$|kernfs_node_cache$)'
     kernel_complaints >/dev/null
     testcard_load 1 && testcard_unload || return 1   # the first load's one-off costs
     slab_objects "$before"
@@ -154,16 +158,16 @@ testcard_load_cycles() {
     echo "ten cycles done at $(uptime_s) s"
     slab_objects "$after"
     vmalloc_after=$(meminfo_kb VmallocUsed)
-    echo "slab caches compared: $(wc -l <"$after"); VmallocUsed ${vmalloc_before} kB before, ${vmalloc_after} kB after"
-    grown=$(join "$before" "$after" | awk -v cpus="$(nproc)" '
-        $4 - $2 >= 10 && $4 - $2 > cpus * $5 { printf "%s %d -> %d; ", $1, $2, $4 }')
-    echo "kmalloc caches (before -> after, objects a slab):"
-    join "$before" "$after" | awk '/^kmalloc-/ { printf "  %s %d -> %d (%d)\n", $1, $2, $4, $5 }'
+    echo "slab caches compared: $(grep -cE "$module_caches" "$after") ($module_caches); VmallocUsed ${vmalloc_before} kB before, ${vmalloc_after} kB after"
+    grown=$(join "$before" "$after" | awk -v cpus="$(nproc)" -v caches="$module_caches" '
+        $1 ~ caches && $4 - $2 >= 10 && $4 - $2 > cpus * $5 { printf "%s %d -> %d; ", $1, $2, $4 }')
+    echo "compared caches (before -> after, objects a slab):"
+    join "$before" "$after" | awk -v caches="$module_caches" '$1 ~ caches { printf "  %s %d -> %d (%d)\n", $1, $2, $4, $5 }'
     echo "caches grown by 10 objects or more: ${grown:-none}"
     [ -z "$grown" ] || status=1
     [ $((vmalloc_after - vmalloc_before)) -lt 640 ] || { echo "FAIL: vmalloc grew"; status=1; }
     complaints=$(kernel_complaints)
     [ -z "$complaints" ] || { echo "FAIL: the kernel complained:"; echo "$complaints"; status=1; }
-    echo "NOTE: testcard loaded and unloaded 10 times: ${grown:-no slab cache grew by 10 objects}, VmallocUsed $vmalloc_before -> $vmalloc_after kB"
+    echo "NOTE: testcard loaded and unloaded 10 times: ${grown:-no kmalloc, task or kernfs cache grew}, VmallocUsed $vmalloc_before -> $vmalloc_after kB"
     return $status
 }
