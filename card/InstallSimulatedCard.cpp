@@ -30,17 +30,18 @@ cardkit::CiStreamHook Descrambler(const std::shared_ptr<SimulatedCard>& card, in
 
 }  // namespace
 
+// The names follow the Linux devices a real card of this kind has, under "simulated/" rather
+// than /dev/dvb, so that a listing of the simulated card is never taken for device files.
 std::u16string DeviceDisplayName(const DeviceSpec& device) {
     const std::string n = std::to_string(device.tuner);
     const std::string index = std::to_string(device.tuner - 1);
     switch (device.kind) {
         case DeviceKind::Tuner:
-            return Ascii("/dev/dvb/adapter0/frontend" + index + " Orvalen DVB-S2 Tuner " + n);
+            return Ascii("simulated/frontend" + index + " Orvalen DVB-S2 Tuner " + n);
         case DeviceKind::Capture:
-            return Ascii("/dev/dvb/adapter0/dvr" + index + " Orvalen TS Capture " + n);
+            return Ascii("simulated/dvr" + index + " Orvalen TS Capture " + n);
         case DeviceKind::Ci:
-            return cardkit::CiDisplayName(Ascii("/dev/dvb/adapter0/ca0 Orvalen CI " + n),
-                                          device.tuner);
+            return cardkit::CiDisplayName(Ascii("simulated/ca0 Orvalen CI " + n), device.tuner);
     }
     return {};
 }

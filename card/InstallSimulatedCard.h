@@ -16,7 +16,7 @@ namespace card {
 
 std::shared_ptr<SimulatedCard> InstallSimulatedCard(CardConfig config = {});
 
-// Display name of a device, e.g. "/dev/dvb/adapter0/frontend1 Orvalen DVB-S2 Tuner 2".
+// Display name of a device, e.g. "simulated/frontend1 Orvalen DVB-S2 Tuner 2".
 std::u16string DeviceDisplayName(const DeviceSpec& device);
 
 // A CI filter object of `card` for tuner `tuner`, as its CI device makes one per bind.

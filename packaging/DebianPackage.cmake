@@ -1,12 +1,13 @@
 # The Debian package: `cpack -G DEB` in the build tree writes orvalen_VERSION_ARCH.deb with
-# everything the install rules put under the prefix. Configure with -DCMAKE_INSTALL_PREFIX=/usr
-# for it: the menu entry names the helper by its full path.
+# everything the install rules install. A Debian package never installs under
+# /usr/local, so it goes under /usr whatever CMAKE_INSTALL_PREFIX says (which `cmake --install`
+# still follows).
 set(CPACK_PACKAGE_NAME orvalen)
 set(CPACK_PACKAGE_VENDOR Kestrelworks)
 set(CPACK_PACKAGE_CONTACT "Kestrelworks <orvalen@kestrelworks.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "test and viewing tool for a two-tuner DVB-S/S2 card with a CI slot")
 file(READ description CPACK_PACKAGE_DESCRIPTION)
-set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)
 

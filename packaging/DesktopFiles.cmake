@@ -28,10 +28,20 @@ file(RELATIVE_PATH HELPER_TO_EXAMPLES ${CMAKE_INSTALL_FULL_LIBEXECDIR}/orvalen
 configure_file(orvalen-from-menu.in orvalen-from-menu @ONLY)
 install(PROGRAMS ${CMAKE_CURRENT_BINARY_DIR}/orvalen-from-menu DESTINATION ${ORVALEN_HELPER_DIR})
 
-set(ORVALEN_MENU_START ${CMAKE_INSTALL_FULL_LIBEXECDIR}/orvalen/orvalen-from-menu)
-configure_file(${ORVALEN_APP_ID}.desktop.in ${ORVALEN_APP_ID}.desktop @ONLY)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${ORVALEN_APP_ID}.desktop
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The menu entry names the helper by its full path, which only the install knows: the Debian
+# package goes under /usr whatever prefix the build was configured with, and `cmake --install
+# --prefix` may choose yet another. So the entry is written when installing, from the prefix of
+# that install.
+set(ORVALEN_DESKTOP_ENTRY ${CMAKE_CURRENT_BINARY_DIR}/${ORVALEN_APP_ID}.desktop)
+install(CODE "
+  set(ORVALEN_APP_ID ${ORVALEN_APP_ID})
+  set(libexec \"${CMAKE_INSTALL_LIBEXECDIR}\")
+  cmake_path(ABSOLUTE_PATH libexec BASE_DIRECTORY \"\${CMAKE_INSTALL_PREFIX}\" NORMALIZE)
+  set(ORVALEN_MENU_START \"\${libexec}/orvalen/orvalen-from-menu\")
+  configure_file(\"${CMAKE_CURRENT_SOURCE_DIR}/${ORVALEN_APP_ID}.desktop.in\"
+                 \"${ORVALEN_DESKTOP_ENTRY}\" @ONLY)
+")
+install(FILES ${ORVALEN_DESKTOP_ENTRY} DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 
 # There is no public home page; the screenshot is published at this address with the
 # release.

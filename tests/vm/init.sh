@@ -1,9 +1,10 @@
 #!/bin/sh
 # The first process of the test machine, run by busybox from the initial RAM disk. It loads the
-# kernel's virtual DVB card with the frequencies under test, mounts the host's root (read-only)
-# and the run's output folder (writable) over 9p, and runs guest.sh from the source tree in a
-# chroot there, so the guest runs the host's own programs and libraries unchanged. run.sh writes
-# /vm.conf beside this script: VM_FREQS, VM_SOURCE, VM_BUILD, VM_OUT.
+# kernel's virtual DVB card with the frequencies under test, mounts the host's root, the source
+# tree and the build tree (read-only) and the run's output folder (writable) over 9p, and runs
+# guest.sh from the source tree in a chroot there, so the guest runs the host's own programs and
+# libraries unchanged. run.sh writes /vm.conf beside this script: VM_FREQS, VM_SOURCE, VM_BUILD,
+# VM_OUT.
 export PATH=/bin:/sbin
 mount -t proc proc /proc
 mount -t sysfs sysfs /sys
@@ -45,6 +46,21 @@ done
 # The test card's module, for guest.sh to load once vidtv's checks are done.
 cp "/lib/modules/$(uname -r)/extra/kcard.ko" /host/run/kcard.ko ||
     halt_with "the test card's module is not in the RAM disk"
+# The source and build trees come on shares of their own, mounted at their host paths after the
+# scratch folders so that a clone under /tmp is not hidden by them. Whichever path is shorter
+# goes first: a build tree inside the source tree is mounted over the source share, not under it.
+mount_tree() {
+    mkdir -p "/host$2" || halt_with "no mount point for the $1 tree at $2"
+    mount -t 9p -o trans=virtio,version=9p2000.L,ro,msize=262144,cache=loose "$1" "/host$2" ||
+        halt_with "the $1 tree ($2) did not mount"
+}
+if [ ${#VM_SOURCE} -le ${#VM_BUILD} ]; then
+    mount_tree source "$VM_SOURCE"
+    mount_tree build "$VM_BUILD"
+else
+    mount_tree build "$VM_BUILD"
+    mount_tree source "$VM_SOURCE"
+fi
 # No caching on the output share: what the guest writes must be on the host at power-off.
 mount -t 9p -o trans=virtio,version=9p2000.L,msize=262144 out "/host$VM_OUT" ||
     halt_with "the output folder did not mount"
