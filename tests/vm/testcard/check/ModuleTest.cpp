@@ -424,7 +424,13 @@ TEST_F(ModuleTest, UnplugFailsTheFrontendsAndEndsOnceTheDevicesAreClosed) {
     EXPECT_EQ(errno, ENODEV);
     kcard_signal signal{};
     EXPECT_EQ(m_control->SendValue(KCARD_CMD_SIGNAL, 0, signal), ENODEV);
-    // dvb-core waits for the dvr's user before the card is gone.
+    // The dvr's reader hears it at once, though dvb-core waits for it before the card is gone.
+    pollfd pfd{dvr->fd, POLLIN, 0};
+    EXPECT_EQ(::poll(&pfd, 1, 1000), 1);
+    EXPECT_TRUE(pfd.revents & POLLERR);
+    std::uint8_t packet[188];
+    EXPECT_EQ(::read(dvr->fd, packet, sizeof(packet)), -1);
+    EXPECT_EQ(errno, ENODEV);
     EXPECT_FALSE(m_control->Await(KCARD_EV_UNPLUGGED, -1, 500ms));
     dvr.reset();
     frontend.reset();

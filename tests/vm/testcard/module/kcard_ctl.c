@@ -344,9 +344,11 @@ static int unplug(struct kcard *kc)
 		return -ENODEV;
 	}
 	kc->gone = true;
-	/* from here on the frontends answer ENODEV, as a pulled card's do */
-	for (i = 0; i < KCARD_TUNERS; i++)
+	/* from here on its devices answer ENODEV, as a pulled card's do */
+	for (i = 0; i < KCARD_TUNERS; i++) {
 		kcard_fe_remove(kc, i);
+		kcard_dmx_remove(kc, i);
+	}
 	up_write(&kc->state);
 	/* the devices go in the background: dvb-core waits for their users */
 	schedule_work(&kc->unplug_work);

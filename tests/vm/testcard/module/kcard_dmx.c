@@ -113,6 +113,23 @@ free:
 	return ret;
 }
 
+/*
+ * The card is gone: every demux and dvr of it answers ENODEV from now on
+ * (polls say EPOLLERR), not only once dvb-core releases it, which waits for
+ * that device's users, and the other tuner's, to leave first. A dvr poller
+ * is woken to see it; a demux poller sees it at its next poll.
+ */
+void kcard_dmx_remove(struct kcard *kc, int index)
+{
+	struct dmxdev *dmxdev = &kc->dmx[index].dmxdev;
+
+	mutex_lock(&dmxdev->mutex);
+	dmxdev->exit = 1;
+	/* a reader's open sets the queue up again under the same mutex */
+	wake_up_interruptible(&dmxdev->dvr_buffer.queue);
+	mutex_unlock(&dmxdev->mutex);
+}
+
 /* Waits until the demux and dvr of the tuner are closed by their users. */
 void kcard_dmx_unregister(struct kcard *kc, int index)
 {
