@@ -83,5 +83,11 @@ if ! grep -q '^VM-END$' <<<"$console"; then
     fail "the guest did not reach its end marker"
 fi
 grep -q '^VM-CHECK .* FAIL' <<<"$console" && fail "a guest check failed"
+# The console shows the kernel's own reports of a crash, also those after the end marker (the
+# power-off walks every device still registered).
+if grep -qE '^\[ *[0-9.]+\] (BUG:|Oops:|general protection fault|kernel BUG)' <<<"$console"; then
+    grep -E -A 12 '^\[ *[0-9.]+\] (BUG:|Oops:|general protection fault|kernel BUG)' <<<"$console" | head -n 40 >&2
+    fail "the test machine's kernel crashed"
+fi
 grep -q '^VM-CHECK .* PASS' <<<"$console" || fail "the guest ran no check"
 echo "PASS: every guest check passed"
