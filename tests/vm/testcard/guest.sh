@@ -68,8 +68,10 @@ CHANNELS
     bad=$(head -c $((188 * 5000)) "$dir/record.ts" | od -An -tx1 -v -w188 | awk '$1 != "47"' | wc -l)
     echo "dvbv5-zap on adapter $adapter frontend $frontend: $size bytes recorded," \
         "$bad of the first 5000 packets out of sync"
-    [ "$size" -gt 0 ] && [ $((size % 188)) -eq 0 ] && [ "$bad" -eq 0 ] ||
-        { echo "FAIL: the recording is not whole packets"; return 1; }
+    if [ "$size" -eq 0 ] || [ $((size % 188)) -ne 0 ] || [ "$bad" -ne 0 ]; then
+        echo "FAIL: the recording is not whole packets"
+        return 1
+    fi
 }
 
 # Unloads the module; the devices' last users may take a moment to let go. An unload that hangs
@@ -152,8 +154,11 @@ testcard_load_cycles() {
     # insmod returns with the devices registered; the CA core finds the CI module and sets up
     # its link within 0.1 s.
     for i in 1 2 3 4 5 6 7 8 9 10; do
-        busybox insmod "$VM_KCARD" "adapters=$((i % 2 + 1))" && busybox usleep 300000 &&
-            busybox rmmod kcard || { echo "FAIL: cycle $i"; return 1; }
+        if ! busybox insmod "$VM_KCARD" "adapters=$((i % 2 + 1))" || ! busybox usleep 300000 ||
+            ! busybox rmmod kcard; then
+            echo "FAIL: cycle $i"
+            return 1
+        fi
     done
     echo "ten cycles done at $(uptime_s) s"
     slab_objects "$after"
