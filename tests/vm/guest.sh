@@ -47,6 +47,44 @@ window_session() {
         "$VM_OUT/window"
 }
 
+# The test card: its daemon plays the card behind the module, the checks drive it through the
+# program's backend. Runs only when the card's control device is there (the module loaded).
+testcard_daemon_pid=""
+testcard_start() {
+    local layout=$1
+    export ORVALEN_TESTCARD_SOCKET=/run/orvalen-testcard.sock
+    export ORVALEN_TESTCARD_BUS_LOG=$VM_OUT/testcard-$layout-bus.log
+    "$VM_BUILD/bin/orvalen-testcardd" --socket "$ORVALEN_TESTCARD_SOCKET" \
+        --bus-log "$ORVALEN_TESTCARD_BUS_LOG" ${TESTCARD_RATE_SCALE:+--rate-scale "$TESTCARD_RATE_SCALE"} \
+        2>"$VM_OUT/testcardd-$layout.log" &
+    testcard_daemon_pid=$!
+    local tries=0
+    until [ -S "$ORVALEN_TESTCARD_SOCKET" ] || [ "$tries" -ge 100 ]; do
+        sleep 0.1
+        tries=$((tries + 1))
+    done
+    [ -S "$ORVALEN_TESTCARD_SOCKET" ]
+}
+testcard_stop() {
+    [ -n "$testcard_daemon_pid" ] || return 0
+    kill -TERM "$testcard_daemon_pid" 2>/dev/null
+    wait "$testcard_daemon_pid"
+    local status=$?
+    testcard_daemon_pid=""
+    return "$status"
+}
+testcard_checks() {
+    "$VM_BUILD/bin/vm_testcard_checks" --gtest_color=no
+}
+# Runs the test card's checks in `layout` against the module already loaded.
+testcard_stage() {
+    local layout=$1
+    [ -c /dev/kcard ] || return 0
+    check "testcard-$layout-daemon" testcard_start "$layout" || return 0
+    check "testcard-$layout" testcard_checks
+    check "testcard-$layout-daemon-stop" testcard_stop
+}
+
 echo "VM-INFO guest up at $(uptime_s) s, kernel $(uname -r)"
 check vidtv vidtv_frontend
 check backend backend_checks

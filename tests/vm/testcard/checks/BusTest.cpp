@@ -1,0 +1,63 @@
+// The LNB bus of each tuner as the test card's daemon saw it: a tune on a DiSEqC position puts
+// tone off, the supply for the polarisation, the committed-switch message, the tone burst and
+// the band's tone on the cable in that order, with at least 15 ms of quiet before and after the
+// message and the burst, and only then tunes.
+#include <gtest/gtest.h>
+
+#include "TestCardTest.h"
+#include "cardkit/CommittedSwitch.h"
+#include "daemon/Antenna.h"
+
+namespace testcard {
+namespace {
+
+constexpr std::uint64_t kQuietNs = 15'000'000;
+constexpr std::uint64_t kBurstNs = 12'500'000;
+
+using BusTest = TestCardTest;
+
+TEST_F(BusTest, ATuneOnEachPositionPutsSwitchBurstVoltageAndToneInOrderWithTheirGaps) {
+    auto graph = MakeGraph(2);
+    ASSERT_EQ(static_cast<int>(graph->m_ready), 1);
+    for (int position = 1; position <= 4; ++position) {
+        const SkyChannel channel = Channel(position, position % 2 == 0);
+        SCOPED_TRACE(testing::Message() << "position " << position << ", "
+                                        << channel.transponder->frequencyMHz << " MHz");
+        const std::size_t before = BusLog().size();
+        ASSERT_EQ(graph->RequestTune(channel.Parameters()), 0);
+        ASSERT_TRUE(WaitForLock(2));
+
+        std::vector<BusEvent> events;
+        for (const BusEvent& e : std::span(BusLog()).subspan(before))
+            if (e.tuner == 1) events.push_back(e);
+        const bool horizontal =
+            channel.transponder->polarisation == card::LinearPolarisation::Horizontal;
+        const auto message =
+            cardkit::CommittedSwitchMessage({position, horizontal, channel.highBand});
+        const std::vector<BusEvent> expected{
+            {0, 1, BusKind::Tone, 0},
+            {0, 1, BusKind::Voltage, horizontal ? 18u : 13u},
+            {0, 1, BusKind::Message, 0, {message.begin(), message.end()}},
+            {0, 1, BusKind::Burst, position % 2 == 0 ? 1u : 0u},
+            {0, 1, BusKind::Tone, channel.highBand ? 1u : 0u}};
+        ASSERT_GE(events.size(), expected.size() + 1);
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            BusEvent seen = events[i];
+            seen.timeNs = 0;
+            EXPECT_EQ(seen, expected[i]) << "event " << i << ": " << Format(events[i]);
+        }
+        const BusEvent& tune = events[expected.size()];
+        EXPECT_EQ(tune.kind, BusKind::Tune);
+        EXPECT_EQ(tune.value, channel.IfKHz());
+        EXPECT_NE(tune.note.find(m_sky.positions[position - 1].name), std::string::npos)
+            << Format(tune);
+
+        // Quiet before the message, after it, and after the burst.
+        EXPECT_GE(events[2].timeNs - events[1].timeNs, kQuietNs);
+        EXPECT_GE(events[3].timeNs - events[2].timeNs, Antenna::MessageNs(4) + kQuietNs);
+        EXPECT_GE(events[4].timeNs - events[3].timeNs, kBurstNs + kQuietNs);
+    }
+}
+
+}  // namespace
+}  // namespace testcard
