@@ -27,19 +27,20 @@ TEST_F(BusTest, ATuneOnEachPositionPutsSwitchBurstVoltageAndToneInOrderWithTheir
         ASSERT_EQ(graph->RequestTune(channel.Parameters()), 0);
         ASSERT_TRUE(WaitForLock(2));
 
+        const std::vector<BusEvent> log = BusLog();
         std::vector<BusEvent> events;
-        for (const BusEvent& e : std::span(BusLog()).subspan(before))
-            if (e.tuner == 1) events.push_back(e);
+        for (std::size_t i = before; i < log.size(); ++i)
+            if (log[i].tuner == 1) events.push_back(log[i]);
         const bool horizontal =
             channel.transponder->polarisation == card::LinearPolarisation::Horizontal;
         const auto message =
             cardkit::CommittedSwitchMessage({position, horizontal, channel.highBand});
         const std::vector<BusEvent> expected{
-            {0, 1, BusKind::Tone, 0},
-            {0, 1, BusKind::Voltage, horizontal ? 18u : 13u},
-            {0, 1, BusKind::Message, 0, {message.begin(), message.end()}},
-            {0, 1, BusKind::Burst, position % 2 == 0 ? 1u : 0u},
-            {0, 1, BusKind::Tone, channel.highBand ? 1u : 0u}};
+            {.tuner = 1, .kind = BusKind::Tone, .value = 0},
+            {.tuner = 1, .kind = BusKind::Voltage, .value = horizontal ? 18u : 13u},
+            {.tuner = 1, .kind = BusKind::Message, .bytes = {message.begin(), message.end()}},
+            {.tuner = 1, .kind = BusKind::Burst, .value = position % 2 == 0 ? 1u : 0u},
+            {.tuner = 1, .kind = BusKind::Tone, .value = channel.highBand ? 1u : 0u}};
         ASSERT_GE(events.size(), expected.size() + 1);
         for (std::size_t i = 0; i < expected.size(); ++i) {
             BusEvent seen = events[i];

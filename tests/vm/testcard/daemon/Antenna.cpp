@@ -50,24 +50,30 @@ BusEvent Antenna::Voltage(int tuner, std::uint32_t voltage, std::uint64_t timeNs
     if (t.supply != Supply::Off)
         t.lnb.polarisation = t.supply == Supply::V18 ? card::LinearPolarisation::Horizontal
                                                      : card::LinearPolarisation::Vertical;
-    return {timeNs, tuner, BusKind::Voltage, volts};
+    return {.timeNs = timeNs, .tuner = tuner, .kind = BusKind::Voltage, .value = volts};
 }
 
 BusEvent Antenna::Tone(int tuner, std::uint32_t tone, std::uint64_t timeNs) {
     Tuner& t = m_tuners.at(static_cast<std::size_t>(tuner));
     t.tone = tone == SEC_TONE_ON;
     t.lnb.highBand = t.tone;
-    return {timeNs, tuner, BusKind::Tone, t.tone ? 1u : 0u};
+    return {.timeNs = timeNs, .tuner = tuner, .kind = BusKind::Tone, .value = t.tone ? 1u : 0u};
 }
 
 BusEvent Antenna::Burst(int tuner, std::uint32_t burst, std::uint64_t timeNs) {
     // The committed switch takes its position from the message; the burst is only logged.
-    return {timeNs, tuner, BusKind::Burst, burst == SEC_MINI_B ? 1u : 0u};
+    return {.timeNs = timeNs,
+            .tuner = tuner,
+            .kind = BusKind::Burst,
+            .value = burst == SEC_MINI_B ? 1u : 0u};
 }
 
 BusEvent Antenna::Message(int tuner, std::span<const std::uint8_t> bytes, std::uint64_t timeNs) {
     Tuner& t = m_tuners.at(static_cast<std::size_t>(tuner));
-    BusEvent event{timeNs, tuner, BusKind::Message, 0, {bytes.begin(), bytes.end()}};
+    BusEvent event{.timeNs = timeNs,
+                   .tuner = tuner,
+                   .kind = BusKind::Message,
+                   .bytes = {bytes.begin(), bytes.end()}};
     const bool heard = t.supply != Supply::Off && !t.tone;
     if (!m_singleCable) {
         event.landed = heard;
@@ -78,7 +84,7 @@ BusEvent Antenna::Message(int tuner, std::span<const std::uint8_t> bytes, std::u
         return event;
     }
 
-    OnBus current{tuner, timeNs, timeNs + MessageNs(bytes.size())};
+    OnBus current{.tuner = tuner, .startNs = timeNs, .endNs = timeNs + MessageNs(bytes.size())};
     if (m_lastOnBus.tuner >= 0 && timeNs < m_lastOnBus.endNs) {
         // Both tuners talked at once: neither command reached the router.
         if (m_lastOnBus.userBand >= 0)
@@ -157,7 +163,7 @@ Reception Antenna::ReceiveOnUserBand(double tunedMHz, double symbolRateKsps) con
 
 BusEvent Antenna::TuneEvent(int tuner, std::uint32_t frequencyKHz, std::uint64_t timeNs,
                             const Reception& reception) {
-    BusEvent event{timeNs, tuner, BusKind::Tune, frequencyKHz};
+    BusEvent event{.timeNs = timeNs, .tuner = tuner, .kind = BusKind::Tune, .value = frequencyKHz};
     event.landed = reception.locked != nullptr;
     if (reception.locked) {
         event.note = std::to_string(reception.locked->frequencyMHz) +

@@ -81,7 +81,7 @@ private:
         std::uint64_t startNs = 0;
         std::uint64_t endNs = 0;
         int userBand = -1;                // the slot it changed, if it landed
-        std::optional<Slot> previousSlot;  // to take back when it turns out garbled
+        std::optional<Slot> previousSlot{};  // to take back when it turns out garbled
     };
 
     bool ApplyChannelChange(std::span<const std::uint8_t> bytes, OnBus& onBus);

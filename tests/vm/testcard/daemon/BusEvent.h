@@ -19,11 +19,11 @@ struct BusEvent {
     BusKind kind = BusKind::Voltage;
     // Voltage: 13, 18 or 0 (off). Tone: 1 on, 0 off. Burst: 0 (A) or 1 (B). Tune: kHz.
     std::uint32_t value = 0;
-    std::vector<std::uint8_t> bytes;  // Message: the bytes as sent
+    std::vector<std::uint8_t> bytes{};  // Message: the bytes as sent
     // Message: false when it did not reach the equipment on the cable (talked over, no supply,
     // tone on). Tune: whether the demodulator locked.
     bool landed = true;
-    std::string note;  // Tune: what was received ("10773H Helion" or "nothing")
+    std::string note{};  // Tune: what was received ("10773H Helion" or "nothing")
     friend bool operator==(const BusEvent&, const BusEvent&) = default;
 };
 

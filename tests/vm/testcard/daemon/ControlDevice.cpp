@@ -19,7 +19,14 @@ std::optional<std::uint32_t> ControlEvent::Value() const {
 
 ControlDevice::ControlDevice(const std::string& path)
     : m_fd(::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC)),
-      m_buffer(sizeof(kcard_msg) + KCARD_MAX_PAYLOAD) {}
+      m_buffer(sizeof(kcard_msg) + KCARD_MAX_PAYLOAD) {
+    if (m_fd < 0) return;
+    const std::uint32_t version = KCARD_VERSION;
+    if (SendStruct(KCARD_CMD_HELLO, 0, version) != 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
 
 ControlDevice::~ControlDevice() {
     if (m_fd >= 0) ::close(m_fd);
@@ -41,7 +48,7 @@ std::optional<ControlEvent> ControlDevice::Next() {
         m_failed = true;
         return std::nullopt;
     }
-    ControlEvent event{msg.type, msg.unit, msg.time_ns, {}};
+    ControlEvent event{msg.type, msg.unit, (msg.flags & KCARD_MSG_REPLAY) != 0, msg.time_ns, {}};
     event.payload.assign(m_buffer.begin() + sizeof msg, m_buffer.begin() + got);
     return event;
 }

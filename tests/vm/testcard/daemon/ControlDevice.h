@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <span>
 #include <string>
@@ -16,6 +17,7 @@ namespace testcard {
 struct ControlEvent {
     std::uint16_t type = 0;
     std::uint8_t unit = 0;
+    bool replay = false;  // restates a request made before the device was opened
     std::uint64_t timeNs = 0;
     std::vector<std::uint8_t> payload;
     // The payload as one 32-bit value, when it is exactly that.
@@ -24,7 +26,8 @@ struct ControlEvent {
 
 class ControlDevice {
 public:
-    // Opens `path`; Ok() says whether that worked.
+    // Opens `path` and says hello with the protocol version this program speaks; Ok() says
+    // whether both worked.
     explicit ControlDevice(const std::string& path);
     ~ControlDevice();
     ControlDevice(const ControlDevice&) = delete;
@@ -38,6 +41,14 @@ public:
     bool Failed() const { return m_failed; }
     // 0 or the negative errno of the write.
     int Send(std::uint16_t type, std::uint8_t unit, std::span<const std::uint8_t> payload);
+
+    // Copies the payload into `value` when it has exactly its size.
+    template <typename T>
+    static bool PayloadAs(const ControlEvent& event, T& value) {
+        if (event.payload.size() != sizeof value) return false;
+        std::memcpy(&value, event.payload.data(), sizeof value);
+        return true;
+    }
 
     template <typename T>
     int SendStruct(std::uint16_t type, std::uint8_t unit, const T& value) {

@@ -68,6 +68,9 @@ void TestCardDaemon::Handle(const ControlEvent& event) {
     const int tuner = event.unit;
     const bool tunerEvent = tuner >= 0 && tuner < 2;
     switch (event.type) {
+        case KCARD_EV_HELLO:
+            Hello(event);
+            break;
         case KCARD_EV_VOLTAGE:
             if (tunerEvent && event.Value())
                 Log(m_antenna.Voltage(tuner, *event.Value(), event.timeNs));
@@ -75,18 +78,25 @@ void TestCardDaemon::Handle(const ControlEvent& event) {
         case KCARD_EV_TONE:
             if (tunerEvent && event.Value()) Log(m_antenna.Tone(tuner, *event.Value(), event.timeNs));
             break;
-        case KCARD_EV_BURST:
-            if (tunerEvent && event.Value())
-                Log(m_antenna.Burst(tuner, *event.Value(), event.timeNs));
-            break;
         case KCARD_EV_DISEQC:
-            if (tunerEvent) Log(m_antenna.Message(tuner, event.payload, event.timeNs));
+        case KCARD_EV_BURST:
+            if (tunerEvent) Bus(event);
             break;
         case KCARD_EV_TUNE:
             if (tunerEvent) Tune(event);
             break;
         case KCARD_EV_FEED:
             if (tunerEvent) Feed(event);
+            break;
+        case KCARD_EV_CAM_TS:
+            // The slot's module passes the stream on as it came: it descrambles nothing it has
+            // not been asked to.
+            if (tunerEvent) m_device.Send(KCARD_CMD_CAM_TS, event.unit, event.payload);
+            break;
+        case KCARD_EV_UNPLUGGED:
+            std::cerr << "orvalen-testcardd: the card was unplugged\n";
+            m_unplugged = true;
+            for (auto& stream : m_streams) stream->SetReception(nullptr, nullptr);
             break;
         case KCARD_EV_LOST:
             std::cerr << "orvalen-testcardd: the card dropped " << event.Value().value_or(0)
@@ -97,10 +107,42 @@ void TestCardDaemon::Handle(const ControlEvent& event) {
     }
 }
 
+void TestCardDaemon::Hello(const ControlEvent& event) {
+    kcard_hello hello;
+    if (!ControlDevice::PayloadAs(event, hello)) return;
+    std::cerr << "orvalen-testcardd: card version " << hello.version << ", layout "
+              << hello.layout << ", tuners on adapter " << hello.tuner[0].adapter << " frontend "
+              << hello.tuner[0].frontend << " and adapter " << hello.tuner[1].adapter
+              << " frontend " << hello.tuner[1].frontend << ", CI on adapter "
+              << hello.ca_adapter << "\n";
+    // What the LNBs have now, as if the daemon had seen it happen.
+    for (int t = 0; t < 2; ++t) {
+        Log(m_antenna.Voltage(t, hello.tuner[t].voltage, event.timeNs));
+        Log(m_antenna.Tone(t, hello.tuner[t].tone, event.timeNs));
+    }
+}
+
+void TestCardDaemon::Bus(const ControlEvent& event) {
+    const int tuner = event.unit;
+    kcard_bus_done done{};
+    if (event.type == KCARD_EV_DISEQC) {
+        kcard_diseqc message;
+        if (!ControlDevice::PayloadAs(event, message) || message.len > sizeof message.msg) return;
+        done.seq = message.seq;
+        Log(m_antenna.Message(tuner, std::span(message.msg, message.len), event.timeNs));
+    } else {
+        kcard_burst burst;
+        if (!ControlDevice::PayloadAs(event, burst)) return;
+        done.seq = burst.seq;
+        Log(m_antenna.Burst(tuner, burst.burst, event.timeNs));
+    }
+    // The card cannot tell a garbled message from a good one: every send succeeds.
+    m_device.SendStruct(KCARD_CMD_BUS_DONE, event.unit, done);
+}
+
 void TestCardDaemon::Tune(const ControlEvent& event) {
     kcard_tune request;
-    if (event.payload.size() != sizeof request) return;
-    std::memcpy(&request, event.payload.data(), sizeof request);
+    if (!ControlDevice::PayloadAs(event, request)) return;
     const int tuner = event.unit;
     const Reception reception = m_antenna.Tune(tuner, request.frequency, request.symbol_rate);
     // The kernel's DVB-S demodulators lock only on what the request names: a DVB-S2 carrier does
@@ -123,8 +165,7 @@ void TestCardDaemon::Tune(const ControlEvent& event) {
 
 void TestCardDaemon::Feed(const ControlEvent& event) {
     kcard_feed feed;
-    if (event.payload.size() != sizeof feed) return;
-    std::memcpy(&feed, event.payload.data(), sizeof feed);
+    if (!ControlDevice::PayloadAs(event, feed)) return;
     int& on = m_feeds[event.unit];
     on = std::max(0, on + (feed.on ? 1 : -1));
     m_streams[event.unit]->SetFeeds(on);
@@ -139,8 +180,18 @@ std::string TestCardDaemon::Command(const std::string& command) {
         m_antenna.SetSingleCable(command == "cable single");
         return "ok";
     }
+    if (command == "cam out" || command == "cam in") {
+        const std::uint32_t present = command == "cam in";
+        const int result = m_device.SendStruct(KCARD_CMD_CAM_PRESENT, 0, present);
+        return result == 0 ? "ok" : "error: " + std::string(std::strerror(-result));
+    }
+    if (command == "unplug") {
+        const int result = m_device.Send(KCARD_CMD_UNPLUG, 0, {});
+        return result == 0 ? "ok" : "error: " + std::string(std::strerror(-result));
+    }
     if (command == "status") {
         return "ok cable " + std::string(m_antenna.SingleCable() ? "single" : "switch") +
+               (m_unplugged ? " unplugged" : "") +
                " packets " + std::to_string(m_streams[0]->PacketsSent()) + " " +
                std::to_string(m_streams[1]->PacketsSent());
     }

@@ -4,7 +4,9 @@
 // appended to the bus log, one line each (BusEvent.h), as it happens.
 //
 // Commands: "cable switch" (each tuner on its own cable behind a committed switch, the
-// default), "cable single" (both tuners on one cable to a single-cable router), "status".
+// default), "cable single" (both tuners on one cable to a single-cable router), "cam out" and
+// "cam in" (the CI module leaves or enters the slot), "unplug" (the card goes away as a
+// hot-unplugged card does), "status".
 //
 // Run() is the event loop, on the thread that calls it, until Stop() (any thread, e.g. a
 // signal handler's flag through an eventfd) or until the control device fails.
@@ -44,6 +46,9 @@ public:
 
 private:
     void Handle(const ControlEvent& event);
+    void Hello(const ControlEvent& event);
+    // A DiSEqC message or burst: onto the cable, then done.
+    void Bus(const ControlEvent& event);
     void Tune(const ControlEvent& event);
     void Feed(const ControlEvent& event);
     void Log(const BusEvent& event);
@@ -54,6 +59,7 @@ private:
     std::ofstream m_busLog;
     Antenna m_antenna;
     std::array<int, 2> m_feeds{};
+    bool m_unplugged = false;
     std::array<std::unique_ptr<StreamFeeder>, 2> m_streams;
     int m_stopFd = -1;  // an eventfd that wakes the loop
     std::string m_problem;

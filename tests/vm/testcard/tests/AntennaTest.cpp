@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "daemon/Antenna.h"
+#include "cardkit/CommittedSwitch.h"
 #include "cardkit/SingleCable.h"
 
 namespace testcard {
@@ -162,10 +163,14 @@ TEST_F(SingleCableAntennaTest, ACommandBelow18VoltsIsNotHeard) {
 
 TEST(BusEventTest, LinesReadBackAsWrittenAndMalformedOnesAreRefused) {
     const std::vector<BusEvent> events{
-        {12, 1, BusKind::Voltage, 18},
-        {13, 0, BusKind::Message, 0, {0xE0, 0x10, 0x38, 0xF3}, false, "talked over"},
-        {14, 1, BusKind::Tune, 1173000, {}, true, "10773H Helion"},
-        {15, 0, BusKind::Burst, 1}};
+        {.timeNs = 12, .tuner = 1, .kind = BusKind::Voltage, .value = 18},
+        {.timeNs = 13,
+         .kind = BusKind::Message,
+         .bytes = {0xE0, 0x10, 0x38, 0xF3},
+         .landed = false,
+         .note = "talked over"},
+        {.timeNs = 14, .tuner = 1, .kind = BusKind::Tune, .value = 1173000, .note = "10773H Helion"},
+        {.timeNs = 15, .kind = BusKind::Burst, .value = 1}};
     for (const BusEvent& event : events) EXPECT_EQ(Parse(Format(event)), event) << Format(event);
     EXPECT_FALSE(Parse("12 0 voltage"));
     EXPECT_FALSE(Parse("12 0 colour 3"));
