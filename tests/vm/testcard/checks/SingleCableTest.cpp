@@ -27,14 +27,19 @@ TEST_F(SingleCableTest, EachTunerGetsItsUserBandAndTuningWordWithoutOverlap) {
     for (int i = 0; i < 2; ++i) {
         graphs[i] = MakeGraph(i + 1);
         ASSERT_EQ(static_cast<int>(graphs[i]->m_ready), 1);
-        ASSERT_EQ(graphs[i]->SetScif(static_cast<std::uint8_t>(bands[i] + 1),
+        ASSERT_EQ(graphs[i]->SetScif(static_cast<std::uint8_t>(bands[i]),
                                      kUserBandsMHz[bands[i]], 0xFFFFFFFF),
                   S_OK);
     }
     // One after the other: the backend's own repeat after a collision is not what this shows.
     for (int i = 0; i < 2; ++i) {
         ASSERT_EQ(graphs[i]->RequestTune(channels[i].Parameters()), 0);
-        ASSERT_TRUE(WaitForLock(i + 1)) << "tuner " << i + 1;
+        const std::optional<BusEvent> locked = WaitForCardLock(i + 1, before);
+        ASSERT_TRUE(locked) << "tuner " << i + 1;
+        EXPECT_NE(locked->note.find(std::to_string(channels[i].transponder->frequencyMHz)),
+                  std::string::npos)
+            << Format(*locked);
+        EXPECT_TRUE(WaitForLock(i + 1)) << "tuner " << i + 1;
     }
 
     const std::vector<BusEvent> log = BusLog();

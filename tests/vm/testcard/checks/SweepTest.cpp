@@ -23,10 +23,11 @@ TEST_F(SweepTest, StepsFollowTheSkyAndPeakAtItsCarriers) {
     auto graph = MakeGraph(1);
     ASSERT_EQ(static_cast<int>(graph->m_ready), 1);
     const SkyChannel channel = Channel(1, false);
+    const std::size_t before = BusLog().size();
     ASSERT_EQ(graph->RequestTune(channel.Parameters()), 0);
-    ASSERT_TRUE(WaitForLock(1));
+    ASSERT_TRUE(WaitForCardLock(1, before));
     ASSERT_EQ(graph->RequestSpectrumSweep(), 0);
-    const worker_test::Sweep sweep = worker_test::ReadSweep(Queue(1), 1);
+    const worker_test::Sweep sweep = worker_test::ReadSweep(m_queue, 1);
     ASSERT_TRUE(sweep.ended);
     ASSERT_EQ(sweep.points.size(), static_cast<std::size_t>(worker_test::kSweepPoints));
 

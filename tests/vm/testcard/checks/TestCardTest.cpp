@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <thread>
 
 #include "../../../tuner/worker_fixture.h"
 #include "daemon/CommandSocket.h"
@@ -52,17 +53,32 @@ TestCardTest::~TestCardTest() {
 
 std::unique_ptr<TunerGraph> TestCardTest::MakeGraph(std::int32_t tuner, std::uint32_t flags) {
     auto graph = std::make_unique<TunerGraph>(tuner, flags);
-    graph->m_notifyThreadId = Queue(tuner).ThreadId();
+    graph->m_notifyThreadId = m_queue.ThreadId();
     graph->m_tunerNumber = tuner;
     return graph;
+}
+
+std::optional<BusEvent> TestCardTest::WaitForCardLock(std::int32_t tuner, std::size_t from) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kLockWaitMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+        const std::vector<BusEvent> log = BusLog();
+        for (std::size_t i = from; i < log.size(); ++i) {
+            if (log[i].tuner != tuner - 1 || log[i].kind != BusKind::Tune || !log[i].landed)
+                continue;
+            while (m_queue.TryTake()) {
+            }
+            return log[i];
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return std::nullopt;
 }
 
 std::optional<SignalStatus> TestCardTest::WaitForLock(std::int32_t tuner) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kLockWaitMs);
     while (std::chrono::steady_clock::now() < deadline) {
-        std::optional<ThreadMessage> next =
-            worker_test::NextMessage(Queue(tuner), MSG_SIGNAL_STATUS);
-        if (!next) continue;
+        std::optional<ThreadMessage> next = worker_test::NextMessage(m_queue, MSG_SIGNAL_STATUS);
+        if (!next || next->wParam != static_cast<std::uintptr_t>(tuner)) continue;
         std::unique_ptr<SignalStatus> status = next->payload.Take<SignalStatus>();
         if (status && status->quality > 0) return *status;
     }

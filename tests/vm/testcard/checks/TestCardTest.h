@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -45,9 +44,12 @@ protected:
     TestCardTest();
     ~TestCardTest() override;
 
-    // `tuner` 1 or 2; the graph posts to Queue(tuner).
+    // `tuner` 1 or 2; every graph posts to m_queue.
     std::unique_ptr<TunerGraph> MakeGraph(std::int32_t tuner, std::uint32_t flags = 0);
-    ThreadMessageQueue& Queue(std::int32_t tuner) { return m_queues[tuner - 1]; }
+    // The daemon's first locked tune of `tuner` (1 or 2) among the bus events from `from` on,
+    // within kLockWaitMs. Reports queued before it are dropped, so that WaitForLock then reads
+    // what the program makes of this lock.
+    std::optional<BusEvent> WaitForCardLock(std::int32_t tuner, std::size_t from);
     // The first report of `tuner` with a quality above 0 within kLockWaitMs.
     std::optional<SignalStatus> WaitForLock(std::int32_t tuner);
     // The first DVB-S channel of `position` in the band asked.
@@ -61,7 +63,7 @@ protected:
     const card::Sky m_sky = card::DefaultSky();
     std::shared_ptr<vm::ObservedKernel> m_kernel = std::make_shared<vm::ObservedKernel>();
     std::shared_ptr<linuxdvb::DvbCard> m_card;
-    std::array<ThreadMessageQueue, 2> m_queues;
+    ThreadMessageQueue m_queue;
 };
 
 }  // namespace testcard

@@ -44,8 +44,16 @@ TEST_F(TwoTunersTest, BothTunersRecordTheirOwnSatelliteAtOnce) {
         ASSERT_EQ(static_cast<int>(graphs[i]->m_ready), 1);
         ASSERT_EQ(graphs[i]->SetRecordFile(paths[i].u16string()), S_OK);
     }
+    const std::size_t before = BusLog().size();
     for (int i = 0; i < 2; ++i) ASSERT_EQ(graphs[i]->RequestTune(channels[i].Parameters()), 0);
-    for (int i = 0; i < 2; ++i) ASSERT_TRUE(WaitForLock(i + 1)) << "tuner " << i + 1;
+    for (int i = 0; i < 2; ++i) {
+        const std::optional<BusEvent> locked = WaitForCardLock(i + 1, before);
+        ASSERT_TRUE(locked) << "tuner " << i + 1;
+        EXPECT_NE(locked->note.find(m_sky.positions[channels[i].position - 1].name),
+                  std::string::npos)
+            << Format(*locked);
+    }
+    for (int i = 0; i < 2; ++i) EXPECT_TRUE(WaitForLock(i + 1)) << "tuner " << i + 1;
     std::this_thread::sleep_for(kRecordingTime);
     for (auto& graph : graphs) graph.reset();  // the files are complete once the graphs are gone
 

@@ -17,6 +17,9 @@ TestCardDaemon::TestCardDaemon(const DaemonOptions& options)
     : m_device(options.device),
       m_commands(options.commandSocket),
       m_antenna(card::DefaultSky()),
+      m_cam([this](std::span<const std::uint8_t> answer) {
+          return m_device.Send(KCARD_CMD_CAM_DATA, 0, answer);
+      }),
       m_stopFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
     if (!m_device.Ok())
         m_problem = "cannot open " + options.device + ": " + std::strerror(errno);
@@ -89,9 +92,17 @@ void TestCardDaemon::Handle(const ControlEvent& event) {
             if (tunerEvent) Feed(event);
             break;
         case KCARD_EV_CAM_TS:
-            // The slot's module passes the stream on as it came: it descrambles nothing it has
-            // not been asked to.
-            if (tunerEvent) m_device.Send(KCARD_CMD_CAM_TS, event.unit, event.payload);
+            if (tunerEvent) {
+                std::vector<std::uint8_t> packets = event.payload;
+                m_cam.PassThrough(packets);
+                m_device.Send(KCARD_CMD_CAM_TS, event.unit, packets);
+            }
+            break;
+        case KCARD_EV_CAM_DATA:
+            m_cam.FromHost(event.payload);
+            break;
+        case KCARD_EV_CAM_STATE:
+            CamState(event);
             break;
         case KCARD_EV_UNPLUGGED:
             std::cerr << "orvalen-testcardd: the card was unplugged\n";
@@ -120,6 +131,13 @@ void TestCardDaemon::Hello(const ControlEvent& event) {
         Log(m_antenna.Voltage(t, hello.tuner[t].voltage, event.timeNs));
         Log(m_antenna.Tone(t, hello.tuner[t].tone, event.timeNs));
     }
+}
+
+void TestCardDaemon::CamState(const ControlEvent& event) {
+    kcard_cam_state state;
+    if (!ControlDevice::PayloadAs(event, state)) return;
+    if (state.state == KCARD_CAM_RESET || state.state == KCARD_CAM_SHUTDOWN) m_cam.Reset();
+    std::cerr << "orvalen-testcardd: CI slot state " << state.state << "\n";
 }
 
 void TestCardDaemon::Bus(const ControlEvent& event) {
@@ -182,6 +200,10 @@ std::string TestCardDaemon::Command(const std::string& command) {
     }
     if (command == "cam out" || command == "cam in") {
         const std::uint32_t present = command == "cam in";
+        if (present)
+            m_cam.Insert();
+        else
+            m_cam.Remove();
         const int result = m_device.SendStruct(KCARD_CMD_CAM_PRESENT, 0, present);
         return result == 0 ? "ok" : "error: " + std::string(std::strerror(-result));
     }
@@ -193,7 +215,8 @@ std::string TestCardDaemon::Command(const std::string& command) {
         return "ok cable " + std::string(m_antenna.SingleCable() ? "single" : "switch") +
                (m_unplugged ? " unplugged" : "") +
                " packets " + std::to_string(m_streams[0]->PacketsSent()) + " " +
-               std::to_string(m_streams[1]->PacketsSent());
+               std::to_string(m_streams[1]->PacketsSent()) + " descrambling " +
+               std::to_string(m_cam.Programmes().size());
     }
     return "error: unknown command '" + command + "'";
 }

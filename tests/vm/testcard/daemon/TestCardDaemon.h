@@ -1,6 +1,6 @@
 // The user-space half of the test card: it opens the card's control device and plays what a
 // hardware driver's hardware would be, the antenna side (Antenna), each tuner's stream
-// (StreamFeeder), and takes commands from the checks on its command socket. Every bus event is
+// (StreamFeeder), the CI module in the slot (CamBridge), and takes commands from the checks on its command socket. Every bus event is
 // appended to the bus log, one line each (BusEvent.h), as it happens.
 //
 // Commands: "cable switch" (each tuner on its own cable behind a committed switch, the
@@ -20,6 +20,7 @@
 #include <string>
 
 #include "Antenna.h"
+#include "CamBridge.h"
 #include "CommandSocket.h"
 #include "ControlDevice.h"
 #include "StreamFeeder.h"
@@ -47,6 +48,7 @@ public:
 private:
     void Handle(const ControlEvent& event);
     void Hello(const ControlEvent& event);
+    void CamState(const ControlEvent& event);
     // A DiSEqC message or burst: onto the cable, then done.
     void Bus(const ControlEvent& event);
     void Tune(const ControlEvent& event);
@@ -58,6 +60,7 @@ private:
     CommandSocket m_commands;
     std::ofstream m_busLog;
     Antenna m_antenna;
+    CamBridge m_cam;
     std::array<int, 2> m_feeds{};
     bool m_unplugged = false;
     std::array<std::unique_ptr<StreamFeeder>, 2> m_streams;
