@@ -74,14 +74,21 @@ testcard_stop() {
     return "$status"
 }
 testcard_checks() {
-    "$VM_BUILD/bin/vm_testcard_checks" --gtest_color=no
+    "$VM_BUILD/bin/vm_testcard_checks" --gtest_color=no --gtest_filter=-UnplugTest.*
+}
+# Unplugging ends the card until the module is loaded again: last.
+testcard_unplug() {
+    "$VM_BUILD/bin/vm_testcard_checks" --gtest_color=no --gtest_filter=UnplugTest.*
 }
 # Runs the test card's checks in `layout` against the module already loaded.
 testcard_stage() {
     local layout=$1
     [ -c /dev/kcard ] || return 0
     check "testcard-$layout-daemon" testcard_start "$layout"
-    [ -S "$ORVALEN_TESTCARD_SOCKET" ] && check "testcard-$layout" testcard_checks
+    if [ -S "$ORVALEN_TESTCARD_SOCKET" ]; then
+        check "testcard-$layout" testcard_checks
+        check "testcard-$layout-unplug" testcard_unplug
+    fi
     check "testcard-$layout-daemon-stop" testcard_stop
 }
 

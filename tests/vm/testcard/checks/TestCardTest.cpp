@@ -26,7 +26,7 @@ TuneParameters SkyChannel::Parameters(bool diseqc) const {
     p.symbolRate = static_cast<std::int32_t>(transponder->symbolRate);
     p.onid = transponder->onid;
     p.tsid = transponder->tsid;
-    p.sid = transponder->services.empty() ? -1 : transponder->services.front().sid;
+    p.sid = service < transponder->services.size() ? transponder->services[service].sid : -1;
     p.polarisation = transponder->polarisation == card::LinearPolarisation::Horizontal ? 1 : 2;
     p.lnbSource = diseqc ? static_cast<std::uint32_t>(position) : 0;
     return p;
@@ -94,6 +94,16 @@ SkyChannel TestCardTest::Channel(int position, bool highBand, int skip) const {
     }
     ADD_FAILURE() << "no DVB-S channel at position " << position;
     return {&m_sky.positions[0].transponders.front(), 1, false};
+}
+
+SkyChannel TestCardTest::ScrambledChannel(int position) const {
+    for (const auto& t : m_sky.positions[static_cast<std::size_t>(position - 1)].transponders) {
+        if (t.modulation != card::Modulation::DvbsQpsk) continue;
+        for (std::size_t i = 0; i < t.services.size(); ++i)
+            if (t.services[i].scrambled) return {&t, position, t.frequencyMHz >= card::kLnbSwitchMHz, i};
+    }
+    ADD_FAILURE() << "no scrambled service at position " << position;
+    return Channel(position, false);
 }
 
 std::string TestCardTest::Ask(const std::string& command) {

@@ -34,6 +34,7 @@ struct SkyChannel {
     const card::Transponder* transponder = nullptr;
     int position = 1;
     bool highBand = false;
+    std::size_t service = 0;  // the one the tune request names
 
     TuneParameters Parameters(bool diseqc = true) const;
     std::uint32_t IfKHz() const;
@@ -54,6 +55,8 @@ protected:
     std::optional<SignalStatus> WaitForLock(std::int32_t tuner);
     // The first DVB-S channel of `position` in the band asked.
     SkyChannel Channel(int position, bool highBand, int skip = 0) const;
+    // The first scrambled service on a DVB-S transponder of `position`.
+    SkyChannel ScrambledChannel(int position) const;
 
     // Sends a command to the daemon; its answer line.
     static std::string Ask(const std::string& command);

@@ -43,7 +43,6 @@ bool CaPmtSelection::Apply(std::span<const std::uint8_t> body) {
         m_programmes[programme] = std::move(pids);
     else if (management == kUpdate)
         m_programmes.erase(programme);  // a query for it: nothing descrambled until selected
-    Recount();
     return true;
 }
 
@@ -53,9 +52,13 @@ std::set<std::uint16_t> CaPmtSelection::Programmes() const {
     return programmes;
 }
 
-void CaPmtSelection::Recount() {
-    m_pids.clear();
-    for (const auto& [programme, pids] : m_programmes) m_pids.insert(pids.begin(), pids.end());
+bool CaPmtSelection::Descrambles(std::uint16_t pid,
+                                 const std::set<std::uint16_t>& programmes) const {
+    for (const std::uint16_t programme : programmes) {
+        const auto selected = m_programmes.find(programme);
+        if (selected != m_programmes.end() && selected->second.contains(pid)) return true;
+    }
+    return false;
 }
 
 }  // namespace testcard

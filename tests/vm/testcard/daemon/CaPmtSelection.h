@@ -18,14 +18,13 @@ public:
     // One ca_pmt body (after its APDU tag and length); false when it is malformed, and then it
     // changes nothing.
     bool Apply(std::span<const std::uint8_t> body);
-    bool Descrambles(std::uint16_t pid) const { return m_pids.contains(pid); }
+    // Whether a packet of `pid` leaves clear on a stream that carries `programmes`: each stream
+    // of the module is descrambled for its own programmes only.
+    bool Descrambles(std::uint16_t pid, const std::set<std::uint16_t>& programmes) const;
     std::set<std::uint16_t> Programmes() const;
 
 private:
-    void Recount();
-
     std::map<std::uint16_t, std::set<std::uint16_t>> m_programmes;  // programme -> its PIDs
-    std::set<std::uint16_t> m_pids;
 };
 
 }  // namespace testcard

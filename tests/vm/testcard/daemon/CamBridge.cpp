@@ -48,13 +48,14 @@ void CamBridge::Remove() {
 
 void CamBridge::Insert() { m_module->Insert(); }
 
-void CamBridge::PassThrough(std::span<std::uint8_t> packets) {
+void CamBridge::PassThrough(std::span<std::uint8_t> packets,
+                            const std::set<std::uint16_t>& programmes) {
     Follow();
     std::lock_guard lock(m_mutex);
     for (std::size_t at = 0; at + kPacket <= packets.size(); at += kPacket) {
         std::uint8_t* packet = packets.data() + at;
         const auto pid = static_cast<std::uint16_t>((packet[1] & 0x1F) << 8 | packet[2]);
-        if (card::IsScrambled(packet) && m_selection.Descrambles(pid)) card::DescramblePacket(packet);
+        if (card::IsScrambled(packet) && m_selection.Descrambles(pid, programmes)) card::DescramblePacket(packet);
     }
 }
 

@@ -42,8 +42,9 @@ public:
     void Reset();
     void Remove();
     void Insert();
-    // Packets of a tuner's stream through the module, descrambled where it was asked to.
-    void PassThrough(std::span<std::uint8_t> packets);
+    // Packets of a tuner's stream that carries `programmes` through the module, descrambled
+    // where it was asked to.
+    void PassThrough(std::span<std::uint8_t> packets, const std::set<std::uint16_t>& programmes);
     std::set<std::uint16_t> Programmes();
 
 private:

@@ -94,7 +94,7 @@ void TestCardDaemon::Handle(const ControlEvent& event) {
         case KCARD_EV_CAM_TS:
             if (tunerEvent) {
                 std::vector<std::uint8_t> packets = event.payload;
-                m_cam.PassThrough(packets);
+                m_cam.PassThrough(packets, m_programmes[event.unit]);
                 m_device.Send(KCARD_CMD_CAM_TS, event.unit, packets);
             }
             break;
@@ -108,6 +108,7 @@ void TestCardDaemon::Handle(const ControlEvent& event) {
             std::cerr << "orvalen-testcardd: the card was unplugged\n";
             m_unplugged = true;
             for (auto& stream : m_streams) stream->SetReception(nullptr, nullptr);
+            m_programmes = {};
             break;
         case KCARD_EV_LOST:
             std::cerr << "orvalen-testcardd: the card dropped " << event.Value().value_or(0)
@@ -178,6 +179,10 @@ void TestCardDaemon::Tune(const ControlEvent& event) {
     signal.cnr = kept.cnrMilliDb;
     m_device.SendStruct(KCARD_CMD_SIGNAL, event.unit, signal);
     m_streams[static_cast<std::size_t>(tuner)]->SetReception(kept.locked, kept.satellite);
+    m_programmes[static_cast<std::size_t>(tuner)].clear();
+    if (kept.locked)
+        for (const card::Service& service : kept.locked->services)
+            m_programmes[static_cast<std::size_t>(tuner)].insert(service.sid);
     Log(Antenna::TuneEvent(tuner, request.frequency, event.timeNs, kept));
 }
 

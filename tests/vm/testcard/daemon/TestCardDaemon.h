@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <fstream>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "Antenna.h"
@@ -62,6 +63,7 @@ private:
     Antenna m_antenna;
     CamBridge m_cam;
     std::array<int, 2> m_feeds{};
+    std::array<std::set<std::uint16_t>, 2> m_programmes;  // the services each tuner receives
     bool m_unplugged = false;
     std::array<std::unique_ptr<StreamFeeder>, 2> m_streams;
     int m_stopFd = -1;  // an eventfd that wakes the loop

@@ -1,6 +1,6 @@
 // What the test card's CAM descrambles: the programmes of the host's ca_pmt list as list
-// management builds it up and replaces it, and nothing for a query, a programme dropped or a
-// malformed object.
+// management builds it up and replaces it, each on the stream that carries it, and nothing for
+// a query, a programme dropped or a malformed object.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -36,19 +36,22 @@ Bytes CaPmt(std::uint8_t management, std::uint16_t programme, std::uint16_t vide
 }
 
 TEST(CaPmtSelectionTest, ListManagementBuildsAndReplacesTheDescrambledProgrammes) {
+    const std::set<std::uint16_t> stream{100, 101, 102, 103};
     CaPmtSelection selection;
     EXPECT_TRUE(selection.Apply(CaPmt(1, 100, 0x200, 1)));  // first
     EXPECT_TRUE(selection.Apply(CaPmt(2, 101, 0x210, 1)));  // last
     EXPECT_EQ(selection.Programmes(), (std::set<std::uint16_t>{100, 101}));
-    EXPECT_TRUE(selection.Descrambles(0x201));
-    EXPECT_TRUE(selection.Descrambles(0x210));
-    EXPECT_FALSE(selection.Descrambles(0x220));
+    EXPECT_TRUE(selection.Descrambles(0x201, stream));
+    EXPECT_TRUE(selection.Descrambles(0x210, stream));
+    EXPECT_FALSE(selection.Descrambles(0x220, stream));
+    // Another tuner's stream with the same PIDs but other programmes stays as it is.
+    EXPECT_FALSE(selection.Descrambles(0x201, {200, 201}));
 
     EXPECT_TRUE(selection.Apply(CaPmt(5, 100, 0x200, 4)));  // update: not selected
-    EXPECT_FALSE(selection.Descrambles(0x200));
-    EXPECT_TRUE(selection.Descrambles(0x210));
+    EXPECT_FALSE(selection.Descrambles(0x200, stream));
+    EXPECT_TRUE(selection.Descrambles(0x210, stream));
     EXPECT_TRUE(selection.Apply(CaPmt(4, 102, 0x220, 3)));  // add, only a query
-    EXPECT_FALSE(selection.Descrambles(0x220));
+    EXPECT_FALSE(selection.Descrambles(0x220, stream));
 
     EXPECT_TRUE(selection.Apply(CaPmt(3, 102, 0x220, 1)));  // only: the list is this one
     EXPECT_EQ(selection.Programmes(), (std::set<std::uint16_t>{102}));
