@@ -42,11 +42,14 @@ mkdir -p /host/dev/pts && mount -t devpts devpts /host/dev/pts
 for scratch in /run /tmp /var/tmp; do
     mount -t tmpfs tmpfs "/host$scratch"
 done
+# The test card's module, for guest.sh to load once vidtv's checks are done.
+cp "/lib/modules/$(uname -r)/extra/kcard.ko" /host/run/kcard.ko ||
+    halt_with "the test card's module is not in the RAM disk"
 # No caching on the output share: what the guest writes must be on the host at power-off.
 mount -t 9p -o trans=virtio,version=9p2000.L,msize=262144 out "/host$VM_OUT" ||
     halt_with "the output folder did not mount"
 chroot /host /usr/bin/env -i VM_FREQS="$VM_FREQS" VM_SOURCE="$VM_SOURCE" VM_BUILD="$VM_BUILD" \
-    VM_OUT="$VM_OUT" /bin/bash "$VM_SOURCE/tests/vm/guest.sh" ||
+    VM_OUT="$VM_OUT" VM_KCARD=/run/kcard.ko /bin/bash "$VM_SOURCE/tests/vm/guest.sh" ||
     echo "VM-CHECK guest FAIL guest.sh ended with status $?"
 sync
 poweroff -f

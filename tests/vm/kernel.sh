@@ -2,7 +2,8 @@
 # The test machine's kernel: the version Debian's linux-image-amd64 points at today, its image
 # and the few modules the machine needs taken from the image package, and the kernel's virtual
 # DVB card (vidtv) built out of tree from the matching kernel source. Everything lands in a
-# cache outside the build tree, so a second run only checks that it is there. Sourced by run.sh.
+# cache outside the build tree, so a second run only checks that it is there; the test card's
+# module is built into the run's folder every time. Sourced by run.sh.
 
 VM_CACHE=${ORVALEN_VM_CACHE:-}
 if [ -z "$VM_CACHE" ]; then
@@ -15,6 +16,7 @@ KERNEL_DIR=""      # $VM_CACHE/$KVER: image package, vmlinuz, modules, vidtv
 VMLINUZ=""
 MODULES_DIR=""     # lib/modules/$KVER as extracted from the image package
 VIDTV_DIR=""       # the built vidtv modules
+KCARD_KO=""        # the test card's module, built by build_kcard
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -115,4 +117,26 @@ prepare_kernel() {
     build_vidtv
     flock -u "$lock"
     exec {lock}>&-
+}
+
+# The test card's module, built out of tree against the headers of $KVER as vidtv is, into
+# DEST (the run's own folder: the module changes with the source tree, the kernel does not).
+# Sets KCARD_KO. Any compiler warning fails the build: the module must build clean.
+build_kcard() {   # source folder (tests/vm/testcard), DEST
+    local src=$1 dest=$2 log
+    rm -rf "$dest"
+    mkdir -p "$dest/module"
+    cp "$src/kcard_uapi.h" "$dest/"
+    cp "$src"/module/{Kbuild,*.c,*.h} "$dest/module/"
+    if ! log=$(make -C "/usr/src/linux-headers-$KVER" M="$dest/module" W=1 modules -j "$(nproc)" 2>&1); then
+        echo "$log" >&2
+        echo "FAIL: the test card's module did not build" >&2
+        return 1
+    fi
+    if grep -E 'warning:|error:' <<<"$log" >&2; then
+        echo "FAIL: the test card's module builds with warnings" >&2
+        return 1
+    fi
+    KCARD_KO=$dest/module/kcard.ko
+    strip --strip-debug "$KCARD_KO"
 }

@@ -42,6 +42,8 @@ echo "kernel $KVER, vidtv built, cache $VM_CACHE ($((SECONDS - started)) s)"
 # The initial RAM disk: busybox, the modules, init.sh and this run's settings.
 rm -rf "$out"
 mkdir -p "$out/guest" "$out/initramfs"
+build_kcard "$here/testcard" "$out/kcard" || fail "the test card's module"
+echo "test card's module built without warnings ($((SECONDS - started)) s)"
 ramdisk=$out/initramfs
 mkdir -p "$ramdisk"/{bin,sbin,proc,sys,dev,lib/modules}
 cp /bin/busybox "$ramdisk/bin/"
@@ -50,7 +52,7 @@ for tool in $(/bin/busybox --list); do [ "$tool" = busybox ] || ln -s busybox "$
 ln -s ../bin/busybox "$ramdisk/sbin/modprobe"
 cp -r "$MODULES_DIR" "$ramdisk/lib/modules/"
 mkdir -p "$ramdisk/lib/modules/$KVER/extra"
-cp "$VIDTV_DIR"/*.ko "$ramdisk/lib/modules/$KVER/extra/"
+cp "$VIDTV_DIR"/*.ko "$KCARD_KO" "$ramdisk/lib/modules/$KVER/extra/"
 cp "$here/init.sh" "$ramdisk/init"
 cat >"$ramdisk/vm.conf" <<CONF
 VM_FREQS=$ORVALEN_VM_FREQS
