@@ -141,5 +141,35 @@ TEST_F(CamTest, AScrambledServiceRecordsClearWithTheCiAndScrambledInBypass) {
     EXPECT_EQ(bypass.lastHalfClear, 0u);
 }
 
+TEST_F(CamTest, OneModuleDescramblesAProgrammeForEachTunerAtOnce) {
+    const std::array<SkyChannel, 2> channels{ScrambledChannel(1), ScrambledChannel(3)};
+    std::array<std::filesystem::path, 2> paths;
+    std::array<std::unique_ptr<TunerGraph>, 2> graphs;
+    const std::size_t before = BusLog().size();
+    for (int i = 0; i < 2; ++i) {
+        paths[i] = std::filesystem::temp_directory_path() /
+                   ("orvalen-testcard-two" + std::to_string(i + 1) + ".ts");
+        std::filesystem::remove(paths[i]);
+        graphs[i] = MakeGraph(i + 1, GraphFlagRecord);
+        ASSERT_EQ(static_cast<int>(graphs[i]->m_ready), 1);
+        ASSERT_TRUE(WaitForName(*graphs[i]));
+        ASSERT_EQ(graphs[i]->SetRecordFile(paths[i].u16string()), S_OK);
+        ASSERT_EQ(graphs[i]->RequestTune(channels[i].Parameters()), 0);
+    }
+    for (int i = 0; i < 2; ++i) ASSERT_TRUE(WaitForCardLock(i + 1, before)) << "tuner " << i + 1;
+    std::this_thread::sleep_for(kRecordingTime);
+    const std::string status = Ask("status");
+    for (auto& graph : graphs) graph.reset();
+
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(testing::Message() << "tuner " << i + 1);
+        const PidCount count = CountPid(FileBytes(paths[i]), card::VideoPid(channels[i].service));
+        ASSERT_GT(count.lastHalf, 10u);
+        EXPECT_EQ(count.lastHalfClear, count.lastHalf);
+        std::filesystem::remove(paths[i]);
+    }
+    EXPECT_NE(status.find("descrambling 2"), std::string::npos) << status;
+}
+
 }  // namespace
 }  // namespace testcard

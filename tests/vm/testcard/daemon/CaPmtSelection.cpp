@@ -6,7 +6,7 @@ namespace testcard {
 namespace {
 
 enum : std::uint8_t { kMore = 0, kFirst = 1, kLast = 2, kOnly = 3, kAdd = 4, kUpdate = 5 };
-enum : std::uint8_t { kOkDescrambling = 1, kOkMmi = 2, kQuery = 3, kNotSelected = 4 };
+enum : std::uint8_t { kQuery = 3, kNotSelected = 4 };
 
 std::uint16_t Word(std::span<const std::uint8_t> b, std::size_t at) {
     return static_cast<std::uint16_t>(b[at] << 8 | b[at + 1]);
@@ -37,12 +37,10 @@ bool CaPmtSelection::Apply(std::span<const std::uint8_t> body) {
     }
 
     if (management == kOnly || management == kFirst) m_programmes.clear();
-    if (command == kNotSelected)
-        m_programmes.erase(programme);
-    else if (command == kOkDescrambling || command == kOkMmi)
+    if (command == kNotSelected || command == kQuery)
+        m_programmes.erase(programme);  // a query descrambles nothing until it is selected
+    else
         m_programmes[programme] = std::move(pids);
-    else if (management == kUpdate)
-        m_programmes.erase(programme);  // a query for it: nothing descrambled until selected
     return true;
 }
 

@@ -1,7 +1,8 @@
 // Which elementary streams a CAM has been asked to descramble: the programmes of the ca_pmt
 // objects the host sent (list management "only", "first", "more", "last", "add", "update"),
-// each selected when its command is ok_descrambling or ok_mmi and dropped when it is
-// not_selected; a query selects nothing.
+// each selected when its command is ok_descrambling or ok_mmi, or when it has none (a
+// programme without CA descriptors carries no command: being listed is the request), and
+// dropped when it is not_selected; a query selects nothing.
 //
 // Not thread-safe: its owner guards it.
 #pragma once

@@ -56,11 +56,16 @@ TEST(CaPmtSelectionTest, ListManagementBuildsAndReplacesTheDescrambledProgrammes
     EXPECT_TRUE(selection.Apply(CaPmt(3, 102, 0x220, 1)));  // only: the list is this one
     EXPECT_EQ(selection.Programmes(), (std::set<std::uint16_t>{102}));
 
+    // Without CA descriptors a programme carries no command: listed, it is descrambled.
+    const Bytes bare{4, 0, 104, 0x01, 0xF0, 0x00, 0x02, 0xE2, 0x40, 0xF0, 0x00};
+    EXPECT_TRUE(selection.Apply(bare));
+    EXPECT_TRUE(selection.Descrambles(0x240, {104}));
+
     Bytes cut = CaPmt(3, 103, 0x230, 1);
     cut.pop_back();
     EXPECT_FALSE(selection.Apply(cut));
     EXPECT_FALSE(selection.Apply(Bytes{3, 0, 1}));
-    EXPECT_EQ(selection.Programmes(), (std::set<std::uint16_t>{102}));
+    EXPECT_EQ(selection.Programmes(), (std::set<std::uint16_t>{102, 104}));
 }
 
 }  // namespace
