@@ -102,9 +102,12 @@ TEST_F(UnplugTest, TheCardUnpluggedDuringARecordingAndASweep) {
     testing::internal::CaptureStderr();
     ASSERT_EQ(Ask("unplug"), "ok");
     std::this_thread::sleep_for(3s);
-    // Both graphs end: their destructors join the workers and the stream reader.
-    recording.reset();
+    // Both graphs end: their destructors join the workers and the stream reader. The card's
+    // demuxes go one after the other, each once its users have closed it: the sweeping tuner's
+    // first, after which the recording's reader finds its dvr gone.
     sweeping.reset();
+    std::this_thread::sleep_for(3s);
+    recording.reset();
     m_card.reset();
     const std::string said = testing::internal::GetCapturedStderr();
     std::cout << said;

@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <poll.h>
 
+#include <iostream>
+
 #include "SimulatedModule.h"
 #include "card/Scrambler.h"
 
@@ -70,7 +72,12 @@ void CamBridge::Follow() {
     const auto caPmts = m_module->CaPmts();
     std::lock_guard lock(m_mutex);
     if (caPmts.size() < m_caPmtsSeen) m_caPmtsSeen = 0;
-    for (; m_caPmtsSeen < caPmts.size(); ++m_caPmtsSeen) m_selection.Apply(caPmts[m_caPmtsSeen]);
+    for (; m_caPmtsSeen < caPmts.size(); ++m_caPmtsSeen) {
+        const bool read = m_selection.Apply(caPmts[m_caPmtsSeen]);
+        std::cerr << "orvalen-testcardd: ca_pmt of " << caPmts[m_caPmtsSeen].size() << " bytes"
+                  << (read ? "" : ", malformed") << "; descrambling " << m_selection.Programmes().size()
+                  << " programmes\n";
+    }
 }
 
 void CamBridge::Run() {
