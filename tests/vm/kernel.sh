@@ -111,7 +111,7 @@ prepare_kernel() {
     flock "$lock"
     fetch_kernel_image
     local series=${KVER%%-*}
-    install_missing qemu-system-x86 busybox-static cpio make gcc xz-utils \
+    install_missing qemu-system-x86 busybox-static cpio make gcc xz-utils dvb-tools \
         "linux-headers-$KVER" "linux-source-${series%.*}"
     extract_kernel
     build_vidtv

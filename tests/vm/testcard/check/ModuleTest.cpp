@@ -6,6 +6,7 @@
 // The module must be loaded (either layout) with a CI module in the slot and nothing else
 // holding /dev/kcard.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <linux/dvb/ca.h>
 #include <linux/dvb/dmx.h>
 #include <linux/dvb/frontend.h>
@@ -13,14 +14,12 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <future>
 #include <memory>
 #include <optional>
-#include <future>
 #include <string>
 #include <thread>
 
@@ -143,8 +142,8 @@ protected:
 
     std::optional<ControlChannel> m_control;
     kcard_hello m_hello{};
-    bool m_camTs = false;       // the stream goes through the CAM, as far as the events say
-    std::size_t m_seen = 0;     // skipped events looked at for it
+    bool m_camTs = false;    // the stream goes through the CAM, as far as the events say
+    std::size_t m_seen = 0;  // skipped events looked at for it
 };
 
 TEST_F(ModuleTest, TheListenerMustGreetInItsVersionAndIsTheOnlyOne) {
@@ -175,8 +174,7 @@ TEST_F(ModuleTest, EachTunerHasItsNodesAndOffersDvbSAndS2) {
         EXPECT_EQ(::access(Dvr(tuner).c_str(), F_OK), 0) << Dvr(tuner);
         dvb_frontend_info info{};
         ASSERT_EQ(::ioctl(frontend.fd, FE_GET_INFO, &info), 0);
-        EXPECT_NE(std::string(info.name).find("tuner " + std::to_string(tuner)),
-                  std::string::npos);
+        EXPECT_NE(std::string(info.name).find("tuner " + std::to_string(tuner)), std::string::npos);
         dtv_property prop{.cmd = DTV_ENUM_DELSYS, .reserved = {}, .u = {}, .result = 0};
         dtv_properties props{1, &prop};
         ASSERT_EQ(::ioctl(frontend.fd, FE_GET_PROPERTY, &props), 0);
@@ -251,7 +249,8 @@ TEST_F(ModuleTest, ATuneGoesOutAndOnlyItsOwnAnswerLocksWithLevelsInDecibels) {
     EXPECT_EQ(tune.modulation, static_cast<__u32>(PSK_8));
     EXPECT_EQ(tune.fec, static_cast<__u32>(FEC_3_4));
 
-    const __u32 locked = FE_HAS_SIGNAL | FE_HAS_CARRIER | FE_HAS_VITERBI | FE_HAS_SYNC | FE_HAS_LOCK;
+    const __u32 locked =
+        FE_HAS_SIGNAL | FE_HAS_CARRIER | FE_HAS_VITERBI | FE_HAS_SYNC | FE_HAS_LOCK;
     kcard_signal signal{tune.tune_id + 1, locked, -45000, 12500};
     EXPECT_EQ(m_control->SendValue(KCARD_CMD_SIGNAL, 0, signal), ESTALE);
     fe_status_t status{};
@@ -262,8 +261,9 @@ TEST_F(ModuleTest, ATuneGoesOutAndOnlyItsOwnAnswerLocksWithLevelsInDecibels) {
     ASSERT_EQ(::ioctl(frontend.fd, FE_READ_STATUS, &status), 0);
     EXPECT_EQ(status & locked, locked);
 
-    dtv_property stats[2] = {{.cmd = DTV_STAT_SIGNAL_STRENGTH, .reserved = {}, .u = {}, .result = 0},
-                             {.cmd = DTV_STAT_CNR, .reserved = {}, .u = {}, .result = 0}};
+    dtv_property stats[2] = {
+        {.cmd = DTV_STAT_SIGNAL_STRENGTH, .reserved = {}, .u = {}, .result = 0},
+        {.cmd = DTV_STAT_CNR, .reserved = {}, .u = {}, .result = 0}};
     dtv_properties props{2, stats};
     ASSERT_EQ(::ioctl(frontend.fd, FE_GET_PROPERTY, &props), 0);
     EXPECT_EQ(stats[0].u.st.stat[0].scale, FE_SCALE_DECIBEL);
@@ -366,6 +366,50 @@ TEST_F(ModuleTest, OnceTheKernelEnablesItTheStreamPassesThroughTheCam) {
     EXPECT_EQ(ReadFor(dvr.fd, ts.size(), 1000ms), ts);
     ASSERT_EQ(m_control->SendValue<__u32>(KCARD_CMD_CAM_PRESENT, 0, 1), 0);
     EXPECT_TRUE(CamRunning()) << "the CAM did not come back";
+}
+
+TEST_F(ModuleTest, MalformedCommandsAreRefusedAndRandomOnesHarmNothing) {
+    const int fd = m_control->Fd();
+    const std::uint8_t shortHeader[8] = {};
+    EXPECT_EQ(::write(fd, shortHeader, sizeof(shortHeader)), -1);
+    kcard_msg lying{KCARD_CMD_SIGNAL, 0, 0, 100, 0};  // says 100 bytes, carries none
+    EXPECT_EQ(::write(fd, &lying, sizeof(lying)), -1);
+    EXPECT_EQ(errno, EINVAL);
+    EXPECT_EQ(m_control->Send(0x7e, 0), EINVAL);
+    EXPECT_EQ(m_control->Send(KCARD_CMD_SIGNAL, 0, Bytes(15)), EINVAL);
+    kcard_signal signal{};
+    EXPECT_EQ(m_control->SendValue(KCARD_CMD_SIGNAL, KCARD_TUNERS, signal), EINVAL);
+    kcard_bus_done positive{1, 5, 0, {}};
+    EXPECT_EQ(m_control->SendValue(KCARD_CMD_BUS_DONE, 0, positive), EINVAL);
+    kcard_bus_done longReply{1, 0, 5, {}};
+    EXPECT_EQ(m_control->SendValue(KCARD_CMD_BUS_DONE, 0, longReply), EINVAL);
+    EXPECT_EQ(m_control->Send(KCARD_CMD_TS, 0, Bytes(187, 0x47)), EINVAL);
+    EXPECT_EQ(m_control->Send(KCARD_CMD_TS, KCARD_TUNERS, Packets(0x100, 1)), EINVAL);
+    EXPECT_EQ(m_control->Send(KCARD_CMD_CAM_DATA, 0, Bytes{0x01}), EINVAL);
+    EXPECT_EQ(m_control->Send(KCARD_CMD_CAM_DATA, 1, Bytes{0x01, 0x80, 0x00}), EINVAL);
+    EXPECT_EQ(m_control->Send(KCARD_CMD_UNPLUG, 0, Bytes{0x01}), EINVAL);
+
+    // Random commands of every type but the unplug, then the card still answers as before.
+    std::uint32_t state = 0x2545F491;
+    auto next = [&state] {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        return state;
+    };
+    for (int i = 0; i < 2000; ++i) {
+        Bytes payload(next() % 400);
+        for (auto& b : payload) b = static_cast<std::uint8_t>(next());
+        auto type = static_cast<std::uint16_t>(KCARD_CMD_SIGNAL + next() % 6);
+        if (type == KCARD_CMD_CAM_PRESENT) type = KCARD_CMD_SIGNAL;  // keeps the CAM in
+        if (payload.size() % 188 == 0 && !payload.empty()) payload[0] = 0x47;
+        m_control->Send(type, static_cast<std::uint8_t>(next() % 3), payload);
+        if (i % 100 == 0) m_control->Drain();
+    }
+    Fd frontend(Frontend(0), O_RDONLY);
+    fe_status_t status{};
+    EXPECT_EQ(::ioctl(frontend.fd, FE_READ_STATUS, &status), 0);
+    EXPECT_TRUE(CamRunning()) << "random CAM data broke the CI link for good";
 }
 
 // Runs last (the shell runs it on its own): the card is gone afterwards.

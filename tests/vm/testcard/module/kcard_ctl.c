@@ -143,7 +143,7 @@ static int greet(struct kcard *kc, struct list_head *list)
 		.layout = kc->layout,
 		.tuners = KCARD_TUNERS,
 		.ca_adapter = kc->adapter[0].num,
-		.bus_timeout_ms = 1000,
+		.bus_timeout_ms = KCARD_BUS_TIMEOUT_MS,
 	};
 	struct kcard_tune tunes[KCARD_TUNERS];
 	struct kcard_event *ev;

@@ -51,6 +51,8 @@ static int kcard_feed(struct dvb_demux_feed *feed, bool on)
 	if (feed->pid >= KCARD_PIDS)
 		return -EINVAL;
 	users = &d->pid_users[feed->pid];
+	if (!on && !*users)
+		return 0;
 	if (on ? (*users)++ : --(*users))
 		return 0;
 	kcard_emit(d->kc, KCARD_EV_FEED, d->index, &f, sizeof(f));
