@@ -100,6 +100,9 @@ testcard_stage() {
     [ -c /dev/kcard ] || return 0
     check "testcard-layout$layout-daemon" testcard_start "$layout"
     if [ -S "$ORVALEN_TESTCARD_SOCKET" ]; then
+        # A program nobody here wrote: Vestra's 10785 V (DVB-S2 8PSK) behind switch input 1.
+        check "testcard-layout$layout-dvbv5-zap" testcard_dvbv5_zap 1 1 10785000 VERTICAL 23000000 \
+            DVBS2 PSK/8
         check "testcard-layout$layout" testcard_checks
         check "testcard-layout$layout-unplug" testcard_unplug
     fi
