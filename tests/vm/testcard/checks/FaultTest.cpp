@@ -1,8 +1,9 @@
 // Faults on the test card while the program uses it: the CI module pulled out of the slot and
 // put back during a recording (the recording goes on, the module is named again), and the
 // whole card unplugged during a recording and a sweep (the graphs end without a hang, their
-// threads are joined, the recording holds whole packets, and what the program said is noted). Unplugging ends the card until
-// the module is loaded again, so UnplugTest runs on its own, last (tests/vm/guest.sh).
+// threads are joined, the recording holds whole packets, and what the program said is noted).
+// Unplugging ends the card until the module is loaded again, so UnplugTest runs on its own, last
+// (tests/vm/guest.sh).
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -77,8 +78,8 @@ TEST_F(FaultTest, TheCiModulePulledOutAndPutBackDuringARecording) {
     const RecordingCheck check = CheckRecording(bytes);
     EXPECT_TRUE(check.wholePackets);
     EXPECT_EQ(check.badSyncBytes, 0u);
-    std::cout << "NOTE: module out and back during a recording: " << check.packets
-              << " packets, " << check.breaks << " continuity breaks\n";
+    std::cout << "NOTE: module out and back during a recording: " << check.packets << " packets, "
+              << check.breaks << " continuity breaks\n";
     std::filesystem::remove(path);
 }
 

@@ -27,8 +27,8 @@ TEST_F(SingleCableTest, EachTunerGetsItsUserBandAndTuningWordWithoutOverlap) {
     for (int i = 0; i < 2; ++i) {
         graphs[i] = MakeGraph(i + 1);
         ASSERT_EQ(static_cast<int>(graphs[i]->m_ready), 1);
-        ASSERT_EQ(graphs[i]->SetScif(static_cast<std::uint8_t>(bands[i]),
-                                     kUserBandsMHz[bands[i]], 0xFFFFFFFF),
+        ASSERT_EQ(graphs[i]->SetScif(static_cast<std::uint8_t>(bands[i]), kUserBandsMHz[bands[i]],
+                                     0xFFFFFFFF),
                   S_OK);
     }
     // One after the other: the backend's own repeat after a collision is not what this shows.

@@ -48,15 +48,15 @@ TEST_F(SweepTest, StepsFollowTheSkyAndPeakAtItsCarriers) {
     }
     EXPECT_GE(matching, kMatchingShare * (worker_test::kSweepPoints - unread));
     EXPECT_LE(unread, worker_test::kSweepPoints / 4);
-    std::cout << "NOTE: sweep on the test card: " << matching << " of "
-              << worker_test::kSweepPoints << " steps at the sky's level, " << unread
-              << " without a level yet\n";
+    std::cout << "NOTE: sweep on the test card: " << matching << " of " << worker_test::kSweepPoints
+              << " steps at the sky's level, " << unread << " without a level yet\n";
 
     int peaks = 0, missed = 0;
     for (const auto& carrier : model.CarriersIn(lnb, lnb.polarisation)) {
         const double centre = carrier.ifMHz;
         if (centre < 950 || centre > 2148) continue;
-        if (model.LevelDb(lnb, centre) < card::SignalModel::NoiseFloorDb(centre) + kPeakAboveFloorDb)
+        if (model.LevelDb(lnb, centre) <
+            card::SignalModel::NoiseFloorDb(centre) + kPeakAboveFloorDb)
             continue;
         const auto index = static_cast<std::size_t>(std::lround((centre - 950) / 2));
         const double seen = sweep.points[index].level / 1000.0;

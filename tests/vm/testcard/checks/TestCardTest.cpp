@@ -102,7 +102,8 @@ SkyChannel TestCardTest::ScrambledChannel(int position) const {
     for (const auto& t : m_sky.positions[static_cast<std::size_t>(position - 1)].transponders) {
         if (t.modulation != card::Modulation::DvbsQpsk) continue;
         for (std::size_t i = 0; i < t.services.size(); ++i)
-            if (t.services[i].scrambled) return {&t, position, t.frequencyMHz >= card::kLnbSwitchMHz, i};
+            if (t.services[i].scrambled)
+                return {&t, position, t.frequencyMHz >= card::kLnbSwitchMHz, i};
     }
     ADD_FAILURE() << "no scrambled service at position " << position;
     return Channel(position, false);

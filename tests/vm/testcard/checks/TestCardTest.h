@@ -16,13 +16,13 @@
 #include <string>
 #include <vector>
 
+#include "../../guest/ObservedKernel.h"
 #include "card/Sky.h"
 #include "daemon/BusEvent.h"
 #include "linuxdvb/InstallDvbCard.h"
 #include "platform/ThreadMessageQueue.h"
 #include "tuner/TunerGraph.h"
 #include "tuner/WorkerMessages.h"
-#include "../../guest/ObservedKernel.h"
 
 namespace testcard {
 

@@ -111,8 +111,8 @@ bool Antenna::ApplyChannelChange(std::span<const std::uint8_t> bytes, OnBus& onB
     const std::uint8_t bank = (bytes[3] >> 2) & 0x07;
     Slot slot;
     slot.bank.position = bank & 0x04 ? 2 : 1;
-    slot.bank.polarisation = bank & 0x02 ? card::LinearPolarisation::Horizontal
-                                         : card::LinearPolarisation::Vertical;
+    slot.bank.polarisation =
+        bank & 0x02 ? card::LinearPolarisation::Horizontal : card::LinearPolarisation::Vertical;
     slot.bank.highBand = bank & 0x01;
     slot.oscillatorMHz = (word + 350.0) * 4.0;
     onBus.userBand = static_cast<int>(userBand);
@@ -132,8 +132,8 @@ Reception Antenna::Tune(int tuner, std::uint32_t frequencyKHz, std::uint32_t sym
 Reception Antenna::Receive(const card::LnbState& lnb, double ifMHz, double symbolRateKsps) const {
     Reception r;
     r.status = FE_HAS_SIGNAL;
-    r.strengthMilliDbm =
-        static_cast<std::int32_t>(std::lround((m_model.LevelDb(lnb, ifMHz) - kDbmToDbMicrovolt) * 1000));
+    r.strengthMilliDbm = static_cast<std::int32_t>(
+        std::lround((m_model.LevelDb(lnb, ifMHz) - kDbmToDbMicrovolt) * 1000));
     r.locked = m_model.Lock(lnb, ifMHz, symbolRateKsps);
     if (!r.locked) return r;
     r.status = kLocked;
@@ -166,10 +166,10 @@ BusEvent Antenna::TuneEvent(int tuner, std::uint32_t frequencyKHz, std::uint64_t
     BusEvent event{.timeNs = timeNs, .tuner = tuner, .kind = BusKind::Tune, .value = frequencyKHz};
     event.landed = reception.locked != nullptr;
     if (reception.locked) {
-        event.note = std::to_string(reception.locked->frequencyMHz) +
-                     (reception.locked->polarisation == card::LinearPolarisation::Horizontal ? "H"
-                                                                                             : "V") +
-                     " " + reception.satellite->name;
+        event.note =
+            std::to_string(reception.locked->frequencyMHz) +
+            (reception.locked->polarisation == card::LinearPolarisation::Horizontal ? "H" : "V") +
+            " " + reception.satellite->name;
     }
     return event;
 }

@@ -36,7 +36,7 @@ struct Reception {
 
 // The user bands of the single-cable router, MHz: a common plan of eight.
 inline constexpr std::array<std::uint32_t, 8> kUserBandsMHz{1284, 1400, 1516, 1632,
-                                                           1748, 1864, 1980, 2096};
+                                                            1748, 1864, 1980, 2096};
 
 class Antenna {
 public:
@@ -80,7 +80,7 @@ private:
         int tuner = -1;
         std::uint64_t startNs = 0;
         std::uint64_t endNs = 0;
-        int userBand = -1;                // the slot it changed, if it landed
+        int userBand = -1;                   // the slot it changed, if it landed
         std::optional<Slot> previousSlot{};  // to take back when it turns out garbled
     };
 

@@ -13,8 +13,8 @@ constexpr const char* kKindNames[] = {"voltage", "tone", "message", "burst", "tu
 
 std::string Format(const BusEvent& event) {
     std::ostringstream line;
-    line << event.timeNs << ' ' << event.tuner << ' '
-         << kKindNames[static_cast<int>(event.kind)] << ' ';
+    line << event.timeNs << ' ' << event.tuner << ' ' << kKindNames[static_cast<int>(event.kind)]
+         << ' ';
     if (event.kind == BusKind::Message) {
         for (std::size_t i = 0; i < event.bytes.size(); ++i) {
             char hex[3];
@@ -25,8 +25,9 @@ std::string Format(const BusEvent& event) {
         line << event.value;
     }
     if (event.kind == BusKind::Message || event.kind == BusKind::Tune)
-        line << ' ' << (event.landed ? (event.kind == BusKind::Tune ? "locked" : "landed")
-                                     : (event.kind == BusKind::Tune ? "unlocked" : "lost"));
+        line << ' '
+             << (event.landed ? (event.kind == BusKind::Tune ? "locked" : "landed")
+                              : (event.kind == BusKind::Tune ? "unlocked" : "lost"));
     if (!event.note.empty()) line << ' ' << event.note;
     return line.str();
 }

@@ -48,7 +48,9 @@ void CamBridge::Remove() {
     m_selection = {};
 }
 
-void CamBridge::Insert() { m_module->Insert(); }
+void CamBridge::Insert() {
+    m_module->Insert();
+}
 
 void CamBridge::PassThrough(std::span<std::uint8_t> packets,
                             const std::set<std::uint16_t>& programmes) {
@@ -57,7 +59,8 @@ void CamBridge::PassThrough(std::span<std::uint8_t> packets,
     for (std::size_t at = 0; at + kPacket <= packets.size(); at += kPacket) {
         std::uint8_t* packet = packets.data() + at;
         const auto pid = static_cast<std::uint16_t>((packet[1] & 0x1F) << 8 | packet[2]);
-        if (card::IsScrambled(packet) && m_selection.Descrambles(pid, programmes)) card::DescramblePacket(packet);
+        if (card::IsScrambled(packet) && m_selection.Descrambles(pid, programmes))
+            card::DescramblePacket(packet);
     }
 }
 
@@ -75,8 +78,8 @@ void CamBridge::Follow() {
     for (; m_caPmtsSeen < caPmts.size(); ++m_caPmtsSeen) {
         const bool read = m_selection.Apply(caPmts[m_caPmtsSeen]);
         std::cerr << "orvalen-testcardd: ca_pmt of " << caPmts[m_caPmtsSeen].size() << " bytes"
-                  << (read ? "" : ", malformed") << "; descrambling " << m_selection.Programmes().size()
-                  << " programmes\n";
+                  << (read ? "" : ", malformed") << "; descrambling "
+                  << m_selection.Programmes().size() << " programmes\n";
     }
 }
 

@@ -67,8 +67,8 @@ void StreamFeeder::Run() {
             continue;
         }
         if (!generator || generation != m_generation) {
-            generator = std::make_unique<card::TransportStreamGenerator>(*m_transponder,
-                                                                         m_satellite->name);
+            generator =
+                std::make_unique<card::TransportStreamGenerator>(*m_transponder, m_satellite->name);
             generation = m_generation;
             started = Clock::now();
             packetsDue = 0;

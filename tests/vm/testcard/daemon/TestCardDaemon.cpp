@@ -50,8 +50,8 @@ void TestCardDaemon::Stop() {
 
 int TestCardDaemon::Run() {
     for (;;) {
-        pollfd fds[3] = {{m_device.Fd(), POLLIN, 0}, {m_commands.Fd(), POLLIN, 0},
-                         {m_stopFd, POLLIN, 0}};
+        pollfd fds[3] = {
+            {m_device.Fd(), POLLIN, 0}, {m_commands.Fd(), POLLIN, 0}, {m_stopFd, POLLIN, 0}};
         if (::poll(fds, 3, -1) < 0) {
             if (errno == EINTR) continue;
             return 1;
@@ -79,7 +79,8 @@ void TestCardDaemon::Handle(const ControlEvent& event) {
                 Log(m_antenna.Voltage(tuner, *event.Value(), event.timeNs));
             break;
         case KCARD_EV_TONE:
-            if (tunerEvent && event.Value()) Log(m_antenna.Tone(tuner, *event.Value(), event.timeNs));
+            if (tunerEvent && event.Value())
+                Log(m_antenna.Tone(tuner, *event.Value(), event.timeNs));
             break;
         case KCARD_EV_DISEQC:
         case KCARD_EV_BURST:
@@ -122,11 +123,11 @@ void TestCardDaemon::Handle(const ControlEvent& event) {
 void TestCardDaemon::Hello(const ControlEvent& event) {
     kcard_hello hello;
     if (!ControlDevice::PayloadAs(event, hello)) return;
-    std::cerr << "orvalen-testcardd: card version " << hello.version << ", layout "
-              << hello.layout << ", tuners on adapter " << hello.tuner[0].adapter << " frontend "
+    std::cerr << "orvalen-testcardd: card version " << hello.version << ", layout " << hello.layout
+              << ", tuners on adapter " << hello.tuner[0].adapter << " frontend "
               << hello.tuner[0].frontend << " and adapter " << hello.tuner[1].adapter
-              << " frontend " << hello.tuner[1].frontend << ", CI on adapter "
-              << hello.ca_adapter << "\n";
+              << " frontend " << hello.tuner[1].frontend << ", CI on adapter " << hello.ca_adapter
+              << "\n";
     // What the LNBs have now, as if the daemon had seen it happen.
     for (int t = 0; t < 2; ++t) {
         Log(m_antenna.Voltage(t, hello.tuner[t].voltage, event.timeNs));
@@ -167,9 +168,8 @@ void TestCardDaemon::Tune(const ControlEvent& event) {
     // The kernel's DVB-S demodulators lock only on what the request names: a DVB-S2 carrier does
     // not lock as DVB-S, and the other way round.
     const bool systemFits =
-        !reception.locked ||
-        (request.delivery_system == SYS_DVBS) ==
-            (reception.locked->modulation == card::Modulation::DvbsQpsk);
+        !reception.locked || (request.delivery_system == SYS_DVBS) ==
+                                 (reception.locked->modulation == card::Modulation::DvbsQpsk);
     Reception kept = reception;
     if (!systemFits) kept = {FE_HAS_SIGNAL, reception.strengthMilliDbm};
     kcard_signal signal{};
@@ -218,8 +218,8 @@ std::string TestCardDaemon::Command(const std::string& command) {
     }
     if (command == "status") {
         return "ok cable " + std::string(m_antenna.SingleCable() ? "single" : "switch") +
-               (m_unplugged ? " unplugged" : "") +
-               " packets " + std::to_string(m_streams[0]->PacketsSent()) + " " +
+               (m_unplugged ? " unplugged" : "") + " packets " +
+               std::to_string(m_streams[0]->PacketsSent()) + " " +
                std::to_string(m_streams[1]->PacketsSent()) + " descrambling " +
                std::to_string(m_cam.Programmes().size());
     }

@@ -1,7 +1,8 @@
 // The user-space half of the test card: it opens the card's control device and plays what a
 // hardware driver's hardware would be, the antenna side (Antenna), each tuner's stream
-// (StreamFeeder), the CI module in the slot (CamBridge), and takes commands from the checks on its command socket. Every bus event is
-// appended to the bus log, one line each (BusEvent.h), as it happens.
+// (StreamFeeder), the CI module in the slot (CamBridge), and takes commands from the checks on its
+// command socket. Every bus event is appended to the bus log, one line each (BusEvent.h), as it
+// happens.
 //
 // Commands: "cable switch" (each tuner on its own cable behind a committed switch, the
 // default), "cable single" (both tuners on one cable to a single-cable router), "cam out" and
@@ -31,8 +32,8 @@ namespace testcard {
 struct DaemonOptions {
     std::string device = "/dev/kcard";
     std::string commandSocket = "/run/orvalen-testcard.sock";
-    std::string busLog;       // where the bus events go; empty: nowhere
-    double rateScale = 1.0;   // of each transponder's bit rate
+    std::string busLog;      // where the bus events go; empty: nowhere
+    double rateScale = 1.0;  // of each transponder's bit rate
 };
 
 class TestCardDaemon {

@@ -6,9 +6,9 @@
 
 #include <vector>
 
-#include "daemon/Antenna.h"
 #include "cardkit/CommittedSwitch.h"
 #include "cardkit/SingleCable.h"
+#include "daemon/Antenna.h"
 
 namespace testcard {
 namespace {
@@ -26,7 +26,8 @@ const card::Transponder& FirstDvbs(const card::Sky& sky, int position, bool high
 }
 
 std::uint32_t IfKHz(const card::Transponder& t, bool highBand) {
-    return static_cast<std::uint32_t>(card::SignalModel::IntermediateMHz(t.frequencyMHz, highBand) * 1000);
+    return static_cast<std::uint32_t>(card::SignalModel::IntermediateMHz(t.frequencyMHz, highBand) *
+                                      1000);
 }
 
 std::uint32_t VoltageFor(const card::Transponder& t) {
@@ -46,7 +47,8 @@ protected:
                 std::uint64_t atNs) {
         m_antenna.Tone(tuner, SEC_TONE_OFF, atNs);
         m_antenna.Voltage(tuner, VoltageFor(t), atNs + kMs);
-        EXPECT_TRUE(m_antenna.Message(tuner, SwitchTo(position, t, highBand), atNs + 16 * kMs).landed);
+        EXPECT_TRUE(
+            m_antenna.Message(tuner, SwitchTo(position, t, highBand), atNs + 16 * kMs).landed);
         m_antenna.Tone(tuner, highBand ? SEC_TONE_ON : SEC_TONE_OFF, atNs + 100 * kMs);
     }
 
@@ -117,8 +119,8 @@ protected:
     }
     bool Locks(int tuner, const cardkit::ChannelChange& change, const card::Transponder& t) {
         m_antenna.Voltage(tuner, SEC_VOLTAGE_13, 0);
-        const Reception r = m_antenna.Tune(
-            tuner, static_cast<std::uint32_t>(change.tuneMHz * 1000), t.symbolRate * 1000);
+        const Reception r = m_antenna.Tune(tuner, static_cast<std::uint32_t>(change.tuneMHz * 1000),
+                                           t.symbolRate * 1000);
         return r.locked && r.locked->tsid == t.tsid;
     }
 };
@@ -169,7 +171,11 @@ TEST(BusEventTest, LinesReadBackAsWrittenAndMalformedOnesAreRefused) {
          .bytes = {0xE0, 0x10, 0x38, 0xF3},
          .landed = false,
          .note = "talked over"},
-        {.timeNs = 14, .tuner = 1, .kind = BusKind::Tune, .value = 1173000, .note = "10773H Helion"},
+        {.timeNs = 14,
+         .tuner = 1,
+         .kind = BusKind::Tune,
+         .value = 1173000,
+         .note = "10773H Helion"},
         {.timeNs = 15, .kind = BusKind::Burst, .value = 1}};
     for (const BusEvent& event : events) EXPECT_EQ(Parse(Format(event)), event) << Format(event);
     EXPECT_FALSE(Parse("12 0 voltage"));
