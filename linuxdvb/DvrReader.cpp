@@ -22,6 +22,9 @@ namespace {
 constexpr std::uint16_t kAllPids = 0x2000;
 // Idle stream buffers kept for reuse: as many as the file writer queues at most.
 constexpr std::size_t kIdleBuffers = (32u << 20) / kDvrReadBytes;
+// A card that goes away marks its dvr gone without waking a reader that waits for data; a wait
+// ends after this long so that the next read sees it.
+constexpr int kGoneCheckMs = 1000;
 
 // Closes a descriptor through the seam when the scope ends.
 struct Opened {
@@ -111,7 +114,7 @@ void DvrReader::Pump(int dvr, const Deliver& deliver) {
         if (got == -EAGAIN) {
             // Nothing to read: wait for data or for Stop.
             pollfd fds[2] = {{m_wake, POLLIN, 0}, {dvr, POLLIN, 0}};
-            if (m_io->Poll(fds, 2, -1) < 0 || fds[0].revents) return;
+            if (m_io->Poll(fds, 2, kGoneCheckMs) < 0 || fds[0].revents) return;
             continue;
         }
         if (got == -EOVERFLOW) {

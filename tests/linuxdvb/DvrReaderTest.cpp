@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <condition_variable>
 
 #include "FakeKernel.h"
@@ -106,6 +108,25 @@ TEST_F(DvrStream, AGoneDeviceEndsTheStreamAndStopStillJoins) {
     reader->Stop();
     EXPECT_EQ(received.WaitFor(0).size(), 2 * 188u);
     EXPECT_EQ(kernel->OpenCount(), 0);
+}
+
+TEST_F(DvrStream, ACardUnpluggedWhileTheReaderWaitsIsNoticedAndSaidSo) {
+    Start();
+    kernel->Feed(0, 0, Packets(1));
+    EXPECT_EQ(received.WaitFor(188).size(), 188u);
+    testing::internal::CaptureStderr();
+    kernel->Unplug(0, 0);
+    // The reader ends on its own (it stops the demux on the way out); nothing wakes it.
+    const auto stopped = [&] {
+        const auto journal = kernel->Journal();
+        return std::find(journal.begin(), journal.end(), "demux stop") != journal.end();
+    };
+    for (int i = 0; i < 200 && !stopped(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(stopped());
+    EXPECT_NE(said.find("the card is gone"), std::string::npos) << said;
+    reader->Stop();
 }
 
 TEST_F(DvrStream, TheTapSeesWhatIsDeliveredUntilCleared) {

@@ -160,6 +160,11 @@ void FakeKernel::FeedError(int adapter, int dvr, int error) {
     Push(m_dvrs.at(Device(adapter, "dvr" + std::to_string(dvr))), {{}, error});
 }
 
+void FakeKernel::Unplug(int adapter, int dvr) {
+    std::lock_guard lock(m_mutex);
+    m_dvrs.at(Device(adapter, "dvr" + std::to_string(dvr))).chunks.push_back({{}, ENODEV});
+}
+
 std::vector<std::string> FakeKernel::Journal() const {
     std::lock_guard lock(m_mutex);
     return m_journal;

@@ -67,6 +67,9 @@ public:
     void Feed(int adapter, int dvr, std::vector<std::uint8_t> bytes);
     // The dvr's next read fails with `error` (EOVERFLOW, ENODEV, ...).
     void FeedError(int adapter, int dvr, int error);
+    // The card goes away: the dvr's next read fails with ENODEV, and, as in the kernel, a
+    // reader waiting for data is not woken.
+    void Unplug(int adapter, int dvr);
 
     std::vector<std::string> Journal() const;
     void ClearJournal();

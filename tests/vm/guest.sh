@@ -50,6 +50,65 @@ window_session() {
 # shellcheck source=tests/vm/testcard/guest.sh
 source "$VM_SOURCE/tests/vm/testcard/guest.sh"
 
+# The test card: its daemon plays the card behind the module, the checks drive it through the
+# program's backend. Runs only when the card's control device is there (the module loaded).
+testcard_daemon_pid=""
+# A quarter of each transponder's bit rate: whole, paced streams that leave a machine without
+# acceleration the time for the checks.
+readonly testcard_rate_scale=0.25
+testcard_start() {
+    local layout=$1
+    export ORVALEN_TESTCARD_SOCKET=/run/orvalen-testcard.sock
+    export ORVALEN_TESTCARD_BUS_LOG=$VM_OUT/testcard-layout$layout-bus.log
+    "$VM_BUILD/bin/orvalen-testcardd" --socket "$ORVALEN_TESTCARD_SOCKET" \
+        --bus-log "$ORVALEN_TESTCARD_BUS_LOG" --rate-scale "$testcard_rate_scale" \
+        2>"$VM_OUT/testcardd-layout$layout.log" &
+    testcard_daemon_pid=$!
+    local tries=0
+    until [ -S "$ORVALEN_TESTCARD_SOCKET" ] || [ "$tries" -ge 100 ]; do
+        sleep 0.1
+        tries=$((tries + 1))
+    done
+    [ -S "$ORVALEN_TESTCARD_SOCKET" ]
+}
+testcard_stop() {
+    [ -n "$testcard_daemon_pid" ] || return 0
+    kill -TERM "$testcard_daemon_pid" 2>/dev/null
+    wait "$testcard_daemon_pid"
+    local status=$?
+    testcard_daemon_pid=""
+    return "$status"
+}
+# A hang is a failure of its own, with the kernel's view of the blocked tasks in its log.
+testcard_run_checks() {
+    local limit=$1
+    shift
+    timeout "$limit" "$VM_BUILD/bin/vm_testcard_checks" --gtest_color=no "$@" && return 0
+    [ $? -eq 124 ] && { echo "FAIL: the test card's checks hung"; echo w >/proc/sysrq-trigger; }
+    return 1
+}
+testcard_checks() {
+    testcard_run_checks 480 --gtest_filter=-UnplugTest.*
+}
+# Unplugging ends the card until the module is loaded again: last.
+testcard_unplug() {
+    testcard_run_checks 120 --gtest_filter=UnplugTest.*
+}
+# Runs the test card's checks in `layout` against the module already loaded.
+testcard_stage() {
+    local layout=$1
+    [ -c /dev/kcard ] || return 0
+    check "testcard-layout$layout-daemon" testcard_start "$layout"
+    if [ -S "$ORVALEN_TESTCARD_SOCKET" ]; then
+        # A program nobody here wrote: Vestra's 10785 V (DVB-S2 8PSK) behind switch input 1.
+        check "testcard-layout$layout-dvbv5-zap" testcard_dvbv5_zap 1 1 10785000 VERTICAL 23000000 \
+            DVBS2 PSK/8
+        check "testcard-layout$layout" testcard_checks
+        check "testcard-layout$layout-unplug" testcard_unplug
+    fi
+    check "testcard-layout$layout-daemon-stop" testcard_stop
+}
+
 echo "VM-INFO guest up at $(uptime_s) s, kernel $(uname -r)"
 check vidtv vidtv_frontend
 check backend backend_checks
@@ -59,6 +118,11 @@ check vidtv-unload vidtv_unload
 check testcard-module-layout1 testcard_module_check 1
 check testcard-module-layout2 testcard_module_check 2
 check testcard-leaks testcard_load_cycles
+for layout in 1 2; do
+    check "testcard-layout$layout-load" testcard_load "$layout"
+    testcard_stage "$layout"
+    check "testcard-layout$layout-unload" testcard_unload
+done
 tests=$(sed -n 's/^\[==========\] \([0-9]*\) tests from .* ran\..*/\1/p' "$VM_OUT/backend.log")
 echo "VM-SUMMARY $passed of $((passed + failed)) checks passed (backend: ${tests:-no} tests;" \
     "$(grep -c '^\[       OK \]' "$VM_OUT/backend.log") passed), frequencies $VM_FREQS," \
