@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 
 namespace orvalen {
@@ -18,6 +19,10 @@ using CsvField = std::optional<std::u16string_view>;
 // but a comma, a line feed or the end); a failed field also empties the cursor, so the line
 // gives no further fields. The value never includes enclosing quotes; nothing is trimmed.
 CsvField NextCsvField(std::u16string_view& cursor);
+
+// Cuts the fields of `line` into `values`, as NextCsvField one call after the other; the values
+// past the line's last field (or past a failed one) are none.
+void SplitCsvLine(std::u16string_view line, std::span<CsvField> values);
 
 // Column name comparison: ASCII letters without regard to case, nothing trimmed.
 inline bool ColumnNameIs(std::u16string_view name, std::u16string_view known) {
