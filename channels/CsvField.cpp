@@ -83,7 +83,7 @@ void SplitCsvLine(std::u16string_view line, std::span<CsvField> values) {
     for (; i < values.size(); ++i) values[i] = std::nullopt;
 }
 
-std::int32_t ParseDecimalInt32(std::u16string_view text) {
+std::int32_t ParseAnyDecimalInt32(std::u16string_view text) {
     std::size_t i = 0;
     const std::size_t size = text.size();
     while (i < size && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r'))) ++i;
