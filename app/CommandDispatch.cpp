@@ -6,6 +6,9 @@
 #include "app/UserPrompts.h"
 
 void COrvalenApp::OnCommand(int id) {
+    // A command that comes before the window's first paint finds the CAM menu dialog all the
+    // same (a graph made now is its CAM's).
+    MakeCamMenu();
     switch (id) {
         case ID_CREATE_ALL:
             CreateTunerGraph(1, false);

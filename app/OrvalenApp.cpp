@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <new>
 
+#include "app/AfterFirstPaint.h"
 #include "app/AppStrings.h"
 #include "app/CommandIds.h"
 #include "app/MainFrame.h"
@@ -50,14 +51,23 @@ bool COrvalenApp::InitInstance() {
     }
     frame->CheckMenuRadioItem(ID_CI_MTD);  // m_ciModeFlags 0
 
+    // The CAM menu dialog stays hidden until the CAM has something to show, and making it loads
+    // a font of its own: it waits until the window has painted (watched from before the show,
+    // which may paint at once).
+    m_camMenuDue = true;
+    AfterFirstPaint(frame->View(), *this, [this] { MakeCamMenu(); });
     frame->show();
-
-    // Hidden until the CAM has something to show.
-    m_camMenu.reset(new (std::nothrow) CCamMenu(frame));
     return true;
 }
 
+void COrvalenApp::MakeCamMenu() {
+    if (!m_camMenuDue || !m_mainFrame) return;
+    m_camMenuDue = false;
+    m_camMenu.reset(new (std::nothrow) CCamMenu(m_mainFrame));
+}
+
 void COrvalenApp::ShutDownTuners() {
+    m_camMenuDue = false;
     m_camMenu.reset();
     DestroyTunerGraph(1);  // the CAM item keeps its text: its dialog is gone
     DestroyTunerGraph(2);

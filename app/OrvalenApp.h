@@ -92,6 +92,9 @@ private:
     TunerGraph* Graph(int tuner) const { return m_graphs[tuner - 1].get(); }
     void AskRecordFile(TunerGraph& graph, int tuner);
     void ShowCamName(TunerGraph& graph);
+    // Makes the CAM menu dialog when it is due: after the window's first paint, or with the
+    // first command when that comes sooner.
+    void MakeCamMenu();
     void SetMenuItemText(int id, const QString& text);
     void RedrawMainWindow();
     void InvalidateView();
@@ -100,4 +103,5 @@ private:
     UserPrompts& m_prompts;
     SocketLibrary& m_sockets;
     ThreadMessageBridge m_bridge;
+    bool m_camMenuDue = false;  // from start-up until the dialog is made or the window closes
 };

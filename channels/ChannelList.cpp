@@ -1,5 +1,6 @@
 #include "channels/ChannelList.h"
 
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -23,14 +24,27 @@ std::string WhyInvalid(const ChannelRecord& record) {
 template <typename Source>
 ChannelList LoadFrom(const Source& source, ListReadObserver* why) {
     ChannelList list;
+    std::optional<ChannelColumns> columns;  // the header's, the same for every line
+    // A record that was not kept takes the next line, with the storage of its texts: a long
+    // list past its 100 channels costs no allocations.
+    std::unique_ptr<ChannelRecord> spare;
     LoadCsvTable(
-        source, ParseChannelRecord,
-        [&list, why](std::unique_ptr<ChannelRecord> record, const CsvLine& line) {
+        source,
+        [&columns, &spare](std::span<const std::u16string_view> names,
+                           std::span<const CsvField> values, int columnCount) {
+            if (!columns) columns.emplace(names, columnCount);
+            std::unique_ptr<ChannelRecord> record =
+                spare ? std::move(spare) : std::make_unique<ChannelRecord>();
+            ParseChannelRecord(*columns, values, *record);
+            return record;
+        },
+        [&list, &spare, why](std::unique_ptr<ChannelRecord> record, const CsvLine& line) {
             if (record->valid && list.count < kMaxChannels) {
                 list.records[list.count++] = std::move(record);
-            } else if (why) {
-                why->LineDropped(line, record->valid ? "past 100" : WhyInvalid(*record));
+                return;
             }
+            if (why) why->LineDropped(line, record->valid ? "past 100" : WhyInvalid(*record));
+            spare = std::move(record);
         },
         why);
     return list;

@@ -2,14 +2,16 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <string>
+#include <utility>
 
 namespace orvalen {
 
 namespace {
 
-enum class Column { Other, Name, Comment, Freq, Sr, Onid, Tsid, Sid, Pol };
+using Column = ChannelColumns::Column;
 
-// Sorting by length first keeps this to one or two comparisons per column of every line.
+// Sorting by length first keeps this to one or two comparisons per column.
 Column ColumnOf(std::u16string_view name) {
     switch (name.size()) {
         case 2:
@@ -53,55 +55,69 @@ std::int32_t PolarisationOf(char16_t first, std::int32_t unchanged) {
     }
 }
 
+// Sets `text` to `value`, in the storage that `spare` holds.
+void SetText(std::optional<std::u16string>& text, std::u16string& spare,
+             std::u16string_view value) {
+    spare.assign(value);
+    text.emplace(std::move(spare));
+}
+
 }  // namespace
 
-std::unique_ptr<ChannelRecord> ParseChannelRecord(std::span<const std::u16string_view> names,
-                                                  std::span<const CsvField> values,
-                                                  int columnCount) {
-    auto record = std::make_unique<ChannelRecord>();
-    const std::size_t columns =
-        std::min({columnCount < 0 ? std::size_t{0} : static_cast<std::size_t>(columnCount),
-                  names.size(), values.size()});
-    for (std::size_t i = 0; i < columns; ++i) {
+ChannelColumns::ChannelColumns(std::span<const std::u16string_view> names, int columnCount)
+    : count_(std::min({columnCount < 0 ? std::size_t{0} : static_cast<std::size_t>(columnCount),
+                       names.size(), columns_.size()})) {
+    for (std::size_t i = 0; i < count_; ++i) columns_[i] = ColumnOf(names[i]);
+}
+
+void ParseChannelRecord(const ChannelColumns& columns, std::span<const CsvField> values,
+                        ChannelRecord& record) {
+    // The texts' storage outlives the reset; the texts themselves do not.
+    std::u16string name = record.name ? std::move(*record.name) : std::u16string();
+    std::u16string comment = record.comment ? std::move(*record.comment) : std::u16string();
+    record = ChannelRecord{};
+
+    const std::span<const Column> kinds = columns.columns();
+    const std::size_t count = std::min(kinds.size(), values.size());
+    for (std::size_t i = 0; i < count; ++i) {
         if (!values[i]) continue;
         const std::u16string_view value = *values[i];
-        switch (ColumnOf(names[i])) {
+        switch (kinds[i]) {
             case Column::Name:
-                if (!record->name) record->name.emplace(value);
+                if (!record.name) SetText(record.name, name, value);
                 break;
             case Column::Comment:
-                if (!record->comment) record->comment.emplace(value);
+                if (!record.comment) SetText(record.comment, comment, value);
                 break;
             case Column::Freq: {
                 std::uint32_t frequency = static_cast<std::uint32_t>(ParseDecimalInt32(value));
                 if (frequency < kFrequencyKHzThreshold) frequency *= 1000;  // given in MHz
-                record->frequencyKHz = frequency;
+                record.frequencyKHz = frequency;
                 break;
             }
             case Column::Sr:
-                record->symbolRate = ParseDecimalInt32(value);
+                record.symbolRate = ParseDecimalInt32(value);
                 break;
             case Column::Onid:
-                record->onid = ParseDecimalInt32(value);
+                record.onid = ParseDecimalInt32(value);
                 break;
             case Column::Tsid:
-                record->tsid = ParseDecimalInt32(value);
+                record.tsid = ParseDecimalInt32(value);
                 break;
             case Column::Sid:
-                record->sid = ParseDecimalInt32(value);
+                record.sid = ParseDecimalInt32(value);
                 break;
             case Column::Pol:
                 if (!value.empty()) {
-                    record->polarisation = PolarisationOf(value.front(), record->polarisation);
+                    record.polarisation = PolarisationOf(value.front(), record.polarisation);
                 }
                 break;
             case Column::Other:
                 break;
         }
     }
-    record->valid = record->frequencyKHz != 0 && record->name && record->symbolRate != 0 &&
-                    record->polarisation != kPolarisationNotSet;
-    return record;
+    record.valid = record.frequencyKHz != 0 && record.name && record.symbolRate != 0 &&
+                   record.polarisation != kPolarisationNotSet;
 }
 
 }  // namespace orvalen

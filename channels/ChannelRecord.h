@@ -3,14 +3,16 @@
 // ksymbol/s as written).
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "channels/CsvField.h"
+#include "channels/CsvTable.h"
 
 namespace orvalen {
 
@@ -36,11 +38,27 @@ struct ChannelRecord {
 // A FREQ value below this (compared unsigned) is in MHz, anything else in kHz.
 inline constexpr std::uint32_t kFrequencyKHzThreshold = 2500000;
 
-// Builds a record from the first `columnCount` column names and values of one line (values
-// past the line's last field are none). Texts: the first column with a value wins; numbers and
-// POL: the last one does. Never fails; the record says whether it is valid.
-std::unique_ptr<ChannelRecord> ParseChannelRecord(std::span<const std::u16string_view> names,
-                                                  std::span<const CsvField> values,
-                                                  int columnCount);
+// The columns of a channel list's header, told apart once per file rather than once per line.
+class ChannelColumns {
+public:
+    enum class Column : std::uint8_t { Other, Name, Comment, Freq, Sr, Onid, Tsid, Sid, Pol };
+
+    // From the first `columnCount` names of the header (column names match in any case).
+    ChannelColumns(std::span<const std::u16string_view> names, int columnCount);
+
+    std::span<const Column> columns() const { return {columns_.data(), count_}; }
+
+private:
+    std::array<Column, kMaxCsvColumns> columns_{};
+    std::size_t count_ = 0;
+};
+
+// Fills `record` from the values of one line under `columns` (values past the line's last field
+// are none). Texts: the first column with a value wins; numbers and POL: the last one does.
+// Never fails; the record says whether it is valid. Whatever `record` held before is replaced;
+// the storage of its texts is reused, so that a record dropped by the reader can take the next
+// line without allocating again.
+void ParseChannelRecord(const ChannelColumns& columns, std::span<const CsvField> values,
+                        ChannelRecord& record);
 
 }  // namespace orvalen

@@ -1,9 +1,30 @@
 #include "channels/CsvField.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <limits>
 
+#include "channels/WordScan.h"
+
 namespace orvalen {
+
+namespace {
+
+// The index of the first comma or line feed in p[0 .. size), or size when there is none.
+std::size_t FieldEnd(const char16_t* p, std::size_t size) {
+    using namespace wordscan;
+    std::size_t i = 0;
+    for (; i + 4 <= size; i += 4) {
+        const std::uint64_t word = Load(p + i);
+        if (const std::uint64_t ends = UnitsEqual(word, u',') | UnitsEqual(word, u'\n')) {
+            return i + FirstUnit(ends);
+        }
+    }
+    while (i < size && p[i] != u',' && p[i] != u'\n') ++i;
+    return i;
+}
+
+}  // namespace
 
 CsvField NextCsvField(std::u16string_view& cursor) {
     if (cursor.empty() || cursor.front() == u'\n') return std::nullopt;
@@ -35,14 +56,34 @@ CsvField NextCsvField(std::u16string_view& cursor) {
         return std::nullopt;
     }
 
-    std::size_t i = 0;
-    while (i < size && p[i] != u',' && p[i] != u'\n') ++i;
+    const std::size_t i = FieldEnd(p, size);
     const std::u16string_view value(p, i);
     cursor = cursor.substr(i < size ? i + 1 : size);
     return value;
 }
 
-std::int32_t ParseDecimalInt32(std::u16string_view text) {
+void SplitCsvLine(std::u16string_view line, std::span<CsvField> values) {
+    const char16_t* p = line.data();
+    const char16_t* const end = p + line.size();
+    std::size_t i = 0;
+    for (; i < values.size() && p != end && *p != u'\n'; ++i) {
+        if (*p == u'"') {
+            std::u16string_view rest(p, static_cast<std::size_t>(end - p));
+            values[i] = NextCsvField(rest);
+            if (!values[i]) break;
+            p = rest.data();
+            continue;
+        }
+        // Unquoted, the common case: the field runs to the next comma or line feed.
+        const std::size_t left = static_cast<std::size_t>(end - p);
+        const std::size_t length = FieldEnd(p, left);
+        values[i] = std::u16string_view(p, length);
+        p += length < left ? length + 1 : length;
+    }
+    for (; i < values.size(); ++i) values[i] = std::nullopt;
+}
+
+std::int32_t ParseAnyDecimalInt32(std::u16string_view text) {
     std::size_t i = 0;
     const std::size_t size = text.size();
     while (i < size && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r'))) ++i;
@@ -51,13 +92,18 @@ std::int32_t ParseDecimalInt32(std::u16string_view text) {
         negative = text[i] == u'-';
         ++i;
     }
-    // Accumulate the magnitude, saturating just past the 32-bit range so long digit runs
-    // cannot overflow.
+    // Accumulate the magnitude; eighteen digits cannot overflow, and past them it saturates
+    // just beyond the 32-bit range, so that long digit runs cannot overflow either.
     constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
     std::int64_t magnitude = 0;
+    for (const std::size_t end = std::min(size, i + 18); i < end; ++i) {
+        const unsigned digit = static_cast<unsigned>(text[i]) - u'0';
+        if (digit > 9) break;
+        magnitude = magnitude * 10 + digit;
+    }
+    magnitude = std::min(magnitude, kLimit);
     for (; i < size && text[i] >= u'0' && text[i] <= u'9'; ++i) {
-        magnitude = magnitude * 10 + (text[i] - u'0');
-        if (magnitude > kLimit) magnitude = kLimit;
+        magnitude = std::min(magnitude * 10 + (text[i] - u'0'), kLimit);
     }
     const std::int64_t value = negative ? -magnitude : magnitude;
     if (value > std::numeric_limits<std::int32_t>::max()) {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 
 namespace orvalen {
@@ -19,6 +20,10 @@ using CsvField = std::optional<std::u16string_view>;
 // gives no further fields. The value never includes enclosing quotes; nothing is trimmed.
 CsvField NextCsvField(std::u16string_view& cursor);
 
+// Cuts the fields of `line` into `values`, as NextCsvField one call after the other; the values
+// past the line's last field (or past a failed one) are none.
+void SplitCsvLine(std::u16string_view line, std::span<CsvField> values);
+
 // Column name comparison: ASCII letters without regard to case, nothing trimmed.
 inline bool ColumnNameIs(std::u16string_view name, std::u16string_view known) {
     if (name.size() != known.size()) return false;
@@ -32,9 +37,22 @@ inline bool ColumnNameIs(std::u16string_view name, std::u16string_view known) {
     return true;
 }
 
+// ParseDecimalInt32 for any text; the inline version below only takes its common case first.
+std::int32_t ParseAnyDecimalInt32(std::u16string_view text);
+
 // As the C runtime's wcstol(text, nullptr, 10) with a 32-bit long: leading white space, an
 // optional sign, digits up to the first non-digit, 0 when there are none, and values beyond
 // the 32-bit range clamped to its limits.
-std::int32_t ParseDecimalInt32(std::u16string_view text);
+inline std::int32_t ParseDecimalInt32(std::u16string_view text) {
+    // Nearly every number of a list is a few plain digits; nine cannot leave the range.
+    if (text.empty() || text.size() > 9) return ParseAnyDecimalInt32(text);
+    std::int32_t value = 0;
+    for (const char16_t c : text) {
+        const unsigned digit = static_cast<unsigned>(c) - u'0';
+        if (digit > 9) return ParseAnyDecimalInt32(text);
+        value = value * 10 + static_cast<std::int32_t>(digit);
+    }
+    return value;
+}
 
 }  // namespace orvalen

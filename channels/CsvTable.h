@@ -3,7 +3,6 @@
 // over a text reader, whose bytes are a buffer in memory or a file read a chunk at a time.
 #pragma once
 
-#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -68,14 +67,9 @@ void LoadCsvTable(WideTextReader& reader, Parse&& parse, Keep&& keep,
 
     std::size_t lineNumber = 1;
     while (!reader.AtEnd()) {
-        std::fill_n(values.begin(), columns, std::nullopt);
         if (reader.ReadLine(lineBuffer.data(), lineBuffer.size(), &textUnits) == 0) break;
         const CsvLine line{++lineNumber, std::u16string_view(lineBuffer.data(), textUnits)};
-        std::u16string_view cursor = line.text;
-        for (int i = 0; i < columns; ++i) {
-            values[i] = NextCsvField(cursor);
-            if (!values[i]) break;
-        }
+        SplitCsvLine(line.text, std::span<CsvField>(values.data(), columns));
         keep(parse(std::span<const std::u16string_view>(names), std::span<const CsvField>(values),
                    columns),
              line);

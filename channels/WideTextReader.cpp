@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "channels/WordScan.h"
+
 namespace orvalen {
 
 namespace {
@@ -21,6 +23,54 @@ constexpr auto kNeedsDecoding = [] {
 
 // The longest look-ahead decoding needs: a UTF-8 character, or a UTF-16 unit and a CR LF's LF.
 constexpr std::size_t kLookAhead = 4;
+
+using namespace wordscan;
+
+// The bytes of eight that kNeedsDecoding marks, flagged as wordscan flags lanes.
+constexpr std::uint64_t Utf8Stops(std::uint64_t word) {
+    return (word & kByteTops) | ZeroBytes(word) | BytesEqual(word, '\r') | BytesEqual(word, '\n');
+}
+
+// The UTF-16LE units of four that the copying loop leaves to the decoder: zero, CR and LF.
+constexpr std::uint64_t Utf16Stops(std::uint64_t word) {
+    return ZeroUnits(word) | UnitsEqual(word, u'\r') | UnitsEqual(word, u'\n');
+}
+
+char16_t UnitAt(const std::uint8_t* p) {
+    return static_cast<char16_t>(p[0] | (p[1] << 8));
+}
+
+bool Utf16NeedsDecoding(char16_t unit) {
+    return unit == 0 || unit == u'\r' || unit == u'\n';
+}
+
+// Copies the first of `max` bytes at `p` that need no decoding to `into`, eight at a time
+// while there are eight; returns how many.
+std::size_t CopyPlainUtf8(char16_t* into, const std::uint8_t* p, std::size_t max) {
+    std::size_t run = 0;
+    for (; run + 8 <= max; run += 8) {
+        if (const std::uint64_t stops = Utf8Stops(Load(p + run))) {
+            const std::size_t end = run + FirstByte(stops);
+            for (; run < end; ++run) into[run] = p[run];
+            return run;
+        }
+        for (std::size_t k = 0; k < 8; ++k) into[run + k] = p[run + k];
+    }
+    for (; run < max && !kNeedsDecoding[p[run]]; ++run) into[run] = p[run];
+    return run;
+}
+
+// The same in UTF-16LE units, `max` of them at `p`.
+std::size_t PlainUtf16Run(const std::uint8_t* p, std::size_t max) {
+    std::size_t run = 0;
+    for (; run + 4 <= max; run += 4) {
+        if (const std::uint64_t stops = Utf16Stops(Load(p + 2 * run))) {
+            return run + FirstUnit(stops);
+        }
+    }
+    while (run < max && !Utf16NeedsDecoding(UnitAt(p + 2 * run))) ++run;
+    return run;
+}
 
 }  // namespace
 
@@ -102,7 +152,7 @@ int WideTextReader::DecodeNext(char16_t& first, char16_t& second) {
             pos_ = bytes_.size();  // a lone last byte is no code unit
             return 0;
         }
-        char16_t unit = static_cast<char16_t>(bytes_[pos_] | (bytes_[pos_ + 1] << 8));
+        char16_t unit = UnitAt(&bytes_[pos_]);
         pos_ += 2;
         if (unit == u'\r' && pos_ + 1 < bytes_.size() && bytes_[pos_] == 0x0A &&
             bytes_[pos_ + 1] == 0) {
@@ -127,6 +177,22 @@ int WideTextReader::DecodeNext(char16_t& first, char16_t& second) {
     return 2;
 }
 
+std::size_t WideTextReader::CopyPlainRun(char16_t* into, std::size_t room) {
+    const std::uint8_t* const data = bytes_.data() + pos_;
+    const std::size_t left = bytes_.size() - pos_;
+    if (encoding_ == Encoding::Utf8) {
+        const std::size_t run = CopyPlainUtf8(into, data, room < left ? room : left);
+        pos_ += run;
+        return run;
+    }
+    // A unit cut in two by the end of the chunk is left to the decoder, which reads on.
+    const std::size_t units = left / 2;
+    const std::size_t run = PlainUtf16Run(data, room < units ? room : units);
+    std::memcpy(into, data, 2 * run);  // UTF-16LE is the host's own order
+    pos_ += 2 * run;
+    return run;
+}
+
 std::size_t WideTextReader::ReadLine(char16_t* buffer, std::size_t capacity,
                                      std::size_t* textUnits) {
     std::size_t firstZero = SIZE_MAX;
@@ -148,25 +214,9 @@ std::size_t WideTextReader::ReadUnits(char16_t* buffer, std::size_t capacity,
         pendingUnit_ = 0;
     }
     while (n < limit && Available(1) > 0) {
-        if (encoding_ == Encoding::Utf8) {
-            const std::uint8_t* const data = bytes_.data();
-            const std::size_t size = bytes_.size();
-            // Plain ASCII needs no decoding; only CR may need to look at the next byte.
-            std::size_t run = 0;
-            const std::size_t room = limit - n;
-            const std::size_t avail = size - pos_;
-            const std::size_t max = room < avail ? room : avail;
-            while (run < max) {
-                const std::uint8_t b = data[pos_ + run];
-                if (kNeedsDecoding[b]) break;
-                buffer[n + run] = b;
-                ++run;
-            }
-            pos_ += run;
-            n += run;
-            if (n >= limit) break;
-            if (pos_ >= size) continue;  // the chunk is used up; the next may go on
-        }
+        n += CopyPlainRun(buffer + n, limit - n);
+        if (n >= limit) break;
+        if (pos_ >= bytes_.size()) continue;  // the chunk is used up; the next may go on
         char16_t first = 0, second = 0;
         const int units = DecodeNext(first, second);
         if (units == 0) break;

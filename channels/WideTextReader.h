@@ -45,6 +45,10 @@ private:
     // many. Must not be called at the end.
     int DecodeNext(char16_t& first, char16_t& second);
     char32_t DecodeUtf8();
+    // Copies the characters from the read position on that need no decoding (ASCII or any
+    // UTF-16 unit but zero, CR and LF), at most `room` units and not past the window; returns
+    // how many.
+    std::size_t CopyPlainRun(char16_t* into, std::size_t room);
     std::size_t ReadUnits(char16_t* buffer, std::size_t capacity, std::size_t& firstZero);
 
     std::span<const std::uint8_t> bytes_;  // the window: all of the text, or the chunk read last

@@ -1,9 +1,13 @@
 // The real card's stream path: a pipe stands in for the dvr device, and its bytes go through
 // the dvr reader and the capture filter's output pin into an infinite pin tee and the file
-// writer, against a plain read()/write() loop of the same data from the same kind of pipe in
-// the same run. Reports both rates, their ratio (goal: at least 0.9), and, with a stand-in for
-// the kernel's 8 MiB ring filled at a fixed 300 Mbit/s (what does not fit is lost), the overruns
-// of that run (goal: 0).
+// writer, as interleaved pairs against two baselines of the same data from the same kind of
+// pipe: a plain one-thread read()/write() loop, and the best simple program of the same job, a
+// reader thread and a writer thread with one hand-off per block. The program also runs two
+// threads (the dvr reader and the writer's I/O thread), so it may beat the one-thread loop,
+// which waits for each write before it reads again; the two-thread program is the limit it is
+// held to. Reports the rates and the median ratio of each comparison with its lowest and
+// highest (goal: at least 0.9), and, with a stand-in for the kernel's 8 MiB ring filled at a
+// fixed 300 Mbit/s (what does not fit is lost), the overruns of that run (goal: 0).
 //
 // The files go into the build directory and are deleted after each measurement.
 
@@ -14,10 +18,13 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <mutex>
 #include <filesystem>
+#include <mutex>
+#include <string>
 #include <thread>
+#include <vector>
 
+#include "bench/PairedRuns.h"
 #include "cardkit/CaptureFilterShell.h"
 #include "linuxdvb/DvrReader.h"
 #include "platform/FileWriter.h"
@@ -45,7 +52,9 @@ const std::vector<std::uint8_t>& Chunk() {
     return chunk;
 }
 
-fs::path BuildDirectory() { return fs::read_symlink("/proc/self/exe").parent_path().parent_path(); }
+fs::path BuildDirectory() {
+    return fs::read_symlink("/proc/self/exe").parent_path().parent_path();
+}
 
 double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
@@ -119,8 +128,9 @@ std::thread FeedAtRate(Pipe& pipe, std::uint64_t& lost, std::uint64_t& fed) {
         const double chunksPerSecond = kPacedMbitPerSecond * 1e6 / 8 / kChunkBytes;
         const auto start = std::chrono::steady_clock::now();
         for (std::uint64_t c = 0;; ++c) {
-            const auto due = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                         std::chrono::duration<double>(c / chunksPerSecond));
+            const auto due =
+                start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                            std::chrono::duration<double>(c / chunksPerSecond));
             if (due - start >= kPacedTime) break;
             std::this_thread::sleep_until(due);
             std::lock_guard lock(mutex);
@@ -152,9 +162,15 @@ public:
         return fd < 0 ? -errno : fd;
     }
     int Ioctl(int, unsigned long, unsigned long) override { return 0; }
-    long Read(int fd, void* buffer, std::size_t size) override { return m_kernel->Read(fd, buffer, size); }
-    long Write(int fd, const void* buffer, std::size_t size) override { return m_kernel->Write(fd, buffer, size); }
-    int Poll(pollfd* fds, std::size_t count, int timeoutMs) override { return m_kernel->Poll(fds, count, timeoutMs); }
+    long Read(int fd, void* buffer, std::size_t size) override {
+        return m_kernel->Read(fd, buffer, size);
+    }
+    long Write(int fd, const void* buffer, std::size_t size) override {
+        return m_kernel->Write(fd, buffer, size);
+    }
+    int Poll(pollfd* fds, std::size_t count, int timeoutMs) override {
+        return m_kernel->Poll(fds, count, timeoutMs);
+    }
     int Close(int fd) override { return m_kernel->Close(fd); }
     void Sleep(std::chrono::microseconds time) override { m_kernel->Sleep(time); }
 
@@ -178,6 +194,64 @@ double PlainCopy(const fs::path& path) {
         if (::write(fd, block.data(), static_cast<std::size_t>(n)) != n) break;
         copied += static_cast<std::uint64_t>(n);
     }
+    ::close(fd);
+    feeder.join();
+    const double seconds = Seconds(start);
+    fs::remove(path);
+    return copied / 1e6 / seconds;
+}
+
+// The best simple program of the same job: a reader thread and a writer thread sharing a ring
+// of blocks, each block handed over once, the reader waiting only when every block is full.
+double TwoThreadCopy(const fs::path& path) {
+    constexpr std::size_t kBlocks = 16;
+    Pipe pipe;
+    const auto start = std::chrono::steady_clock::now();
+    std::uint64_t fed = 0;
+    std::thread feeder = FeedAll(pipe, fed);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    std::vector<std::vector<std::uint8_t>> blocks(
+        kBlocks, std::vector<std::uint8_t>(linuxdvb::kDvrReadBytes));
+    std::vector<std::size_t> sizes(kBlocks);
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::size_t full = 0;  // blocks read and not yet written
+    bool ended = false;
+    std::uint64_t copied = 0;
+    std::thread writer([&] {
+        for (std::size_t next = 0;; next = (next + 1) % kBlocks) {
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return full > 0 || ended; });
+                if (full == 0) return;
+            }
+            const auto& block = blocks[next];
+            if (::write(fd, block.data(), sizes[next]) == static_cast<ssize_t>(sizes[next])) {
+                copied += sizes[next];
+            }
+            std::lock_guard lock(mutex);
+            --full;
+            changed.notify_all();
+        }
+    });
+    for (std::size_t next = 0;; next = (next + 1) % kBlocks) {
+        {
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [&] { return full < kBlocks; });
+        }
+        const ssize_t n = ::read(pipe.read, blocks[next].data(), blocks[next].size());
+        if (n <= 0) break;
+        sizes[next] = static_cast<std::size_t>(n);
+        std::lock_guard lock(mutex);
+        ++full;
+        changed.notify_all();
+    }
+    {
+        std::lock_guard lock(mutex);
+        ended = true;
+        changed.notify_all();
+    }
+    writer.join();
     ::close(fd);
     feeder.join();
     const double seconds = Seconds(start);
@@ -240,25 +314,30 @@ GraphRun GraphCopy(const fs::path& path, Feed feed) {
     return run;
 }
 
-void BM_DvrAgainstPlainLoop(benchmark::State& state) {
+// One comparison of the stream path with `baseline`, as interleaved pairs.
+template <typename Baseline>
+void CompareWith(benchmark::State& state, const char* name, Baseline baseline) {
     const fs::path dir = BuildDirectory();
-    PlainCopy(dir / "dvr-bench-plain.ts");  // warms the page cache for both
-    double graphRate = 0, plainRate = 0;
+    const fs::path baselineFile = dir / (std::string("dvr-bench-") + name + ".ts");
+    baseline(baselineFile);  // warms the page cache for both
     std::uint64_t lost = 0;
-    bool graphFirst = false;
-    for (auto _ : state) {
-        graphFirst = !graphFirst;
-        if (!graphFirst) plainRate += PlainCopy(dir / "dvr-bench-plain.ts");
-        const GraphRun run = GraphCopy(dir / "dvr-bench-graph.ts", FeedAll);
-        if (graphFirst) plainRate += PlainCopy(dir / "dvr-bench-plain.ts");
-        graphRate += run.megabytesPerSecond;
-        lost += run.bytesLost;
-    }
-    const double runs = static_cast<double>(state.iterations());
-    state.counters["graph_MBps"] = graphRate / runs;
-    state.counters["plain_MBps"] = plainRate / runs;
-    state.counters["ratio"] = graphRate / plainRate;
+    orvalen::bench::RunInterleavedPairs(
+        state, "graph", "plain",
+        [&] {
+            const GraphRun run = GraphCopy(dir / "dvr-bench-graph.ts", FeedAll);
+            lost += run.bytesLost;
+            return run.megabytesPerSecond;
+        },
+        [&] { return baseline(baselineFile); });
     state.counters["bytes_lost"] = static_cast<double>(lost);
+}
+
+void BM_DvrAgainstPlainLoop(benchmark::State& state) {
+    CompareWith(state, "loop", PlainCopy);
+}
+
+void BM_DvrAgainstTwoThreads(benchmark::State& state) {
+    CompareWith(state, "threads", TwoThreadCopy);
 }
 
 void BM_DvrAtFixedRate(benchmark::State& state) {
@@ -266,9 +345,8 @@ void BM_DvrAtFixedRate(benchmark::State& state) {
     std::uint64_t overruns = 0, lost = 0;
     for (auto _ : state) {
         std::uint64_t dropped = 0;
-        const GraphRun run = GraphCopy(path, [&](Pipe& pipe, std::uint64_t& fed) {
-            return FeedAtRate(pipe, dropped, fed);
-        });
+        const GraphRun run = GraphCopy(
+            path, [&](Pipe& pipe, std::uint64_t& fed) { return FeedAtRate(pipe, dropped, fed); });
         overruns += dropped + run.overruns;
         lost += run.bytesLost;
     }
@@ -278,7 +356,8 @@ void BM_DvrAtFixedRate(benchmark::State& state) {
     state.counters["bytes_lost"] = static_cast<double>(lost);
 }
 
-BENCHMARK(BM_DvrAgainstPlainLoop)->Iterations(10)->Unit(benchmark::kSecond);
+BENCHMARK(BM_DvrAgainstPlainLoop)->Iterations(7)->Unit(benchmark::kSecond);
+BENCHMARK(BM_DvrAgainstTwoThreads)->Iterations(7)->Unit(benchmark::kSecond);
 BENCHMARK(BM_DvrAtFixedRate)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace

@@ -143,6 +143,21 @@ TEST(ChannelValidity, NameFreqSrAndPolAreRequired) {
                                              "no NAME, no FREQ, SR 0, no POL", "SR 0, no POL"}));
 }
 
+// A dropped line's record is refilled by the next line; nothing of it may show through.
+TEST(ChannelValidity, ADroppedLineLeavesNothingInTheNextRecord) {
+    const ChannelList list = ParseChannels(
+        "NAME,FREQ,SR,POL,ONID,TSID,SID,Comment\n"
+        "dropped,11836,0,H,1,2,3,a comment long enough to need storage of its own\n"
+        "kept,12000,27500,V\n");
+    ASSERT_EQ(list.count, 1);
+    const ChannelRecord& r = *list.records[0];
+    EXPECT_EQ(*r.name, u"kept");
+    EXPECT_FALSE(r.comment);
+    EXPECT_EQ(r.onid, -1);
+    EXPECT_EQ(r.tsid, -1);
+    EXPECT_EQ(r.sid, -1);
+}
+
 TEST(ChannelCap, OnlyTheFirstHundredValidChannelsAreKeptAndReadingGoesOn) {
     std::string file = "NAME,FREQ,SR,POL\n";
     for (int i = 0; i < 150; ++i) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "ListFiles.h"
 #include "channels/ByteSource.h"
@@ -131,6 +132,44 @@ TEST(WideTextReaderLines, BehavesAsFgetwsOnALineBuffer) {
     EXPECT_TRUE(reader.AtEnd());
     EXPECT_EQ(reader.ReadLine(buffer, 4), 0u);
     EXPECT_EQ(buffer[0], 0);
+}
+
+// Plain text is copied eight bytes (four UTF-16 units) at a time; wherever in such a word a
+// character that needs decoding stands, and wherever a read ends, the text reads the same.
+TEST(WideTextReaderLines, CharactersNeedingDecodingAreFoundAtEveryPlaceInAWord) {
+    struct Special {
+        std::string bytes;
+        std::u16string reads;
+    };
+    const Special specials[] = {
+        {"\r\n", u"\n"},         {"\r", u"\r"},
+        {"\n", u"\n"},           {std::string(1, '\0'), std::u16string(1, u'\0')},
+        {"\xC3\xA9", u"\u00E9"}, {"\xFF", u"\uFFFD"}};
+    for (std::size_t k = 0; k <= 16; ++k) {
+        for (const Special& special : specials) {
+            const std::string text =
+                std::string(k, 'x') + special.bytes + "yz" + std::string(k, 'w');
+            const std::u16string expected =
+                std::u16string(k, u'x') + special.reads + u"yz" + std::u16string(k, u'w');
+            std::vector<std::string> files{text};
+            if (static_cast<unsigned char>(special.bytes[0]) < 0x80) {
+                files.push_back(Utf16LeWithMark(std::u16string(text.begin(), text.end())));
+            }
+            for (const std::string& file : files) {
+                for (std::size_t capacity : {6, 64}) {
+                    SCOPED_TRACE(testing::PrintToString(file) + " into " +
+                                 std::to_string(capacity));
+                    WideTextReader reader(Bytes(file));
+                    std::u16string all;
+                    char16_t buffer[64];
+                    while (const std::size_t n = reader.ReadLine(buffer, capacity)) {
+                        all.append(buffer, n);
+                    }
+                    EXPECT_EQ(all, expected);
+                }
+            }
+        }
+    }
 }
 
 TEST(WideTextReaderLines, SurrogatePairIsSplitWhenOnlyOneUnitIsLeft) {

@@ -63,7 +63,16 @@ int ObservedKernel::Close(int fd) {
 }
 
 void ObservedKernel::Sleep(std::chrono::microseconds time) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_sleptMicroseconds += time.count();
+    }
     m_kernel->Sleep(time);
+}
+
+std::int64_t ObservedKernel::SleptMicroseconds() const {
+    std::lock_guard lock(m_mutex);
+    return m_sleptMicroseconds;
 }
 
 bool ObservedKernel::IsDvr(int fd) const {

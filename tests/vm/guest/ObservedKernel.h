@@ -42,6 +42,8 @@ public:
     std::uint64_t Overruns() const;
     // Paths of the descriptors open now.
     std::vector<std::string> OpenPaths() const;
+    // All the time the backend has asked to sleep (settling, DiSEqC gaps), microseconds.
+    std::int64_t SleptMicroseconds() const;
 
 private:
     void NoteProperties(unsigned long argument);
@@ -54,6 +56,7 @@ private:
     std::vector<std::uint32_t> m_tunedKHz;
     std::uint64_t m_dvrBytes = 0;
     std::uint64_t m_overruns = 0;
+    std::int64_t m_sleptMicroseconds = 0;
 };
 
 }  // namespace vm

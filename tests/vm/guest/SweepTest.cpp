@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <set>
 
 #include "../../tuner/worker_fixture.h"
@@ -24,10 +25,18 @@ using SweepTest = VidtvCardTest;
 TEST_F(SweepTest, PeaksStandAtTheCarriedIntermediateFrequenciesOnly) {
     auto graph = MakeGraph(1);
     ASSERT_EQ(static_cast<int>(graph->m_ready), 1);
+    const auto start = std::chrono::steady_clock::now();
+    const std::int64_t sleptBefore = m_kernel->SleptMicroseconds();
     ASSERT_EQ(graph->RequestSpectrumSweep(), 0);
     const worker_test::Sweep sweep = worker_test::ReadSweep(m_queue, 1);
     ASSERT_TRUE(sweep.ended);
     ASSERT_EQ(sweep.points.size(), static_cast<std::size_t>(kSweepPoints));
+    // A step costs its settle (the backend's sleep) plus the tune and the level's read.
+    const auto took = std::chrono::steady_clock::now() - start;
+    const auto settled = std::chrono::microseconds(m_kernel->SleptMicroseconds() - sleptBefore);
+    NoteTime("601-step sweep, wall", took);
+    NoteTime("601-step sweep, per step", took / kSweepPoints);
+    NoteTime("601-step sweep, settle asked per step", settled / kSweepPoints);
 
     std::vector<std::int32_t> levels;
     for (const SpectrumPoint& point : sweep.points) levels.push_back(point.level);

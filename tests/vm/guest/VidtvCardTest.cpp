@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <string>
 #include <thread>
 
 #include "../../tuner/worker_fixture.h"
@@ -29,6 +31,14 @@ TuneParameters VidtvChannel(const Transponder& transponder, std::uint32_t lnbSou
 int ThreadCount() {
     const std::filesystem::directory_iterator tasks("/proc/self/task");
     return static_cast<int>(std::distance(begin(tasks), end(tasks)));
+}
+
+void NoteTime(const std::string& what, std::chrono::steady_clock::duration took) {
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const double ms = std::chrono::duration<double, std::milli>(took).count();
+    std::printf("NOTE: time %s.%s: %s %.0f ms\n", test ? test->test_suite_name() : "",
+                test ? test->name() : "", what.c_str(), ms);
+    std::fflush(stdout);
 }
 
 VidtvCardTest::VidtvCardTest() {
@@ -55,6 +65,8 @@ std::unique_ptr<TunerGraph> VidtvCardTest::MakeGraph(std::int32_t tuner, std::ui
 void VidtvCardTest::Tune(TunerGraph& graph, const TuneParameters& parameters,
                          std::uint32_t expectedKHz) {
     const std::size_t before = m_kernel->TunedKHz().size();
+    m_tuneRequested = std::chrono::steady_clock::now();
+    m_tunedKHz = expectedKHz;
     ASSERT_EQ(graph.RequestTune(parameters), 0);
     const bool tuned = worker_test::WaitUntil([&] {
         const std::vector<std::uint32_t> tuned = m_kernel->TunedKHz();
@@ -71,7 +83,14 @@ std::optional<SignalStatus> VidtvCardTest::WaitForLock() {
         std::optional<ThreadMessage> next = worker_test::NextMessage(m_queue, MSG_SIGNAL_STATUS);
         if (!next) continue;
         std::unique_ptr<SignalStatus> status = next->payload.Take<SignalStatus>();
-        if (status && status->quality > 0) return *status;
+        if (status && status->quality > 0) {
+            // Bounded below by the worker's report period (about a second), not by vidtv,
+            // which locks as soon as its thread has carried out the tune.
+            NoteTime("tune to " + std::to_string(m_tunedKHz / 1000) +
+                         " MHz IF, request to locked report",
+                     std::chrono::steady_clock::now() - m_tuneRequested);
+            return *status;
+        }
     }
     return std::nullopt;
 }

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -41,6 +42,11 @@ TuneParameters VidtvChannel(const Transponder& transponder, std::uint32_t lnbSou
 // The number of threads this process runs now.
 int ThreadCount();
 
+// Prints a measured time as a NOTE line, which the run's summary shows as VM-INFO: figures of
+// the real kernel's paths, never checked against a bound (the machine's pace is not the
+// program's). `what` says what was timed; the current test's name goes first.
+void NoteTime(const std::string& what, std::chrono::steady_clock::duration took);
+
 class VidtvCardTest : public ::testing::Test {
 protected:
     VidtvCardTest();
@@ -51,7 +57,8 @@ protected:
     // Requests the tune, waits until the frontend has been tuned for it, and drops the reports
     // that may have been made before: what comes next describes the new tune.
     void Tune(TunerGraph& graph, const TuneParameters& parameters, std::uint32_t expectedKHz);
-    // The first report with a quality above 0 within kLockWaitMs.
+    // The first report with a quality above 0 within kLockWaitMs. Notes the time from the
+    // last Tune's request to that report.
     std::optional<SignalStatus> WaitForLock();
     // The next `count` reports (fewer when they stop coming).
     std::vector<SignalStatus> NextReports(int count);
@@ -62,6 +69,10 @@ protected:
     std::shared_ptr<ObservedKernel> m_kernel = std::make_shared<ObservedKernel>();
     std::shared_ptr<linuxdvb::DvbCard> m_card;
     ThreadMessageQueue m_queue;
+
+private:
+    std::chrono::steady_clock::time_point m_tuneRequested{};
+    std::uint32_t m_tunedKHz = 0;
 };
 
 }  // namespace vm
