@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <thread>
 
 #include "FakeKernel.h"
 #include "linuxdvb/DvrReader.h"
@@ -46,8 +47,8 @@ protected:
     void Start() {
         reader->Start([this](const MediaBuffer& buffer) { return received.Take(buffer); });
     }
-    static std::vector<std::uint8_t> Slice(const std::vector<std::uint8_t>& bytes,
-                                           std::size_t from, std::size_t to) {
+    static std::vector<std::uint8_t> Slice(const std::vector<std::uint8_t>& bytes, std::size_t from,
+                                           std::size_t to) {
         return {bytes.begin() + static_cast<std::ptrdiff_t>(from),
                 bytes.begin() + static_cast<std::ptrdiff_t>(to)};
     }
@@ -63,10 +64,10 @@ TEST_F(DvrStream, RoutesEveryPidToTheTapWithABigRingAndUndoesItOnStop) {
     kernel->Feed(0, 0, Packets(1));
     received.WaitFor(188);
     reader->Stop();
-    EXPECT_THAT(kernel->Journal(),
-                ElementsAre("dvr buffer 8388608",
-                            "pes filter pid 0x2000 from the frontend to the TS tap flags 4",
-                            "demux stop"));
+    EXPECT_THAT(
+        kernel->Journal(),
+        ElementsAre("dvr buffer 8388608",
+                    "pes filter pid 0x2000 from the frontend to the TS tap flags 4", "demux stop"));
     EXPECT_EQ(kernel->OpenCount(), 0);
 }
 
@@ -106,6 +107,24 @@ TEST_F(DvrStream, AGoneDeviceEndsTheStreamAndStopStillJoins) {
     reader->Stop();
     EXPECT_EQ(received.WaitFor(0).size(), 2 * 188u);
     EXPECT_EQ(kernel->OpenCount(), 0);
+}
+
+TEST_F(DvrStream, AnyOtherReadErrorEndsTheStreamWithOneLineNamingTheDeviceAndTheError) {
+    ::testing::internal::CaptureStderr();
+    Start();
+    kernel->FeedError(0, 0, EIO);
+    kernel->Feed(0, 0, Packets(1));  // never read
+    // The reader undoes its filter once the stream has ended.
+    const auto ended = [this] {
+        const auto journal = kernel->Journal();
+        return !journal.empty() && journal.back() == "demux stop";
+    };
+    for (int i = 0; i < 10000 && !ended(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    reader->Stop();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              kernel->Root() + "/adapter0/dvr0: the stream ends: Input/output error\n");
+    EXPECT_TRUE(received.WaitFor(0).empty());
 }
 
 TEST_F(DvrStream, TheTapSeesWhatIsDeliveredUntilCleared) {
