@@ -70,6 +70,7 @@ bool ReadInfo(DvbIo& io, int fd, FoundFrontend& found) {
     found.minKHz = info.frequency_min / divisor;
     found.maxKHz = info.frequency_max / divisor;
     found.minSymbolRate = info.symbol_rate_min;
+    found.maxSymbolRate = info.symbol_rate_max;
     if (found.maxKHz == 0) {  // no limits given: the satellite IF band
         found.minKHz = 950000;
         found.maxKHz = 2150000;

@@ -29,7 +29,9 @@ struct FoundFrontend {
     // Frequencies the frontend tunes, kHz (its input, i.e. the LNB's intermediate frequency).
     std::uint32_t minKHz = 0;
     std::uint32_t maxKHz = 0;
-    std::uint32_t minSymbolRate = 0;  // symbols/s, 0 when the driver does not say
+    // Symbol rates the frontend takes, symbols/s; 0 where the driver does not say.
+    std::uint32_t minSymbolRate = 0;
+    std::uint32_t maxSymbolRate = 0;
     // The descriptor opened read-write during the scan; its owner closes it.
     int fd = -1;
 };
