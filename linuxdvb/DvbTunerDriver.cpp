@@ -114,6 +114,8 @@ HRESULT DvbTunerDriver::CommitTune(const cardkit::TuningSettings& settings) {
     if (!InRange(tuneKHz)) return HRESULT_ERROR_INVALID_PARAMETER;
 
     LeaveOneShot();
+    // Whatever the frontend locked to before is not this transponder.
+    m_tuned = false;
     const Transponder transponder{{static_cast<std::uint32_t>(source), selection.horizontal,
                                    static_cast<std::uint64_t>(rfKHz), settings.symbolRate},
                                   static_cast<std::uint32_t>(tuneKHz),
@@ -279,6 +281,7 @@ HRESULT DvbTunerDriver::MeasureSpectrumStep(std::uint32_t frequencyHz, std::uint
         if (const int result = m_frontend.SetOneShot(true); result < 0) return FromErrno(result);
         m_oneShot = true;
     }
+    m_tuned = false;  // a step is no transponder to show the quality of
     const Modulation plain = m_tries.Plainest();
     const int tuned =
         m_frontend.Tune({frequencyKHz, StepSymbolRate(), plain.system, plain.modulation});

@@ -92,10 +92,12 @@ private:
     std::chrono::microseconds GapBeforeMessage();
     // One message at 18 V under the single-cable lock, then back to 13 V.
     int SendAt18Volts(std::span<const std::uint8_t> message);
+    // The channel change and the tries after it, said again while nothing locks.
     Outcome TuneThroughRouter(const Transponder& transponder,
                               std::span<const std::uint8_t> command);
     // Tunes with up to `attempts` modulations in turn until one locks.
     Outcome TryToLock(const Transponder& transponder, std::size_t attempts);
+    // CommitTune's answer; a tune the kernel took no try of forgets the tuning.
     HRESULT Conclude(const Outcome& outcome);
     void LeaveOneShot();
     std::uint32_t StepSymbolRate() const;

@@ -97,7 +97,8 @@ public:
     // The dvr's next read fails with `error` (EOVERFLOW, ENODEV, ...).
     void FeedError(int adapter, int dvr, int error);
 
-    // The card goes: every open and every frontend or demux call answers ENODEV.
+    // The card goes: opening a frontend, demux or dvr and every frontend or demux call answer
+    // ENODEV (CA devices are played by their own stand-ins).
     void Unplug();
     // Another receiver on single-cable line `cable` talks over the next `commands` commands.
     void TalkOver(int cable, int commands);

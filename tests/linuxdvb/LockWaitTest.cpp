@@ -85,6 +85,17 @@ TEST_F(SlowLocker, TheMetersAnswerWhileATuneWaitsForLock) {
     EXPECT_TRUE(answered);
 }
 
+TEST_F(SlowLocker, WhileATuneSwitchesThePreviousTranspondersLockDoesNotShow) {
+    driver->CommitTune(Settings(11362000, BDA_POLARISATION_LINEAR_V, 1));
+    ASSERT_GT(driver->SignalQuality(), 0);
+    std::vector<std::int32_t> seen;
+    kernel->OnSleep([&] { seen.push_back(driver->SignalQuality()); });
+    driver->CommitTune(Settings(11362000, BDA_POLARISATION_LINEAR_H, 2));  // through the switch
+    kernel->OnSleep(nullptr);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.front(), 0);
+}
+
 TEST(RollOff, ADriverThatRefusesAutomaticRollOffInItsThreadStillLocksDvbS2) {
     auto kernel = std::make_shared<FakeKernel>();
     FrontendModel model;
