@@ -19,7 +19,8 @@ std::string DvbDescription(const linuxdvb::DvbCard& card) {
 
 }  // namespace
 
-InstalledCard InstallCard(const CommandLine& line, const std::string& dvbRoot) {
+InstalledCard InstallCard(const CommandLine& line, const std::string& dvbRoot,
+                          linuxdvb::FrontendUse use) {
     InstalledCard installed;
     if (line.card == CardChoice::Simulated) {
         installed.simulated = card::InstallSimulatedCard();
@@ -29,6 +30,7 @@ InstalledCard InstallCard(const CommandLine& line, const std::string& dvbRoot) {
     linuxdvb::DvbCardOptions options;
     options.root = dvbRoot;
     options.frontendOrder = line.frontendOrder;
+    options.use = use;
     installed.dvb = linuxdvb::InstallDvbCard(options);
     if (installed.dvb->TunerCount() > 0) {
         installed.description = DvbDescription(*installed.dvb);

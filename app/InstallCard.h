@@ -22,6 +22,8 @@ struct InstalledCard {
     std::shared_ptr<linuxdvb::DvbCard> dvb;
 };
 
-InstalledCard InstallCard(const CommandLine& line, const std::string& dvbRoot = "/dev/dvb");
+// `use`: Look for a listing (orvalen-devices), which opens no device read-write.
+InstalledCard InstallCard(const CommandLine& line, const std::string& dvbRoot = "/dev/dvb",
+                          linuxdvb::FrontendUse use = linuxdvb::FrontendUse::Hold);
 
 }  // namespace orvalen

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <utility>
 
 namespace linuxdvb {
 namespace {
@@ -70,6 +71,7 @@ bool ReadInfo(DvbIo& io, int fd, FoundFrontend& found) {
     found.minKHz = info.frequency_min / divisor;
     found.maxKHz = info.frequency_max / divisor;
     found.minSymbolRate = info.symbol_rate_min;
+    found.maxSymbolRate = info.symbol_rate_max;
     if (found.maxKHz == 0) {  // no limits given: the satellite IF band
         found.minKHz = 950000;
         found.maxKHz = 2150000;
@@ -86,14 +88,12 @@ void PairDemux(const fs::path& adapterFolder, FoundFrontend& found) {
     const int number = hasOwn ? own : 0;
     found.demuxPath = (adapterFolder / ("demux" + std::to_string(number))).string();
     found.dvrPath = (adapterFolder / ("dvr" + std::to_string(number))).string();
-    found.sharedDemux = !hasOwn || Numbered(adapterFolder, "frontend").size() >
-                                      std::min(demuxes.size(), dvrs.size());
 }
 
-// Opens and examines one frontend; the reason it cannot be used otherwise.
-std::optional<std::string> Examine(DvbIo& io, const FrontendId& id, const fs::path& path,
-                                   FoundFrontend& found) {
-    const int fd = io.Open(path.string(), O_RDWR | O_NONBLOCK);
+// Looks at one frontend read-only; the reason it cannot be used otherwise.
+std::optional<std::string> Look(DvbIo& io, const FrontendId& id, const fs::path& path,
+                                FoundFrontend& found) {
+    const int fd = io.Open(path.string(), O_RDONLY | O_NONBLOCK);
     if (fd < 0) return OpenFailure(-fd);
     found.id = id;
     found.adapterPath = path.parent_path().string();
@@ -102,17 +102,40 @@ std::optional<std::string> Examine(DvbIo& io, const FrontendId& id, const fs::pa
         found.dvbs = found.dvbs || system == SYS_DVBS;
         found.dvbs2 = found.dvbs2 || system == SYS_DVBS2;
     }
-    if (!found.dvbs && !found.dvbs2) {
-        io.Close(fd);
+    const bool answers = ReadInfo(io, fd, found);
+    io.Close(fd);
+    if (!found.dvbs && !found.dvbs2)
         return "not a satellite frontend (lists neither DVB-S nor DVB-S2)";
-    }
-    if (!ReadInfo(io, fd, found)) {
-        io.Close(fd);
-        return "does not answer FE_GET_INFO";
-    }
+    if (!answers) return "does not answer FE_GET_INFO";
     PairDemux(path.parent_path(), found);
-    found.fd = fd;
     return std::nullopt;
+}
+
+// The tuner already taken that `found` is one tuner with: same adapter, and the same demux or
+// (when `busy`) a kernel that will not hold both open.
+const FoundFrontend* SameTuner(const std::vector<FoundFrontend>& taken, const FoundFrontend& found,
+                               bool busy) {
+    for (const FoundFrontend& other : taken)
+        if (other.adapterPath == found.adapterPath && (busy || other.demuxPath == found.demuxPath))
+            return &other;
+    return nullptr;
+}
+
+// Makes `found` a tuner next to those `taken`: read-write when the frontends are held. The
+// reason it cannot be otherwise.
+std::optional<std::string> Take(DvbIo& io, FrontendUse use, const std::vector<FoundFrontend>& taken,
+                                FoundFrontend& found) {
+    if (const FoundFrontend* other = SameTuner(taken, found, false))
+        return "one tuner with " + other->frontendPath + " (both stream through " +
+               other->demuxPath + ")";
+    if (use == FrontendUse::Look) return std::nullopt;
+    found.fd = io.Open(found.frontendPath, O_RDWR | O_NONBLOCK);
+    if (found.fd >= 0) return std::nullopt;
+    const int error = -std::exchange(found.fd, -1);
+    if (const FoundFrontend* other = error == EBUSY ? SameTuner(taken, found, true) : nullptr)
+        return "one tuner with " + other->frontendPath +
+               " (the kernel holds only one of them open at a time)";
+    return OpenFailure(error);
 }
 
 }  // namespace
@@ -127,7 +150,8 @@ std::vector<int> Numbered(const std::string& folder, std::string_view prefix) {
     return numbers;
 }
 
-ScanResult ScanFrontends(DvbIo& io, const std::string& root, const std::vector<FrontendId>& order) {
+ScanResult ScanFrontends(DvbIo& io, const std::string& root, const std::vector<FrontendId>& order,
+                         FrontendUse use) {
     const auto present = FrontendsUnder(root);
     std::vector<std::pair<FrontendId, fs::path>> chosen;
     ScanResult result;
@@ -146,13 +170,26 @@ ScanResult ScanFrontends(DvbIo& io, const std::string& root, const std::vector<F
             if (std::find(order.begin(), order.end(), id) == order.end())
                 result.skipped.push_back({path.string(), "not named in --dvb-frontends"});
     }
-    for (const auto& [id, path] : chosen) {
+    // Read-only first, every frontend: nothing is held yet, so no open waits on the program.
+    std::vector<std::pair<std::size_t, SkippedFrontend>> skipped;
+    std::vector<std::pair<std::size_t, FoundFrontend>> satellite;
+    for (std::size_t i = 0; i < chosen.size(); ++i) {
         FoundFrontend found;
-        if (const auto reason = Examine(io, id, path, found))
-            result.skipped.push_back({path.string(), *reason});
+        if (const auto reason = Look(io, chosen[i].first, chosen[i].second, found))
+            skipped.push_back({i, {chosen[i].second.string(), *reason}});
+        else
+            satellite.emplace_back(i, std::move(found));
+    }
+    for (auto& [i, found] : satellite) {
+        if (const auto reason = Take(io, use, result.frontends, found))
+            skipped.push_back({i, {found.frontendPath, *reason}});
         else
             result.frontends.push_back(std::move(found));
     }
+    // The reasons in the order the frontends were chosen.
+    std::stable_sort(skipped.begin(), skipped.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto& [i, skip] : skipped) result.skipped.push_back(std::move(skip));
     return result;
 }
 

@@ -14,7 +14,8 @@ DvbCard::DvbCard(std::shared_ptr<DvbIo> io, ScanResult scan, double settleScale)
 }
 
 DvbCard::~DvbCard() {
-    for (const FoundFrontend& frontend : m_scan.frontends) m_io->Close(frontend.fd);
+    for (const FoundFrontend& frontend : m_scan.frontends)
+        if (frontend.fd >= 0) m_io->Close(frontend.fd);
 }
 
 const FoundFrontend& DvbCard::FrontendOf(int tuner) const {

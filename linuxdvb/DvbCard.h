@@ -24,7 +24,8 @@ namespace linuxdvb {
 
 class DvbCard {
 public:
-    // Takes over the frontends' descriptors and closes them when it goes.
+    // Takes over the frontends' descriptors and closes them when it goes. A scan that only
+    // looked leaves none: its tuners are for listing, not for tuning.
     DvbCard(std::shared_ptr<DvbIo> io, ScanResult scan, double settleScale);
     ~DvbCard();
     DvbCard(const DvbCard&) = delete;

@@ -1,7 +1,7 @@
 // The system calls through which the backend reaches the kernel's DVB devices (frontend, demux,
-// dvr), plus the pauses that DiSEqC timing and lock polling need. The real one passes each call
-// to the kernel; host tests put a fake kernel in its place, so every byte the backend sends can
-// be checked without a card.
+// dvr), plus the pauses and the clock that DiSEqC timing and lock waits need. The real one passes
+// each call to the kernel; host tests put a fake kernel in its place, so every byte the backend
+// sends can be checked without a card.
 //
 // Every call returns what the system call returns on success and -errno on failure (never -1
 // with errno set). Thread-safety: any thread; implementations keep no state shared between
@@ -35,6 +35,9 @@ public:
     virtual int Close(int fd) = 0;
     // Waits `time` (DiSEqC gaps, lock polling, settle times).
     virtual void Sleep(std::chrono::microseconds time) = 0;
+    // The clock that Sleep advances: lock waits and the time a kernel call took are measured
+    // on it, so a fake kernel with a virtual clock can run them without waiting.
+    virtual std::chrono::steady_clock::time_point Now() { return std::chrono::steady_clock::now(); }
 
     // Pointer arguments of Ioctl.
     template <typename T>

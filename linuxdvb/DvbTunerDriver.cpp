@@ -1,10 +1,14 @@
 #include "linuxdvb/DvbTunerDriver.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <utility>
 
 #include "cardkit/SingleCable.h"
+#include "linuxdvb/LockWait.h"
 #include "linuxdvb/SignalScale.h"
+#include "linuxdvb/SingleCableLock.h"
 
 namespace linuxdvb {
 namespace {
@@ -13,16 +17,17 @@ using namespace std::chrono_literals;
 
 // DiSEqC timing: 15 ms of quiet before and after every message and burst.
 constexpr auto kDiseqcGap = 15ms;
-// Lock is polled every 20 ms for about 600 ms per delivery system.
-constexpr auto kLockPoll = 20ms;
-constexpr int kLockPolls = 30;
+// Switches power up 100-200 ms after the LNB supply comes on.
+constexpr auto kSwitchPowerUp = 200ms;
 constexpr std::size_t kEverySystem = 3;
-// Another tuner on the same cable may talk over a single-cable command; the repeat waits a
-// random 20..60 ms so that two colliding tuners do not collide again.
-constexpr int kResendMinMs = 20;
-constexpr int kResendMaxMs = 60;
-// Spectrum steps tune a narrow carrier so the level is that of a small slice of the band.
+// Single-cable repeats: how many, and the random wait before each (see the header).
+constexpr int kCableRepeats = 3;
+constexpr int kRepeatMinMs = 100;
+constexpr int kRepeatMaxMs = 300;
+// Spectrum steps: narrow, or wide on demodulators whose reads wait for a search (see the header).
 constexpr std::uint32_t kStepSymbolRate = 1000000;
+constexpr std::uint32_t kWideStepSymbolRate = 22000000;
+constexpr auto kBlockingRead = 150ms;
 
 HRESULT FromErrno(int result) {
     if (result >= 0) return S_OK;
@@ -58,13 +63,20 @@ DvbTunerDriver::DvbTunerDriver(std::shared_ptr<DvbIo> io, const FoundFrontend& f
     : m_frontend(std::move(io), frontend.fd),
       m_minKHz(frontend.minKHz),
       m_maxKHz(frontend.maxKHz),
-      m_stepSymbolRate(std::max(kStepSymbolRate, frontend.minSymbolRate)),
+      m_minSymbolRate(frontend.minSymbolRate),
+      m_maxSymbolRate(frontend.maxSymbolRate),
       m_settleScale(settleScale),
       m_tries(frontend.dvbs, frontend.dvbs2),
       m_random(std::random_device{}()) {}
 
 bool DvbTunerDriver::InRange(std::int64_t frequencyKHz) const {
     return frequencyKHz >= m_minKHz && frequencyKHz <= m_maxKHz;
+}
+
+bool DvbTunerDriver::SymbolRateInRange(std::uint64_t symbolRate) const {
+    // The frontend takes symbols/s in 32 bits.
+    return symbolRate <= UINT32_MAX && symbolRate >= m_minSymbolRate &&
+           (m_maxSymbolRate == 0 || symbolRate <= m_maxSymbolRate);
 }
 
 HRESULT DvbTunerDriver::CommitTune(const cardkit::TuningSettings& settings) {
@@ -77,13 +89,11 @@ HRESULT DvbTunerDriver::CommitTune(const cardkit::TuningSettings& settings) {
     const bool highBand = rfKHz >= settings.switchKHz;
     const std::int64_t ifKHz =
         rfKHz - (highBand ? settings.highOscillatorKHz : settings.lowOscillatorKHz);
-    const int source =
-        settings.diseqcEnabled && settings.lnbSource >= 1 && settings.lnbSource <= 4
-            ? static_cast<int>(settings.lnbSource)
-            : 0;
-
-    // The frontend takes symbols/s in 32 bits.
-    if (settings.symbolRate > UINT32_MAX / 1000) return HRESULT_ERROR_INVALID_PARAMETER;
+    const int source = settings.diseqcEnabled && settings.lnbSource >= 1 && settings.lnbSource <= 4
+                           ? static_cast<int>(settings.lnbSource)
+                           : 0;
+    const std::uint64_t symbolRate = std::uint64_t{settings.symbolRate} * 1000;
+    if (!SymbolRateInRange(symbolRate)) return HRESULT_ERROR_INVALID_PARAMETER;
 
     std::lock_guard lock(m_mutex);
     cardkit::LnbSelection selection{source ? source : (m_lnb ? m_lnb->position : 1),
@@ -104,85 +114,124 @@ HRESULT DvbTunerDriver::CommitTune(const cardkit::TuningSettings& settings) {
     if (!InRange(tuneKHz)) return HRESULT_ERROR_INVALID_PARAMETER;
 
     LeaveOneShot();
+    // Whatever the frontend locked to before is not this transponder.
+    m_tuned = false;
+    const Transponder transponder{{static_cast<std::uint32_t>(source), selection.horizontal,
+                                   static_cast<std::uint64_t>(rfKHz), settings.symbolRate},
+                                  static_cast<std::uint32_t>(tuneKHz),
+                                  static_cast<std::uint32_t>(symbolRate)};
     if (change) {
-        SendChannelChange(change->message);
-        m_lnb.reset();  // the router, not the switch, decided what reaches the tuner
-    } else if (!m_lnb || *m_lnb != selection || m_lnbSource != source) {
-        SwitchLnb(selection, source);
+        m_lnb.reset();  // the router, not the switch, decides what reaches the tuner
+        return Conclude(TuneThroughRouter(transponder, change->message));
     }
-    const TransponderKey key{static_cast<std::uint32_t>(source), selection.horizontal,
-                             static_cast<std::uint64_t>(rfKHz), settings.symbolRate};
-    const auto frequencyKHz = static_cast<std::uint32_t>(tuneKHz);
-    const std::uint32_t symbolRate = settings.symbolRate * 1000;
-    if (!change) {
-        TryToLock(key, frequencyKHz, symbolRate, kEverySystem);
-        return S_OK;
+    const bool set = m_lnb && *m_lnb == selection && m_lnbSource == source;
+    m_lnb.reset();
+    const bool switched = set || SwitchLnb(selection, source);
+    const Outcome outcome = TryToLock(transponder, kEverySystem);
+    // A switch that missed its message is only found out by the missing lock: until a tune
+    // through it locked, the next tune sets it again.
+    if (outcome.locked && switched) {
+        m_lnb = selection;
+        m_lnbSource = source;
     }
-    if (!TryToLock(key, frequencyKHz, symbolRate, 1)) {
-        // The other tuner on the cable may have talked over the command: say it once more,
-        // then give every system its try.
-        std::uniform_int_distribution<int> backOff(kResendMinMs, kResendMaxMs);
-        m_frontend.Pause(std::chrono::milliseconds(backOff(m_random)));
-        SendChannelChange(change->message);
-        TryToLock(key, frequencyKHz, symbolRate, kEverySystem);
-    }
-    return S_OK;
+    return Conclude(outcome);
 }
 
-void DvbTunerDriver::SwitchLnb(const cardkit::LnbSelection& selection, int source) {
+HRESULT DvbTunerDriver::Conclude(const Outcome& outcome) {
+    m_tuned = outcome.accepted;
+    if (outcome.accepted) return S_OK;
+    m_lnb.reset();
+    return FromErrno(outcome.error);
+}
+
+int DvbTunerDriver::SetVoltage(bool horizontal) {
+    const int result = m_frontend.SetVoltage(horizontal);
+    if (!m_powered && result >= 0) {
+        m_powered = true;
+        m_freshlyPowered = true;
+        m_switchesWaking = true;
+    }
+    return result;
+}
+
+std::chrono::microseconds DvbTunerDriver::GapBeforeMessage() {
+    return std::exchange(m_switchesWaking, false) ? kSwitchPowerUp : kDiseqcGap;
+}
+
+bool DvbTunerDriver::SwitchLnb(const cardkit::LnbSelection& selection, int source) {
     bool failed = false;
     const auto check = [&failed](int result) { failed = failed || result < 0; };
     if (source) {
         check(m_frontend.SetTone(false));
-        check(m_frontend.SetVoltage(selection.horizontal));
-        m_frontend.Pause(kDiseqcGap);
+        check(SetVoltage(selection.horizontal));
+        m_frontend.Pause(GapBeforeMessage());
         check(m_frontend.SendMessage(cardkit::CommittedSwitchMessage(selection)));
         m_frontend.Pause(kDiseqcGap);
         check(m_frontend.SendBurst(selection.position == 2 || selection.position == 4));
         m_frontend.Pause(kDiseqcGap);
     } else {
-        check(m_frontend.SetVoltage(selection.horizontal));
+        check(SetVoltage(selection.horizontal));
     }
     check(m_frontend.SetTone(selection.highBand));
     m_toneOn = selection.highBand;
-    m_powered = true;
-    // What did not go out is sent again on the next tune.
-    if (failed) {
-        m_lnb.reset();
-    } else {
-        m_lnb = selection;
-        m_lnbSource = source;
-    }
+    return !failed;
 }
 
-void DvbTunerDriver::SendChannelChange(std::span<const std::uint8_t> message) {
-    // Commands go up at 18 V with the tone off; the router is then fed at 13 V.
+int DvbTunerDriver::SendAt18Volts(std::span<const std::uint8_t> message) {
+    // Routers listen at 18 V with the tone off, and are then fed at 13 V.
+    std::lock_guard cable(SingleCableLock());
     m_frontend.SetTone(false);
-    m_frontend.SetVoltage(true);
-    m_frontend.Pause(kDiseqcGap);
-    m_frontend.SendMessage(message);
+    m_toneOn = false;
+    SetVoltage(true);
+    m_frontend.Pause(GapBeforeMessage());
+    const int sent = m_frontend.SendMessage(message);
     m_frontend.Pause(kDiseqcGap);
     m_frontend.SetVoltage(false);
-    m_toneOn = false;
-    m_powered = true;
+    return sent;
 }
 
-bool DvbTunerDriver::TryToLock(const TransponderKey& key, std::uint32_t frequencyKHz,
-                               std::uint32_t symbolRate, std::size_t attempts) {
-    const auto tries = m_tries.For(key);
+DvbTunerDriver::Outcome DvbTunerDriver::TuneThroughRouter(const Transponder& transponder,
+                                                          std::span<const std::uint8_t> command) {
+    std::uniform_int_distribution<int> wait(kRepeatMinMs, kRepeatMaxMs);
+    Outcome outcome;
+    for (int send = 0; send <= kCableRepeats; ++send) {
+        if (send > 0) m_frontend.Pause(std::chrono::milliseconds(wait(m_random)));
+        SendAt18Volts(command);
+        outcome = TryToLock(transponder, send == kCableRepeats ? kEverySystem : 1);
+        if (outcome.locked || !outcome.accepted) break;
+    }
+    return outcome;
+}
+
+DvbTunerDriver::Outcome DvbTunerDriver::TryToLock(const Transponder& transponder,
+                                                  std::size_t attempts) {
+    Outcome outcome;
+    const auto tries = m_tries.For(transponder.key);
+    std::optional<Modulation> first;
+    std::optional<Modulation> last;
     for (std::size_t i = 0; i < std::min(attempts, tries.size()); ++i) {
         const Modulation& modulation = tries[i];
-        if (m_frontend.Tune({frequencyKHz, symbolRate, modulation.system, modulation.modulation}) < 0)
+        const int tuned = m_frontend.Tune({transponder.frequencyKHz, transponder.symbolRate,
+                                           modulation.system, modulation.modulation});
+        if (tuned < 0) {
+            outcome.error = tuned;
             continue;
-        for (int poll = 0; poll < kLockPolls; ++poll) {
-            if (m_frontend.Status() & FE_HAS_LOCK) {
-                m_tries.Remember(key, modulation);
-                return true;
-            }
-            m_frontend.Pause(kLockPoll);
+        }
+        outcome.accepted = true;
+        if (!first) first = modulation;
+        last = modulation;
+        const bool afterPowerUp = std::exchange(m_freshlyPowered, false);
+        if (WaitForLock(m_frontend, LockWaitCap(transponder.symbolRate, afterPowerUp))) {
+            m_tries.Remember(transponder.key, modulation);
+            outcome.locked = true;
+            return outcome;
         }
     }
-    return false;
+    // Nothing locked in time: back to the likeliest system, where a slow lock may still come.
+    if (first && !(*first == *last))
+        m_frontend.Tune(
+            {transponder.frequencyKHz, transponder.symbolRate, first->system, first->modulation});
+    return outcome;
 }
 
 void DvbTunerDriver::LeaveOneShot() {
@@ -194,33 +243,48 @@ void DvbTunerDriver::LeaveOneShot() {
 HRESULT DvbTunerDriver::SendDiseqc(std::span<const std::uint8_t> message) {
     // The kernel's master command holds 3 to 6 bytes.
     if (message.size() < 3 || message.size() > 6) return HRESULT_ERROR_NOT_SUPPORTED;
+    const bool singleCable = [this] {
+        std::lock_guard lock(m_scifMutex);
+        return m_scif.Enabled();
+    }();
     std::lock_guard lock(m_mutex);
-    if (!m_powered) {
-        m_frontend.SetVoltage(false);  // the equipment on the cable needs power to listen
-        m_powered = true;
-    }
+    // The message may move a switch or a router: the next tune sets everything again.
+    m_lnb.reset();
+    if (singleCable) return FromErrno(SendAt18Volts(message));
+    if (!m_powered) SetVoltage(false);  // the equipment on the cable needs power to listen
     if (m_toneOn) m_frontend.SetTone(false);
-    m_frontend.Pause(kDiseqcGap);
+    m_frontend.Pause(GapBeforeMessage());
     const int sent = m_frontend.SendMessage(message);
     m_frontend.Pause(kDiseqcGap);
     if (m_toneOn) m_frontend.SetTone(true);
-    // The message may have moved a switch: the next tune sets it again.
-    m_lnb.reset();
     return FromErrno(sent);
+}
+
+std::uint32_t DvbTunerDriver::StepSymbolRate() const {
+    const std::uint32_t wanted = m_wideSteps ? kWideStepSymbolRate : kStepSymbolRate;
+    const std::uint32_t floor = std::max(wanted, m_minSymbolRate);
+    return m_maxSymbolRate ? std::min(floor, m_maxSymbolRate) : floor;
 }
 
 HRESULT DvbTunerDriver::MeasureSpectrumStep(std::uint32_t frequencyHz, std::uint32_t settle) {
     const std::uint32_t frequencyKHz = frequencyHz / 1000;
     if (!InRange(frequencyKHz)) return HRESULT_ERROR_INVALID_PARAMETER;
     std::lock_guard lock(m_mutex);
+    if (!m_powered) {
+        // An unpowered LNB gives no level at all.
+        SetVoltage(false);
+        m_frontend.SetTone(false);
+        m_toneOn = false;
+    }
     if (!m_oneShot) {
         // One-shot: the frontend neither zigzags around the step nor keeps retuning it.
         if (const int result = m_frontend.SetOneShot(true); result < 0) return FromErrno(result);
         m_oneShot = true;
     }
+    m_tuned = false;  // a step is no transponder to show the quality of
     const Modulation plain = m_tries.Plainest();
     const int tuned =
-        m_frontend.Tune({frequencyKHz, m_stepSymbolRate, plain.system, plain.modulation});
+        m_frontend.Tune({frequencyKHz, StepSymbolRate(), plain.system, plain.modulation});
     if (tuned < 0) return FromErrno(tuned);
     m_frontend.Pause(std::chrono::microseconds(
         std::llround(static_cast<double>(settle) * 1000.0 * m_settleScale)));
@@ -241,9 +305,12 @@ HRESULT DvbTunerDriver::GetScif(cardkit::ScifConfig* config) {
 }
 
 std::int32_t DvbTunerDriver::SignalStrength() {
-    std::lock_guard lock(m_mutex);
-    // Some drivers refresh their statistics only when the status is read.
+    // Some drivers refresh their statistics only when the status is read. Demodulators that
+    // search in the kernel make that read wait for the search: seen during a spectrum step,
+    // the later steps are tuned so that their search ends sooner.
+    const auto before = m_frontend.Now();
     m_frontend.Status();
+    if (m_oneShot && m_frontend.Now() - before > kBlockingRead) m_wideSteps = true;
     std::optional<std::int32_t> level = LevelFromStrength(m_frontend.Strength());
     if (!level)
         if (const auto legacy = m_frontend.LegacyStrength()) level = LevelFromRelative(*legacy);
@@ -251,7 +318,8 @@ std::int32_t DvbTunerDriver::SignalStrength() {
 }
 
 std::int32_t DvbTunerDriver::SignalQuality() {
-    std::lock_guard lock(m_mutex);
+    // A refused tune left the frontend on the previous transponder: its lock is not ours.
+    if (!m_tuned) return 0;
     if (!(m_frontend.Status() & FE_HAS_LOCK)) return 0;
     if (const auto quality = QualityFromCnr(m_frontend.Locked())) return *quality;
     if (const auto legacy = m_frontend.LegacySnr()) return QualityFromRelative(*legacy);

@@ -127,7 +127,12 @@ void DvrReader::Pump(int dvr, const Deliver& deliver) {
             std::fprintf(stderr, "%s: the card is gone; the stream ends\n", m_dvrPath.c_str());
             return;
         }
-        if (got <= 0) return;  // the stream ended, or the device broke
+        if (got < 0) {
+            std::fprintf(stderr, "%s: the stream ends: %s\n", m_dvrPath.c_str(),
+                         std::strerror(static_cast<int>(-got)));
+            return;
+        }
+        if (got == 0) return;  // the stream ended
         block->resize(carried.size() + static_cast<std::size_t>(got));
         aligner.Cut(*block);
         if (block->empty()) continue;

@@ -58,7 +58,7 @@ int Frontend::Tune(const FrontendTune& tune) {
         Property(DTV_MODULATION, tune.modulation),
         Property(DTV_INNER_FEC, FEC_AUTO),
         Property(DTV_INVERSION, INVERSION_AUTO),
-        Property(DTV_ROLLOFF, ROLLOFF_AUTO),
+        Property(DTV_ROLLOFF, ROLLOFF_35),
         Property(DTV_PILOT, PILOT_AUTO),
         Property(DTV_TUNE),
     };

@@ -2,7 +2,15 @@
 // messages and bursts, tuning through DTV properties, the tune mode, lock status and the
 // statistics. Thin: each call is one ioctl, and a failure comes back as -errno.
 //
-// Not thread-safe: the tuner driver serialises every call on its frontend.
+// What a tune sends is what every mainline satellite driver accepts: code rate, inversion and
+// pilots automatic (the drivers that cannot search them fall back to their own defaults), and
+// roll-off 0.35, the kernel's own default for satellite after DTV_CLEAR. Automatic roll-off is
+// not sent: some drivers refuse ROLLOFF_AUTO on DVB-S2 (and others accept only 0.35 on DVB-S),
+// and they refuse it in the frontend's own thread, after the property call has succeeded, so
+// the program would only ever see a tune that never locks. Demodulators detect the roll-off
+// from the signal once locked whatever is set.
+//
+// Any thread: it keeps no state, and the kernel serialises calls on one frontend.
 #pragma once
 
 #include <linux/dvb/frontend.h>
@@ -18,8 +26,7 @@
 namespace linuxdvb {
 
 // One DVB-S / DVB-S2 tune: frequency at the frontend's input (kHz), symbol rate (symbols/s),
-// delivery system and modulation; code rate, inversion, roll-off and pilots are left to the
-// demodulator.
+// delivery system and modulation; code rate, inversion and pilots are left to the demodulator.
 struct FrontendTune {
     std::uint32_t frequencyKHz = 0;
     std::uint32_t symbolRate = 0;
@@ -48,8 +55,8 @@ public:
     int SetVoltage(bool horizontal);  // 18 V for horizontal / left, 13 V otherwise
     int SetTone(bool on);             // continuous 22 kHz
     int SendMessage(std::span<const std::uint8_t> message);  // 3..6 bytes
-    int SendBurst(bool b);            // tone burst A or B
-    int SetOneShot(bool oneShot);     // FE_SET_FRONTEND_TUNE_MODE
+    int SendBurst(bool b);                                   // tone burst A or B
+    int SetOneShot(bool oneShot);                            // FE_SET_FRONTEND_TUNE_MODE
     int Tune(const FrontendTune& tune);
 
     fe_status_t Status();  // 0 when the frontend does not answer
@@ -59,6 +66,7 @@ public:
     std::optional<std::uint16_t> LegacySnr();
 
     void Pause(std::chrono::microseconds time) { m_io->Sleep(time); }
+    std::chrono::steady_clock::time_point Now() { return m_io->Now(); }
 
 private:
     int Value(unsigned long request, unsigned long value);

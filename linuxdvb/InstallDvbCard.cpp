@@ -48,10 +48,11 @@ void WatchServices(DvbCard& card, const std::vector<CiDevice>& ci) {
 
 std::shared_ptr<DvbCard> InstallDvbCard(const DvbCardOptions& options) {
     const std::shared_ptr<DvbIo> io = options.io ? options.io : SystemDvbIo();
-    auto card = std::make_shared<DvbCard>(io, ScanFrontends(*io, options.root, options.frontendOrder),
-                                          options.settleScale);
+    auto card = std::make_shared<DvbCard>(
+        io, ScanFrontends(*io, options.root, options.frontendOrder, options.use),
+        options.settleScale);
     RegisterTunersAndCaptures(card);
-    WatchServices(*card, InstallDvbCi(io, card->Frontends()));
+    if (options.use == FrontendUse::Hold) WatchServices(*card, InstallDvbCi(io, card->Frontends()));
     return card;
 }
 

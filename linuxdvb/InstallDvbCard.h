@@ -26,6 +26,9 @@ struct DvbCardOptions {
     std::shared_ptr<DvbIo> io;
     // Multiplies the settle time of spectrum steps (1: the pace a real card needs).
     double settleScale = 1.0;
+    // Look: only list what would be used; no frontend or CA device is opened read-write (a
+    // CI slot would reset its module), so the card's CI slots are not registered.
+    FrontendUse use = FrontendUse::Hold;
 };
 
 // What was found (tuner n is Frontends()[n - 1]) and skipped; the card lives as long as

@@ -30,6 +30,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     RegisterStandInClasses();
-    orvalen::WriteDevicesListing(std::cout, orvalen::InstallCard(line));
+    // A listing must not disturb a program that uses the card: nothing is opened read-write.
+    orvalen::WriteDevicesListing(
+        std::cout, orvalen::InstallCard(line, "/dev/dvb", linuxdvb::FrontendUse::Look));
     return 0;
 }

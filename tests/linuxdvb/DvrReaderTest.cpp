@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include <condition_variable>
+#include <thread>
 
 #include "FakeKernel.h"
 #include "linuxdvb/DvrReader.h"
@@ -48,8 +49,8 @@ protected:
     void Start() {
         reader->Start([this](const MediaBuffer& buffer) { return received.Take(buffer); });
     }
-    static std::vector<std::uint8_t> Slice(const std::vector<std::uint8_t>& bytes,
-                                           std::size_t from, std::size_t to) {
+    static std::vector<std::uint8_t> Slice(const std::vector<std::uint8_t>& bytes, std::size_t from,
+                                           std::size_t to) {
         return {bytes.begin() + static_cast<std::ptrdiff_t>(from),
                 bytes.begin() + static_cast<std::ptrdiff_t>(to)};
     }
@@ -65,10 +66,10 @@ TEST_F(DvrStream, RoutesEveryPidToTheTapWithABigRingAndUndoesItOnStop) {
     kernel->Feed(0, 0, Packets(1));
     received.WaitFor(188);
     reader->Stop();
-    EXPECT_THAT(kernel->Journal(),
-                ElementsAre("dvr buffer 8388608",
-                            "pes filter pid 0x2000 from the frontend to the TS tap flags 4",
-                            "demux stop"));
+    EXPECT_THAT(
+        kernel->Journal(),
+        ElementsAre("dvr buffer 8388608",
+                    "pes filter pid 0x2000 from the frontend to the TS tap flags 4", "demux stop"));
     EXPECT_EQ(kernel->OpenCount(), 0);
 }
 
@@ -115,7 +116,7 @@ TEST_F(DvrStream, ACardUnpluggedWhileTheReaderWaitsIsNoticedAndSaidSo) {
     kernel->Feed(0, 0, Packets(1));
     EXPECT_EQ(received.WaitFor(188).size(), 188u);
     testing::internal::CaptureStderr();
-    kernel->Unplug(0, 0);
+    kernel->Unplug();
     // The reader ends on its own (it stops the demux on the way out); nothing wakes it.
     const auto stopped = [&] {
         const auto journal = kernel->Journal();
@@ -127,6 +128,24 @@ TEST_F(DvrStream, ACardUnpluggedWhileTheReaderWaitsIsNoticedAndSaidSo) {
     EXPECT_TRUE(stopped());
     EXPECT_NE(said.find("the card is gone"), std::string::npos) << said;
     reader->Stop();
+}
+
+TEST_F(DvrStream, AnyOtherReadErrorEndsTheStreamWithOneLineNamingTheDeviceAndTheError) {
+    ::testing::internal::CaptureStderr();
+    Start();
+    kernel->FeedError(0, 0, EIO);
+    kernel->Feed(0, 0, Packets(1));  // never read
+    // The reader undoes its filter once the stream has ended.
+    const auto ended = [this] {
+        const auto journal = kernel->Journal();
+        return !journal.empty() && journal.back() == "demux stop";
+    };
+    for (int i = 0; i < 10000 && !ended(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    reader->Stop();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              kernel->Root() + "/adapter0/dvr0: the stream ends: Input/output error\n");
+    EXPECT_TRUE(received.WaitFor(0).empty());
 }
 
 TEST_F(DvrStream, TheTapSeesWhatIsDeliveredUntilCleared) {

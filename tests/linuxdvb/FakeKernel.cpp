@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "platform/FilterGraphInterfaces.h"
 
@@ -20,6 +21,11 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kNotSupported = 524;  // what the kernel answers for an operation a driver lacks
+// How long the kernel lets an open wait for another frontend of the same tuner to be let go.
+constexpr std::chrono::seconds kOneTunerWait{5};
+constexpr std::uint32_t kLockedStatus = 0x1F;
+
+using std::chrono::microseconds;
 
 std::string Hex(std::uint8_t byte) {
     char text[4];
@@ -29,32 +35,37 @@ std::string Hex(std::uint8_t byte) {
 
 std::string SystemName(std::uint32_t system) {
     switch (system) {
-        case SYS_DVBS: return "DVBS";
-        case SYS_DVBS2: return "DVBS2";
-        default: return "system" + std::to_string(system);
+        case SYS_DVBS:
+            return "DVBS";
+        case SYS_DVBS2:
+            return "DVBS2";
+        default:
+            return "system" + std::to_string(system);
     }
 }
 
 std::string ModulationName(std::uint32_t modulation) {
     switch (modulation) {
-        case QPSK: return "QPSK";
-        case PSK_8: return "8PSK";
-        default: return "modulation" + std::to_string(modulation);
+        case QPSK:
+            return "QPSK";
+        case PSK_8:
+            return "8PSK";
+        default:
+            return "modulation" + std::to_string(modulation);
     }
 }
 
 // The one property sequence the backend should send, as a short line; anything else verbatim.
 std::string DescribeTune(const dtv_properties& properties) {
-    const std::uint32_t expected[] = {DTV_CLEAR,      DTV_DELIVERY_SYSTEM, DTV_FREQUENCY,
-                                      DTV_SYMBOL_RATE, DTV_MODULATION,     DTV_INNER_FEC,
-                                      DTV_INVERSION,  DTV_ROLLOFF,         DTV_PILOT,
-                                      DTV_TUNE};
+    const std::uint32_t expected[] = {
+        DTV_CLEAR,     DTV_DELIVERY_SYSTEM, DTV_FREQUENCY, DTV_SYMBOL_RATE, DTV_MODULATION,
+        DTV_INNER_FEC, DTV_INVERSION,       DTV_ROLLOFF,   DTV_PILOT,       DTV_TUNE};
     const dtv_property* p = properties.props;
     bool usual = properties.num == std::size(expected);
     for (std::uint32_t i = 0; usual && i < properties.num; ++i) usual = p[i].cmd == expected[i];
     if (usual)
         usual = p[5].u.data == FEC_AUTO && p[6].u.data == INVERSION_AUTO &&
-                p[7].u.data == ROLLOFF_AUTO && p[8].u.data == PILOT_AUTO;
+                p[7].u.data == ROLLOFF_35 && p[8].u.data == PILOT_AUTO;
     if (usual)
         return "tune " + SystemName(p[1].u.data) + " " + ModulationName(p[4].u.data) + " " +
                std::to_string(p[2].u.data) + " kHz " + std::to_string(p[3].u.data) + " sym/s";
@@ -160,11 +171,6 @@ void FakeKernel::FeedError(int adapter, int dvr, int error) {
     Push(m_dvrs.at(Device(adapter, "dvr" + std::to_string(dvr))), {{}, error});
 }
 
-void FakeKernel::Unplug(int adapter, int dvr) {
-    std::lock_guard lock(m_mutex);
-    m_dvrs.at(Device(adapter, "dvr" + std::to_string(dvr))).chunks.push_back({{}, ENODEV});
-}
-
 std::vector<std::string> FakeKernel::Journal() const {
     std::lock_guard lock(m_mutex);
     return m_journal;
@@ -180,7 +186,9 @@ int FakeKernel::OpenCount() const {
     return static_cast<int>(m_handles.size());
 }
 
-void FakeKernel::Note(std::string entry) { m_journal.push_back(std::move(entry)); }
+void FakeKernel::Note(std::string entry) {
+    m_journal.push_back(std::move(entry));
+}
 
 int FakeKernel::Open(const std::string& path, int flags) {
     const std::string prefix = m_root + "/";
@@ -195,11 +203,12 @@ int FakeKernel::Open(const std::string& path, int flags) {
         if (fd >= 0) m_caHandles[fd] = io;
         return fd;
     }
+    if (m_unplugged) return -ENODEV;
     const auto frontend = m_frontends.find(device);
     const auto dvr = m_dvrs.find(device);
+    const bool readWrite = (flags & O_ACCMODE) == O_RDWR;
     if (frontend != m_frontends.end()) {
-        if (frontend->second.model.openError) return -frontend->second.model.openError;
-        if ((flags & O_ACCMODE) != O_RDWR) return -EPERM;
+        if (const int error = FrontendOpen(frontend->second, device, readWrite)) return -error;
     } else if (dvr != m_dvrs.end()) {
         if (dvr->second.fd >= 0) return -EBUSY;  // one reader at a time
     } else if (!m_demuxes.count(device)) {
@@ -207,11 +216,16 @@ int FakeKernel::Open(const std::string& path, int flags) {
     }
     const int fd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK | EFD_SEMAPHORE);
     if (fd < 0) return -errno;
-    m_handles[fd] = {device};
+    m_handles[fd] = {device, !readWrite};
+    if (frontend != m_frontends.end()) {
+        ++frontend->second.opened;
+        frontend->second.writer = frontend->second.writer || readWrite;
+    }
     if (dvr != m_dvrs.end()) {
         dvr->second.fd = fd;
         const std::uint64_t waiting = dvr->second.chunks.size();
-        if (waiting) [[maybe_unused]] const auto written = ::write(fd, &waiting, sizeof waiting);
+        if (waiting) [[maybe_unused]]
+            const auto written = ::write(fd, &waiting, sizeof waiting);
     }
     return fd;
 }
@@ -228,6 +242,11 @@ int FakeKernel::Close(int fd) {
     if (handle == m_handles.end()) return -EBADF;
     if (const auto dvr = m_dvrs.find(handle->second.device); dvr != m_dvrs.end())
         dvr->second.fd = -1;
+    if (const auto frontend = m_frontends.find(handle->second.device);
+        frontend != m_frontends.end()) {
+        --frontend->second.opened;
+        if (!handle->second.readOnly) frontend->second.writer = false;
+    }
     m_handles.erase(handle);
     ::close(fd);
     return 0;
@@ -238,9 +257,10 @@ int FakeKernel::Ioctl(int fd, unsigned long request, unsigned long argument) {
     std::lock_guard lock(m_mutex);
     const auto handle = m_handles.find(fd);
     if (handle == m_handles.end()) return -EBADF;
+    if (m_unplugged) return -ENODEV;
     const std::string& device = handle->second.device;
     if (const auto frontend = m_frontends.find(device); frontend != m_frontends.end())
-        return FrontendIoctl(frontend->second, request, argument);
+        return FrontendIoctl(frontend->second, handle->second.readOnly, request, argument);
     switch (request) {
         case DMX_SET_BUFFER_SIZE:
             Note(device.substr(device.find('/') + 1, 3) + " buffer " + std::to_string(argument));
@@ -263,8 +283,87 @@ int FakeKernel::Ioctl(int fd, unsigned long request, unsigned long argument) {
     }
 }
 
-int FakeKernel::FrontendIoctl(Frontend& frontend, unsigned long request, unsigned long argument) {
+int FakeKernel::FrontendOpen(Frontend& frontend, const std::string& device, bool readWrite) {
     const FrontendModel& model = frontend.model;
+    if (model.openError == EACCES || (readWrite && model.openError)) return model.openError;
+    if (model.oneTuner >= 0) {
+        const std::string adapter = device.substr(0, device.find('/') + 1);
+        for (const auto& [name, other] : m_frontends) {
+            if (name == device || !name.starts_with(adapter) || other.opened == 0 ||
+                other.model.oneTuner != model.oneTuner)
+                continue;
+            m_now += kOneTunerWait;
+            Note("open of " + device + " waited 5 s for " + name);
+            return EBUSY;
+        }
+    }
+    if (readWrite && frontend.writer) return EBUSY;
+    return 0;
+}
+
+std::chrono::microseconds FakeKernel::LockDelay(const Frontend& frontend) const {
+    return frontend.model.lockDelay ? frontend.model.lockDelay(frontend.tuned) : microseconds{0};
+}
+
+std::uint32_t FakeKernel::Status(const Frontend& frontend) const {
+    if (!frontend.tunedOnce) return 0;
+    const microseconds since = m_now - frontend.tunedAt;
+    if (frontend.lockable && since >= LockDelay(frontend)) return kLockedStatus;
+    const microseconds timeOut = frontend.model.timeOut;
+    return timeOut.count() > 0 && since >= timeOut ? FE_TIMEDOUT : 0;
+}
+
+void FakeKernel::AwaitSearch(const Frontend& frontend) {
+    if (!frontend.model.blockingSearch || !frontend.tunedOnce) return;
+    const microseconds search = frontend.lockable
+                                    ? LockDelay(frontend)
+                                    : frontend.model.blockingSearch(frontend.tuned.symbolRate);
+    m_now = std::max(m_now, frontend.tunedAt + search);
+}
+
+void FakeKernel::SetVoltage(Frontend& frontend, std::uint32_t voltage) {
+    if (frontend.model.cable >= 0 && voltage == SEC_VOLTAGE_18 &&
+        frontend.voltage != SEC_VOLTAGE_18) {
+        for (auto& [name, other] : m_frontends) {
+            if (&other == &frontend || other.model.cable != frontend.model.cable ||
+                other.voltage != SEC_VOLTAGE_18)
+                continue;
+            ++m_collisions;
+            Note("cable collision");
+            other.garbled = true;
+            other.heard = false;
+            frontend.garbled = true;
+        }
+    }
+    if (voltage != SEC_VOLTAGE_18) frontend.garbled = false;
+    frontend.voltage = voltage;
+    Note(voltage == SEC_VOLTAGE_13   ? "voltage 13"
+         : voltage == SEC_VOLTAGE_18 ? "voltage 18"
+                                     : "voltage off");
+}
+
+void FakeKernel::SendCommand(Frontend& frontend, std::string text) {
+    const int cable = frontend.model.cable;
+    if (cable >= 0) {
+        frontend.heard = frontend.voltage == SEC_VOLTAGE_18 && !frontend.garbled;
+        if (frontend.heard && m_talkOver[cable] > 0) {
+            --m_talkOver[cable];
+            frontend.heard = false;
+            text += " (talked over)";
+        }
+    }
+    Note(std::move(text));
+}
+
+int FakeKernel::FrontendIoctl(Frontend& frontend, bool readOnly, unsigned long request,
+                              unsigned long argument) {
+    const FrontendModel& model = frontend.model;
+    // A read-only descriptor may ask, never change anything.
+    const bool asks = request == FE_GET_INFO || request == FE_GET_PROPERTY ||
+                      request == FE_READ_STATUS || request == FE_READ_SIGNAL_STRENGTH ||
+                      request == FE_READ_SNR;
+    if (readOnly && !asks) return -EPERM;
+    if (asks && request != FE_GET_INFO) AwaitSearch(frontend);
     switch (request) {
         case FE_GET_INFO: {
             auto& info = *reinterpret_cast<dvb_frontend_info*>(argument);
@@ -273,12 +372,12 @@ int FakeKernel::FrontendIoctl(Frontend& frontend, unsigned long request, unsigne
             info.type = FE_QPSK;
             info.frequency_min = model.minKHz;
             info.frequency_max = model.maxKHz;
-            info.symbol_rate_min = 1000000;
-            info.symbol_rate_max = 45000000;
+            info.symbol_rate_min = model.minSymbolRate;
+            info.symbol_rate_max = model.maxSymbolRate;
             return 0;
         }
         case FE_SET_VOLTAGE:
-            Note(argument == SEC_VOLTAGE_13 ? "voltage 13" : argument == SEC_VOLTAGE_18 ? "voltage 18" : "voltage off");
+            SetVoltage(frontend, static_cast<std::uint32_t>(argument));
             return 0;
         case FE_SET_TONE:
             Note(argument == SEC_TONE_ON ? "tone on" : "tone off");
@@ -291,7 +390,7 @@ int FakeKernel::FrontendIoctl(Frontend& frontend, unsigned long request, unsigne
             if (command.msg_len > 6) return -EINVAL;
             std::string text = "diseqc";
             for (int i = 0; i < command.msg_len; ++i) text += " " + Hex(command.msg[i]);
-            Note(text);
+            SendCommand(frontend, std::move(text));
             return 0;
         }
         case FE_SET_FRONTEND_TUNE_MODE:
@@ -302,8 +401,7 @@ int FakeKernel::FrontendIoctl(Frontend& frontend, unsigned long request, unsigne
         case FE_GET_PROPERTY:
             return GetProperties(frontend, *reinterpret_cast<dtv_properties*>(argument));
         case FE_READ_STATUS:
-            *reinterpret_cast<fe_status_t*>(argument) =
-                frontend.locked ? static_cast<fe_status_t>(0x1F) : fe_status_t{};
+            *reinterpret_cast<fe_status_t*>(argument) = static_cast<fe_status_t>(Status(frontend));
             return 0;
         case FE_READ_SIGNAL_STRENGTH:
             if (!model.legacyStrength) return -kNotSupported;
@@ -318,18 +416,53 @@ int FakeKernel::FrontendIoctl(Frontend& frontend, unsigned long request, unsigne
     }
 }
 
+// The properties go to a cache; only DTV_TUNE, after the kernel's range checks, changes what
+// the frontend does. A refused tune leaves it on the old transponder.
 int FakeKernel::SetProperties(Frontend& frontend, const dtv_properties& properties) {
     Note(DescribeTune(properties));
+    const FrontendModel& model = frontend.model;
+    Tuned cache = frontend.tuned;
+    std::uint32_t rolloff = frontend.rolloff;
     for (std::uint32_t i = 0; i < properties.num; ++i) {
         const dtv_property& p = properties.props[i];
         switch (p.cmd) {
-            case DTV_CLEAR: frontend.tuned = {}; break;
-            case DTV_DELIVERY_SYSTEM: frontend.tuned.system = p.u.data; break;
-            case DTV_FREQUENCY: frontend.tuned.frequencyKHz = p.u.data; break;
-            case DTV_SYMBOL_RATE: frontend.tuned.symbolRate = p.u.data; break;
-            case DTV_MODULATION: frontend.tuned.modulation = p.u.data; break;
-            case DTV_TUNE: frontend.locked = frontend.model.locks(frontend.tuned); break;
-            default: break;
+            case DTV_CLEAR:
+                cache = {};
+                rolloff = ROLLOFF_35;
+                break;
+            case DTV_DELIVERY_SYSTEM:
+                cache.system = p.u.data;
+                break;
+            case DTV_FREQUENCY:
+                cache.frequencyKHz = p.u.data;
+                break;
+            case DTV_SYMBOL_RATE:
+                cache.symbolRate = p.u.data;
+                break;
+            case DTV_MODULATION:
+                cache.modulation = p.u.data;
+                break;
+            case DTV_ROLLOFF:
+                rolloff = p.u.data;
+                break;
+            case DTV_TUNE: {
+                if (cache.frequencyKHz < model.minKHz || cache.frequencyKHz > model.maxKHz ||
+                    cache.symbolRate < model.minSymbolRate ||
+                    cache.symbolRate > model.maxSymbolRate)
+                    return -EINVAL;
+                if (model.tuneError) return -model.tuneError;
+                frontend.tuned = cache;
+                frontend.rolloff = rolloff;
+                frontend.tunedOnce = true;
+                frontend.tunedAt = m_now;
+                const bool refused = model.refusesAutoRolloff && cache.system == SYS_DVBS2 &&
+                                     rolloff == ROLLOFF_AUTO;
+                const bool routed = model.cable < 0 || frontend.heard;
+                frontend.lockable = !refused && routed && model.locks(cache);
+                break;
+            }
+            default:
+                break;
         }
     }
     return 0;
@@ -345,14 +478,23 @@ int FakeKernel::GetProperties(Frontend& frontend, dtv_properties& properties) {
                 for (std::size_t s = 0; s < model.systems.size(); ++s)
                     p.u.buffer.data[s] = static_cast<std::uint8_t>(model.systems[s]);
                 break;
-            case DTV_DELIVERY_SYSTEM: p.u.data = frontend.tuned.system; break;
-            case DTV_MODULATION: p.u.data = frontend.tuned.modulation; break;
-            case DTV_INNER_FEC: p.u.data = model.lockedCodeRate; break;
-            case DTV_STAT_SIGNAL_STRENGTH: SetStat(p, model.strength); break;
-            case DTV_STAT_CNR:
-                SetStat(p, frontend.locked ? model.cnr : linuxdvb::FrontendStat{});
+            case DTV_DELIVERY_SYSTEM:
+                p.u.data = frontend.tuned.system;
                 break;
-            default: return -EINVAL;
+            case DTV_MODULATION:
+                p.u.data = frontend.tuned.modulation;
+                break;
+            case DTV_INNER_FEC:
+                p.u.data = model.lockedCodeRate;
+                break;
+            case DTV_STAT_SIGNAL_STRENGTH:
+                SetStat(p, model.strength);
+                break;
+            case DTV_STAT_CNR:
+                SetStat(p, Status(frontend) & FE_HAS_LOCK ? model.cnr : linuxdvb::FrontendStat{});
+                break;
+            default:
+                return -EINVAL;
         }
     }
     return 0;
@@ -372,7 +514,8 @@ long FakeKernel::Read(int fd, void* buffer, std::size_t size) {
     if (!chunk.error) {
         const std::size_t n = std::min(size, chunk.bytes.size());
         std::memcpy(buffer, chunk.bytes.data(), n);
-        chunk.bytes.erase(chunk.bytes.begin(), chunk.bytes.begin() + static_cast<std::ptrdiff_t>(n));
+        chunk.bytes.erase(chunk.bytes.begin(),
+                          chunk.bytes.begin() + static_cast<std::ptrdiff_t>(n));
         result = static_cast<long>(n);
         if (!chunk.bytes.empty()) return result;
     }
@@ -393,11 +536,55 @@ int FakeKernel::Poll(pollfd* fds, std::size_t count, int timeoutMs) {
 }
 
 void FakeKernel::Sleep(std::chrono::microseconds time) {
+    std::function<void()> hook;
+    {
+        std::lock_guard lock(m_mutex);
+        m_now += time;
+        if (time.count() % 1000 == 0)
+            Note("sleep " + std::to_string(time.count() / 1000) + " ms");
+        else
+            Note("sleep " + std::to_string(time.count()) + " us");
+        hook = m_onSleep;
+    }
+    // Lets another thread in, as a real pause would.
+    std::this_thread::yield();
+    if (hook) hook();
+}
+
+std::chrono::steady_clock::time_point FakeKernel::Now() {
     std::lock_guard lock(m_mutex);
-    if (time.count() % 1000 == 0)
-        Note("sleep " + std::to_string(time.count() / 1000) + " ms");
-    else
-        Note("sleep " + std::to_string(time.count()) + " us");
+    return std::chrono::steady_clock::time_point(m_now);
+}
+
+void FakeKernel::Advance(std::chrono::microseconds time) {
+    std::lock_guard lock(m_mutex);
+    m_now += time;
+}
+
+std::chrono::microseconds FakeKernel::Elapsed() const {
+    std::lock_guard lock(m_mutex);
+    return m_now;
+}
+
+void FakeKernel::OnSleep(std::function<void()> hook) {
+    std::lock_guard lock(m_mutex);
+    m_onSleep = std::move(hook);
+}
+
+void FakeKernel::Unplug() {
+    std::lock_guard lock(m_mutex);
+    m_unplugged = true;
+    for (auto& [path, dvr] : m_dvrs) dvr.chunks.push_back({{}, ENODEV});
+}
+
+void FakeKernel::TalkOver(int cable, int commands) {
+    std::lock_guard lock(m_mutex);
+    m_talkOver[cable] += commands;
+}
+
+int FakeKernel::CableCollisions() const {
+    std::lock_guard lock(m_mutex);
+    return m_collisions;
 }
 
 }  // namespace linuxdvb_test

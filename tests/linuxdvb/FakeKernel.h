@@ -4,11 +4,19 @@
 // would, dvrs that return what a test feeds (bytes in reads of its choosing, or an error).
 // Every call that changes something, and every pause, is written to one journal in plain words.
 //
+// It keeps the kernel's own rules: a tune outside FE_GET_INFO's frequency or symbol-rate limits
+// answers EINVAL and leaves the frontend as it was; a read-only descriptor may only read. Time
+// is virtual: Sleep advances the clock, and a carrier locks after the delay its model gives.
+// By default everything answers at once, as before; a test picks a driver's quirks through the
+// model (a slow locker, a blocking-search demodulator, a driver that refuses automatic roll-off,
+// frontends that are one tuner, single-cable lines) or unplugs the card.
+//
 // Thread-safe: the tuner driver and the dvr reader's thread call it at once.
 #pragma once
 
 #include <linux/dvb/frontend.h>
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -37,9 +45,30 @@ struct FrontendModel {
     std::vector<std::uint32_t> systems{SYS_DVBS, SYS_DVBS2};
     std::uint32_t minKHz = 950000;
     std::uint32_t maxKHz = 2150000;
-    int openError = 0;  // e.g. EBUSY, EACCES
-    // Whether the frontend locks on a tune (default: always).
+    std::uint32_t minSymbolRate = 1000000;
+    std::uint32_t maxSymbolRate = 45000000;
+    // EACCES refuses every open; EBUSY (another program holds it) refuses read-write opens.
+    int openError = 0;
+    // Whether the frontend locks on a tune (default: always), and after how long.
     std::function<bool(const Tuned&)> locks = [](const Tuned&) { return true; };
+    std::function<std::chrono::microseconds(const Tuned&)> lockDelay;  // empty: at once
+    // The frontend reports FE_TIMEDOUT this long after a tune that has not locked (0: never).
+    std::chrono::microseconds timeOut{0};
+    // The kernel refuses every tune with this errno (limits of a tuner FE_GET_INFO does not show).
+    int tuneError = 0;
+    // The driver refuses ROLLOFF_AUTO on DVB-S2 in the frontend's thread: the property call
+    // succeeds and the frontend simply never locks.
+    bool refusesAutoRolloff = false;
+    // A demodulator that searches in the kernel: every status or statistics read waits until
+    // the search started by the last tune ends (lock, or this time-out for its symbol rate).
+    std::function<std::chrono::microseconds(std::uint32_t symbolRate)> blockingSearch;
+    // Frontends with the same number share one single-cable line: one locks only when the
+    // router heard its last command (sent at 18 V while no other frontend of the line was at
+    // 18 V and nobody outside talked over it).
+    int cable = -1;
+    // Frontends of one adapter with the same number are one tuner: opening one while another is
+    // open waits 5 s (in the kernel) and answers EBUSY.
+    int oneTuner = -1;
     linuxdvb::FrontendStat strength{FE_SCALE_DECIBEL, -40000};
     linuxdvb::FrontendStat cnr{FE_SCALE_DECIBEL, 12000};
     std::uint32_t lockedCodeRate = FEC_AUTO;
@@ -67,9 +96,19 @@ public:
     void Feed(int adapter, int dvr, std::vector<std::uint8_t> bytes);
     // The dvr's next read fails with `error` (EOVERFLOW, ENODEV, ...).
     void FeedError(int adapter, int dvr, int error);
-    // The card goes away: the dvr's next read fails with ENODEV, and, as in the kernel, a
-    // reader waiting for data is not woken.
-    void Unplug(int adapter, int dvr);
+    // The card goes: opening a frontend, demux or dvr and every frontend or demux call answer
+    // ENODEV (CA devices are played by their own stand-ins), and each dvr's next read fails
+    // with ENODEV while, as in the kernel, a reader waiting for data is not woken.
+    void Unplug();
+    // Another receiver on single-cable line `cable` talks over the next `commands` commands.
+    void TalkOver(int cable, int commands);
+    // How often two frontends of one line were at 18 V at once.
+    int CableCollisions() const;
+    // Lets virtual time pass without a call (a user waiting between two looks).
+    void Advance(std::chrono::microseconds time);
+    std::chrono::microseconds Elapsed() const;
+    // Called (outside the kernel's lock) after every Sleep, on the sleeping thread.
+    void OnSleep(std::function<void()> hook);
 
     std::vector<std::string> Journal() const;
     void ClearJournal();
@@ -83,12 +122,21 @@ public:
     int Poll(pollfd* fds, std::size_t count, int timeoutMs) override;
     int Close(int fd) override;
     void Sleep(std::chrono::microseconds time) override;
+    std::chrono::steady_clock::time_point Now() override;
 
 private:
     struct Frontend {
         FrontendModel model;
         Tuned tuned;
-        bool locked = false;
+        std::uint32_t rolloff = ROLLOFF_AUTO;
+        bool tunedOnce = false;
+        bool lockable = false;  // the last accepted tune finds its carrier
+        std::chrono::microseconds tunedAt{0};
+        int opened = 0;
+        bool writer = false;
+        std::uint32_t voltage = SEC_VOLTAGE_OFF;
+        bool garbled = false;  // its command window overlapped another's
+        bool heard = false;    // the router took its last command
     };
     struct DvrChunk {
         std::vector<std::uint8_t> bytes;
@@ -100,11 +148,20 @@ private:
     };
     struct Handle {
         std::string device;  // "adapterA/frontendF", ".../demuxN", ".../dvrN"
+        bool readOnly = false;
     };
 
     std::string Device(int adapter, const std::string& name) const;
     void Note(std::string entry);
-    int FrontendIoctl(Frontend& frontend, unsigned long request, unsigned long argument);
+    int FrontendIoctl(Frontend& frontend, bool readOnly, unsigned long request,
+                      unsigned long argument);
+    int FrontendOpen(Frontend& frontend, const std::string& device, bool readWrite);
+    std::uint32_t Status(const Frontend& frontend) const;
+    std::chrono::microseconds LockDelay(const Frontend& frontend) const;
+    // A blocking-search driver's read: waits for the search in progress.
+    void AwaitSearch(const Frontend& frontend);
+    void SetVoltage(Frontend& frontend, std::uint32_t voltage);
+    void SendCommand(Frontend& frontend, std::string text);
     int SetProperties(Frontend& frontend, const dtv_properties& properties);
     int GetProperties(Frontend& frontend, dtv_properties& properties);
     void Push(Dvr& dvr, DvrChunk chunk);
@@ -119,6 +176,11 @@ private:
     std::map<std::string, std::shared_ptr<linuxdvb::DvbIo>> m_caDevices;
     std::map<int, std::shared_ptr<linuxdvb::DvbIo>> m_caHandles;
     std::vector<std::string> m_journal;
+    std::chrono::microseconds m_now{0};
+    bool m_unplugged = false;
+    std::map<int, int> m_talkOver;  // per cable
+    int m_collisions = 0;
+    std::function<void()> m_onSleep;
 };
 
 // Bytes of `count` transport packets on `pid` with the continuity counter counting from 0.

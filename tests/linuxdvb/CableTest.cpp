@@ -1,0 +1,78 @@
+// Two tuners on one single-cable line: their commands never overlap, and a command that
+// another receiver on the cable talked over is said again until the tune locks.
+#include <thread>
+
+#include "TunerFixture.h"
+
+namespace linuxdvb_test {
+namespace {
+
+using ::testing::IsEmpty;
+
+class OneCable : public ::testing::Test {
+protected:
+    OneCable() {
+        FrontendModel model;
+        model.cable = 0;
+        for (int frontend = 0; frontend < 2; ++frontend) {
+            kernel->AddFrontend(0, frontend, model);
+            kernel->AddDemux(0, frontend);
+        }
+        scan = linuxdvb::ScanFrontends(*kernel, kernel->Root(), {});
+        for (std::uint32_t band = 0; band < 2; ++band) {
+            drivers.push_back(
+                std::make_unique<linuxdvb::DvbTunerDriver>(kernel, scan.frontends.at(band), 1.0));
+            drivers.back()->SetScif({band, 1210 + 200 * band, cardkit::kScifUnset, 0});
+        }
+    }
+    ~OneCable() override {
+        for (const auto& frontend : scan.frontends) kernel->Close(frontend.fd);
+    }
+    static cardkit::TuningSettings Settings(std::uint32_t frequencyKHz) {
+        cardkit::TuningSettings settings;
+        settings.frequency = frequencyKHz;
+        settings.polarity = BDA_POLARISATION_LINEAR_V;
+        settings.lnbSource = 1;
+        settings.symbolRate = 27500;
+        return settings;
+    }
+
+    std::shared_ptr<FakeKernel> kernel = std::make_shared<FakeKernel>();
+    linuxdvb::ScanResult scan;
+    std::vector<std::unique_ptr<linuxdvb::DvbTunerDriver>> drivers;
+};
+
+TEST_F(OneCable, TheProgramsTwoTunersNeverTalkAtOnce) {
+    std::vector<std::thread> tuners;
+    int unlocked[2] = {0, 0};
+    for (int t = 0; t < 2; ++t)
+        tuners.emplace_back([this, t, &unlocked] {
+            for (int i = 0; i < 100; ++i) {
+                drivers[t]->CommitTune(Settings(11362000 + 2000 * i));
+                if (drivers[t]->SignalQuality() == 0) ++unlocked[t];
+            }
+        });
+    for (auto& tuner : tuners) tuner.join();
+    EXPECT_EQ(kernel->CableCollisions(), 0);
+    EXPECT_EQ(unlocked[0] + unlocked[1], 0);
+}
+
+TEST_F(OneCable, ACommandTalkedOverFromOutsideIsSaidAgainAfterARandomWaitLongerThanOne) {
+    kernel->TalkOver(0, 3);
+    ASSERT_EQ(drivers[0]->CommitTune(Settings(11362000)), S_OK);
+    EXPECT_GT(drivers[0]->SignalQuality(), 0);
+    const auto journal = kernel->Journal();
+    std::vector<int> waits;  // the pause before each repeat
+    for (std::size_t i = 1; i < journal.size(); ++i)
+        if (journal[i] == "tone off" && journal[i - 1].starts_with("sleep "))
+            waits.push_back(std::stoi(journal[i - 1].substr(6)));
+    ASSERT_EQ(waits.size(), 3u);
+    for (const int ms : waits) {
+        EXPECT_GT(ms, 81);  // a 6-byte command
+        EXPECT_LE(ms, 300);
+    }
+    EXPECT_THAT(kernel->Journal(), ::testing::Not(::testing::Contains("cable collision")));
+}
+
+}  // namespace
+}  // namespace linuxdvb_test
