@@ -6,7 +6,7 @@
 // kernel drops what it held and the next read fails with EOVERFLOW; the reader counts each
 // such loss as one overrun (the kernel does not say how many packets went) and goes on, so
 // back-pressure never grows a queue here. A card that goes away (ENODEV) ends the stream
-// quietly. Start and Stop as StreamSource; Overruns from any thread.
+// with one line naming the device. Start and Stop as StreamSource; Overruns from any thread.
 #pragma once
 
 #include <atomic>
