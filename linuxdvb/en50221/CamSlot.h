@@ -25,6 +25,9 @@ public:
     // How often the slot's state is read, and how long a module may take to answer.
     static constexpr std::chrono::milliseconds kSlotCheckInterval{300};
     static constexpr std::chrono::milliseconds kResponseTimeout{1000};
+    // Units the module sent on its own taken before a command, at most: a module that talks
+    // without end must not starve the host's own commands.
+    static constexpr int kMaxUnsolicited = 16;
 
     explicit CamSlot(std::unique_ptr<CaLink> link);
     ~CamSlot();
@@ -50,7 +53,7 @@ public:
     Result AnswerEnquiry(std::uint32_t id, ByteView answer);
 
     // See HostStack::SetCaPmt.
-    void SetCaPmt(int key, Bytes body);
+    void SetCaPmt(int key, Bytes section);
 
 private:
     using Clock = HostStack::Clock;
@@ -58,6 +61,7 @@ private:
     void Run();
     void CheckSlot(std::unique_lock<std::mutex>& lock, Clock::time_point now);
     void Exchange(std::unique_lock<std::mutex>& lock, const Bytes& command);
+    void TakeUnsolicited(std::unique_lock<std::mutex>& lock);
     Result CheckAnswer(std::uint32_t id, bool enquiry) const;
     void Wake();
 

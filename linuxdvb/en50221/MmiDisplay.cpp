@@ -8,6 +8,8 @@
 namespace linuxdvb::en50221 {
 namespace {
 
+constexpr std::size_t kCountNotGiven = 0xFF;
+
 // Reads text objects until `in` is used up; a string may be split over text_more parts ending
 // with a text_last.
 std::optional<std::vector<std::string>> ReadTexts(ByteView in) {
@@ -34,12 +36,11 @@ std::optional<MmiDisplay> ParseMenu(ByteView body, bool list) {
     if (!texts || texts->size() < 3) return std::nullopt;
     MmiDisplay display;
     display.kind = list ? MmiDisplay::kList : MmiDisplay::kMenu;
-    const std::size_t items = texts->size() - 3;
-    display.count = body[0];
-    if (display.count != MmiDisplay::kNoItemCount) {
-        display.count = static_cast<std::uint32_t>(std::min<std::size_t>(display.count, items));
-        texts->resize(3 + display.count);
-    }
+    // Modules often leave the count out (0xFF): then every item that arrived counts, up to the
+    // most a count can say without reading as "not given" itself.
+    const std::size_t given = body[0] == kCountNotGiven ? kCountNotGiven - 1 : body[0];
+    display.count = static_cast<std::uint32_t>(std::min(given, texts->size() - 3));
+    texts->resize(3 + display.count);
     display.strings = std::move(*texts);
     return display;
 }
