@@ -22,6 +22,7 @@ namespace {
 constexpr std::uint8_t kSlot = 0;
 constexpr std::uint8_t kTcid = 1;
 constexpr std::uint8_t kDateTimeInterval = 1;  // seconds
+constexpr std::uint32_t kApplicationInformationV3 = 0x00020043;
 
 Bytes Frame(ByteView tpdus) {
     Bytes frame{kSlot, kTcid};
@@ -67,8 +68,11 @@ private:
     SimulatedModule& m_module;
 };
 
-SimulatedModule::SimulatedModule(std::string name)
-    : m_io(std::make_shared<HostEnd>(*this)), m_name(std::move(name)) {
+SimulatedModule::SimulatedModule(std::string name, ModuleQuirks quirks)
+    : m_io(std::make_shared<HostEnd>(*this)),
+      m_name(std::move(name)),
+      m_quirks(quirks),
+      m_split(quirks.chainBytes) {
     int fds[2];
     if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, fds) != 0)
         throw std::runtime_error("socketpair");
@@ -89,12 +93,38 @@ std::shared_ptr<DvbIo> SimulatedModule::Io() {
     return m_io;
 }
 
+void SimulatedModule::SendLater(Bytes frame, std::chrono::milliseconds delay) {
+    m_later.emplace_back(std::chrono::steady_clock::now() + delay, std::move(frame));
+}
+
+void SimulatedModule::SendDue() {
+    const auto now = std::chrono::steady_clock::now();
+    while (!m_later.empty() && m_later.front().first <= now) {
+        const Bytes& frame = m_later.front().second;
+        ::send(m_moduleFd, frame.data(), frame.size(), MSG_NOSIGNAL);
+        m_later.pop_front();
+    }
+}
+
 void SimulatedModule::Run() {
     Bytes frame(65536);
     while (!m_stop) {
-        const ssize_t size = ::recv(m_moduleFd, frame.data(), frame.size(), 0);
+        int timeout = -1;
+        {
+            std::lock_guard lock(m_mutex);
+            SendDue();
+            if (!m_later.empty()) {
+                const auto wait = m_later.front().first - std::chrono::steady_clock::now();
+                timeout = static_cast<int>(
+                    std::chrono::ceil<std::chrono::milliseconds>(wait).count());
+                timeout = std::max(timeout, 0);
+            }
+        }
+        pollfd fds{m_moduleFd, POLLIN, 0};
+        if (::poll(&fds, 1, timeout) == 0) continue;
+        const ssize_t size = ::recv(m_moduleFd, frame.data(), frame.size(), MSG_DONTWAIT);
         if (size <= 0) {
-            if (size < 0 && errno == EINTR) continue;
+            if (size < 0 && (errno == EINTR || errno == EAGAIN)) continue;
             return;
         }
         Bytes response;
@@ -126,6 +156,12 @@ int SimulatedModule::OnIoctl(unsigned long request, void* argument) {
         }
         case CA_RESET:
             ++m_resets;
+            if (m_quirks.strayAfterReset) {
+                // What the old connection still had on its way: the kernel keeps it.
+                const Bytes stray = {kTpduDataLast, 0x09, kTcid, 0x90, 0x02, 0x00, 0x01,
+                                     0x9F, 0x80, 0x10, 0x00, kTpduStatus, 0x02, kTcid, 0x80};
+                ::send(m_moduleFd, Frame(stray).data(), stray.size() + 2, MSG_NOSIGNAL);
+            }
             StartAfresh();
             m_notReadyOnce = true;
             return 0;
@@ -151,12 +187,18 @@ Bytes SimulatedModule::Status() {
 Bytes SimulatedModule::RespondToTpdu(std::uint8_t tag, ByteView body) {
     Bytes response;
     switch (tag) {
-        case kTpduCreate:
+        case kTpduCreate: {
             StartAfresh();
             m_connected = true;
             RequestSession(kResourceManager);
             response = MakeTpdu(kTpduCreateReply, kTcid);
-            break;
+            const Bytes status = Status();
+            response.insert(response.end(), status.begin(), status.end());
+            if (m_quirks.strayAfterOpen) SendLater(Frame(response), std::chrono::milliseconds(0));
+            if (m_quirks.lateCreateReply.count() == 0) return response;
+            SendLater(Frame(response), m_quirks.lateCreateReply);
+            return {};
+        }
         case kTpduDelete:
             StartAfresh();
             response = MakeTpdu(kTpduDeleteReply, kTcid);
@@ -165,12 +207,7 @@ Bytes SimulatedModule::RespondToTpdu(std::uint8_t tag, ByteView body) {
             if (m_connected && !body.empty()) OnSpdu(body);
             break;
         case kTpduReceive:
-            if (m_connected && !m_outgoing.empty()) {
-                auto [more, data] = std::move(m_outgoing.front());
-                m_outgoing.pop_front();
-                response = MakeTpdu(more ? kTpduDataMore : kTpduDataLast, kTcid, data);
-                if (std::exchange(m_corruptResponse, false)) response = Overlong(response, 1);
-            }
+            if (m_connected && !m_outgoing.empty()) response = TakeData();
             break;
         default:
             break;
@@ -180,12 +217,25 @@ Bytes SimulatedModule::RespondToTpdu(std::uint8_t tag, ByteView body) {
     return response;
 }
 
+Bytes SimulatedModule::TakeData() {
+    Bytes response;
+    do {
+        auto [more, data] = std::move(m_outgoing.front());
+        m_outgoing.pop_front();
+        Bytes unit = MakeTpdu(more ? kTpduDataMore : kTpduDataLast, kTcid, data);
+        if (std::exchange(m_corruptResponse, false)) unit = Overlong(unit, 1);
+        response.insert(response.end(), unit.begin(), unit.end());
+    } while (m_quirks.severalPerRead && !m_outgoing.empty());
+    return response;
+}
+
 void SimulatedModule::StartAfresh() {
     m_connected = false;
     m_outgoing.clear();
     m_pendingOpens.clear();
     m_sessions.clear();
     m_menuRequested = false;
+    m_applicationsRequested = false;
     m_mmi.Reset();
 }
 
@@ -255,6 +305,7 @@ void SimulatedModule::OnSpdu(ByteView spdu) {
 
 void SimulatedModule::OnSessionOpened(std::uint32_t resource, std::uint16_t session) {
     m_sessions[resource] = session;
+    if (resource == kResourceManager && m_quirks.profileFirst) SendApdu(resource, kProfileEnq);
     if (resource == kDateTimeResource) SendApdu(resource, kDateTimeEnq, Bytes{kDateTimeInterval});
     if (resource == kMmiResource) {
         ++m_mmiSessions;
@@ -272,8 +323,10 @@ void SimulatedModule::OnApdu(std::uint16_t session, std::uint32_t tag, ByteView 
         case kProfileChanged:
             return SendApdu(it->first, kProfileEnq);
         case kProfileReply:
-            // The host has said what it offers: the module's applications come in.
-            RequestSession(kApplicationInformation);
+            // The host has said what it offers: the module's applications come in, once.
+            if (std::exchange(m_applicationsRequested, true)) return;
+            RequestSession(m_quirks.applicationVersion3 ? kApplicationInformationV3
+                                                        : kApplicationInformation);
             RequestSession(kConditionalAccessSupport);
             RequestSession(kDateTimeResource);
             return;
@@ -284,6 +337,10 @@ void SimulatedModule::OnApdu(std::uint16_t session, std::uint32_t tag, ByteView 
         }
         case kEnterMenu:
             m_menuRequested = true;
+            if (m_quirks.freshMmiSession && m_sessions.count(kMmiResource) != 0) {
+                SendSpdu(MakeCloseSessionRequest(m_sessions[kMmiResource]));
+                m_sessions.erase(kMmiResource);
+            }
             if (m_sessions.count(kMmiResource) == 0) return RequestSession(kMmiResource);
             m_mmi.Open();
             return SendObject();
@@ -297,6 +354,9 @@ void SimulatedModule::OnApdu(std::uint16_t session, std::uint32_t tag, ByteView 
             return;
         case kDateTime:
             ++m_dateTimes;
+            return;
+        case kDataRateInfo:
+            if (body.size() == 1) m_dataRate = body[0];
             return;
         default:
             if (it->first == kMmiResource) OnMmiApdu(tag, body);
@@ -331,14 +391,19 @@ void SimulatedModule::SendObject() {
     const cardkit::MmiPage* page = m_mmi.Current();
     if (!page) {
         m_menuRequested = false;
-        return SendApdu(kMmiResource, kCloseMmi, Bytes{0x00});
+        SendApdu(kMmiResource, kCloseMmi, Bytes{0x00});
+        if (m_quirks.freshMmiSession && m_sessions.count(kMmiResource) != 0) {
+            SendSpdu(MakeCloseSessionRequest(m_sessions[kMmiResource]));
+            m_sessions.erase(kMmiResource);
+        }
+        return;
     }
     if (page->type == cardkit::kMmiEnquiry) {
         Bytes body{0x00, static_cast<std::uint8_t>(page->count)};
         body.insert(body.end(), page->strings[0].begin(), page->strings[0].end());
         return SendApdu(kMmiResource, kEnq, body);
     }
-    Bytes body{static_cast<std::uint8_t>(page->count)};
+    Bytes body{static_cast<std::uint8_t>(m_quirks.countNotGiven ? 0xFF : page->count)};
     for (const std::string& text : page->strings) {
         const Bytes object = MakeApdu(
             kTextLast, ByteView(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
@@ -430,6 +495,11 @@ std::optional<cardkit::CamPage> SimulatedModule::Page() const {
 std::uint32_t SimulatedModule::MmiSessions() const {
     std::lock_guard lock(m_mutex);
     return m_mmiSessions;
+}
+
+std::optional<std::uint8_t> SimulatedModule::DataRate() const {
+    std::lock_guard lock(m_mutex);
+    return m_dataRate;
 }
 
 }  // namespace linuxdvb::en50221

@@ -1,7 +1,11 @@
-// A CAM in a CI slot for tests: the module's side of the dialogue (transport, sessions, its
-// resources) over one end of a socketpair, while the host's CA device reads and writes the other
-// end exactly as it would the kernel's. It serves the same menus, list, PIN enquiry and
-// character-table selectors as the simulated card's CAM, and can misbehave on request.
+// A CAM in a CI slot: the module's side of the dialogue (transport, sessions, its resources)
+// over one end of a socketpair, while the host's CA device reads and writes the other end
+// exactly as it would the kernel's. It serves the same menus, list, PIN enquiry and
+// character-table selectors as the simulated card's CAM, behaves like real modules when given
+// quirks (ModuleQuirks.h), and can misbehave on request.
+//
+// Use: construct it (name, quirks), open a CaDevice on Io() (any path), and hand the device to
+// a CamSlot, or read and write Io()'s descriptors yourself as [slot 0][tcid 1][TPDU] frames.
 //
 // Thread-safety: every public method may be called from any thread; the module answers on a
 // thread of its own, joined by the destructor.
@@ -21,6 +25,7 @@
 #include "cardkit/CamMmi.h"
 #include "linuxdvb/DvbIo.h"
 #include "linuxdvb/en50221/Bytes.h"
+#include "ModuleQuirks.h"
 
 namespace linuxdvb::en50221 {
 
@@ -31,7 +36,7 @@ public:
     static constexpr const char* kDefaultName = "Kestrel CAM";
     static constexpr std::uint16_t kCaSystemId = 0x0B00;
 
-    explicit SimulatedModule(std::string name = kDefaultName);
+    explicit SimulatedModule(std::string name = kDefaultName, ModuleQuirks quirks = {});
     ~SimulatedModule();
     SimulatedModule(const SimulatedModule&) = delete;
     SimulatedModule& operator=(const SimulatedModule&) = delete;
@@ -69,6 +74,8 @@ public:
     std::optional<cardkit::CamPage> Page() const;
     // How often the host opened an MMI session.
     std::uint32_t MmiSessions() const;
+    // The data rate the host told (application information version 3), if it did.
+    std::optional<std::uint8_t> DataRate() const;
 
 private:
     class HostEnd;
@@ -88,6 +95,9 @@ private:
     void SendSpdu(Bytes spdu);
     void SendObject();
     void StartAfresh();
+    void SendLater(Bytes frame, std::chrono::milliseconds delay);
+    void SendDue();
+    Bytes TakeData();
 
     std::shared_ptr<HostEnd> m_io;
     int m_hostFd = -1;
@@ -95,6 +105,11 @@ private:
 
     mutable std::mutex m_mutex;
     const std::string m_name;
+    const ModuleQuirks m_quirks;
+    // Frames the module sends on its own, when they are due.
+    std::deque<std::pair<std::chrono::steady_clock::time_point, Bytes>> m_later;
+    bool m_applicationsRequested = false;
+    std::optional<std::uint8_t> m_dataRate;
     bool m_present = true;
     bool m_notReadyOnce = false;
     std::uint32_t m_resets = 0;
