@@ -99,6 +99,21 @@ bool CamSlot::ModulePresent() const {
     return m_present;
 }
 
+bool CamSlot::ModuleReady() const {
+    std::lock_guard lock(m_mutex);
+    return m_ready;
+}
+
+std::optional<HostStack::ApplicationInfo> CamSlot::Application() const {
+    std::lock_guard lock(m_mutex);
+    return m_stack.Application();
+}
+
+std::vector<std::uint16_t> CamSlot::CaSystemIds() const {
+    std::lock_guard lock(m_mutex);
+    return m_stack.CaSystemIds();
+}
+
 std::optional<std::string> CamSlot::CamName() const {
     std::lock_guard lock(m_mutex);
     return m_stack.CamName();

@@ -37,6 +37,11 @@ public:
     enum class Result { Ok, NotReady, Invalid };
 
     bool ModulePresent() const;
+    // Initialised by the link layer and talking to the host.
+    bool ModuleReady() const;
+    // How the module's application introduced itself, and the CA systems it listed.
+    std::optional<HostStack::ApplicationInfo> Application() const;
+    std::vector<std::uint16_t> CaSystemIds() const;
     // The module's name once its application has introduced itself.
     std::optional<std::string> CamName() const;
 
