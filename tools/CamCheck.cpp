@@ -116,7 +116,10 @@ void WalkMenu(CamSlot& slot, std::istream& in, std::ostream& out, bool interacti
                 return;
             }
         }
-        if (interactive && page.kind == MmiDisplay::kBlindEnquiry) out << "\n";
+        // Input from a file or a pipe is echoed, so that the transcript reads as a dialogue;
+        // a blind answer never is.
+        if (!interactive && page.kind != MmiDisplay::kBlindEnquiry) out << line;
+        if (!interactive || page.kind == MmiDisplay::kBlindEnquiry) out << "\n";
         if (enquiry) {
             const std::uint8_t* bytes = reinterpret_cast<const std::uint8_t*>(line.data());
             slot.AnswerEnquiry(id, linuxdvb::en50221::ByteView(bytes, line.size()));
