@@ -33,7 +33,8 @@ void Act(HostStack& stack, ByteView bytes) {
             break;
         case 4:
             // Any bytes as a programme's section: the stack builds what it sends from them.
-            stack.SetCaPmt(bytes.size() > 1 ? bytes[1] % 3 : 0, Bytes(bytes.begin() + 1, bytes.end()));
+            stack.SetCaPmt(bytes.size() > 1 ? bytes[1] % 3 : 0,
+                           Bytes(bytes.begin() + 1, bytes.end()));
             break;
     }
 }
@@ -50,9 +51,9 @@ void Check(const HostStack& stack) {
     const auto& display = stack.Display();
     if (!display) return;
     const bool menu = display->kind <= MmiDisplay::kList;
-    if (menu && (display->strings.size() < 3 || display->strings.size() != 3 + display->count ||
-                 display->count >= 0xFF))
-        __builtin_trap();
+    const std::size_t items =
+        display->count == MmiDisplay::kNoItemCount ? 0 : std::size_t{display->count};
+    if (menu && display->strings.size() != 3 + items) __builtin_trap();
     if (!menu && display->strings.size() != 1) __builtin_trap();
 }
 

@@ -76,8 +76,7 @@ void PrintPage(const MmiDisplay& page, std::ostream& out) {
 
 // The next page after `after`; none when the module closed its menu or showed nothing in time.
 std::optional<std::pair<MmiDisplay, std::uint32_t>> NextPage(const CamSlot& slot,
-                                                            std::uint32_t after,
-                                                            bool answered) {
+                                                             std::uint32_t after, bool answered) {
     const auto until = std::chrono::steady_clock::now() + kObjectWait;
     while (std::chrono::steady_clock::now() < until) {
         auto shown = slot.Display();
@@ -127,8 +126,8 @@ void WalkMenu(CamSlot& slot, std::istream& in, std::ostream& out, bool interacti
         }
         char* end = nullptr;
         const unsigned long choice = std::strtoul(line.c_str(), &end, 10);
-        if (line.empty() || *end != '\0' || slot.AnswerMenu(id, static_cast<std::uint32_t>(
-                                                                    choice)) != CamSlot::Result::Ok) {
+        if (line.empty() || *end != '\0' ||
+            slot.AnswerMenu(id, static_cast<std::uint32_t>(choice)) != CamSlot::Result::Ok) {
             out << "menu: not a choice here: " << line << "\n";
             shownId = 0;  // show the same page again
             slot.EnterMenu();
@@ -206,8 +205,7 @@ int RunCamCheck(std::unique_ptr<linuxdvb::en50221::CaLink> link, const CamCheckO
     const auto name = slot.CamName();
     if (!name) {
         err << "orvalen-cam: the module did not become ready: "
-            << (slot.ModulePresent() ? "it did not introduce itself"
-                                     : "no module in the slot")
+            << (slot.ModulePresent() ? "it did not introduce itself" : "no module in the slot")
             << "\n";
         return 1;
     }

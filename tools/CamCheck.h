@@ -19,7 +19,7 @@ struct CamCheckOptions {
     bool reset = false;
     bool menu = false;
     std::optional<std::string> simulated;  // the quirks, when the simulated module is used
-    std::chrono::seconds wait{15};          // for the module to become ready
+    std::chrono::seconds wait{15};         // for the module to become ready
 };
 
 // Parses argv; none with `error` set (and exit status 2) when the line is wrong. `help` and

@@ -11,8 +11,7 @@ constexpr std::uint8_t kDataRate72Mbits = 0x00;
 
 }  // namespace
 
-bool HostStack::OnApplicationApdu(std::uint16_t number, const Session& session,
-                                  const Apdu& apdu) {
+bool HostStack::OnApplicationApdu(std::uint16_t number, const Session& session, const Apdu& apdu) {
     if (apdu.tag == kRequestCamReset) {
         m_resetRequested = true;
         return true;

@@ -11,7 +11,11 @@
 
 namespace linuxdvb::en50221 {
 
-enum CaPmtListManagement : std::uint8_t { kCaPmtOnly = 0x03, kCaPmtAdd = 0x04, kCaPmtUpdate = 0x05 };
+enum CaPmtListManagement : std::uint8_t {
+    kCaPmtOnly = 0x03,
+    kCaPmtAdd = 0x04,
+    kCaPmtUpdate = 0x05
+};
 enum CaPmtCommand : std::uint8_t { kCaPmtOkDescrambling = 0x01, kCaPmtNotSelected = 0x04 };
 
 // The PMT section's programme and version, when the section is well formed.

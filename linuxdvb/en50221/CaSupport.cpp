@@ -34,10 +34,9 @@ void HostStack::SetCaPmt(int key, Bytes section) {
     if (wasSent && number) {
         // Replaced or withdrawn: an update of its own entry, and a withdrawal when the new
         // version gives the module nothing to descramble.
-        const bool updated = !section.empty() && SendCaPmt(*number, section, kCaPmtUpdate,
-                                                            kCaPmtOkDescrambling);
-        if (!updated)
-            SendCaPmt(*number, it->second.section, kCaPmtUpdate, kCaPmtNotSelected);
+        const bool updated =
+            !section.empty() && SendCaPmt(*number, section, kCaPmtUpdate, kCaPmtOkDescrambling);
+        if (!updated) SendCaPmt(*number, it->second.section, kCaPmtUpdate, kCaPmtNotSelected);
         if (section.empty()) {
             m_programmes.erase(it);
             return;
@@ -69,7 +68,8 @@ bool HostStack::SendCaPmt(std::uint16_t number, ByteView section, std::uint8_t l
 
 std::optional<std::uint16_t> HostStack::CaPmtSession() const {
     for (const auto& [number, session] : m_sessions)
-        if (session.resource == Resource::ConditionalAccess && session.caInfoReceived) return number;
+        if (session.resource == Resource::ConditionalAccess && session.caInfoReceived)
+            return number;
     return std::nullopt;
 }
 

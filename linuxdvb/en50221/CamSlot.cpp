@@ -163,8 +163,10 @@ CamSlot::Result CamSlot::AnswerMenu(std::uint32_t id, std::uint32_t choice) {
     std::lock_guard lock(m_mutex);
     if (const Result result = CheckAnswer(id, false); result != Result::Ok) return result;
     const MmiDisplay& display = *m_stack.Display();
-    // Lists are read, not chosen from.
-    const std::uint32_t choices = display.kind == MmiDisplay::kMenu ? display.count : 0;
+    // Lists are read, not chosen from; a menu without items offers nothing to choose.
+    const bool chosen =
+        display.kind == MmiDisplay::kMenu && display.count != MmiDisplay::kNoItemCount;
+    const std::uint32_t choices = chosen ? display.count : 0;
     if (choice > choices) return Result::Invalid;
     if (!m_stack.AnswerMenu(static_cast<std::uint8_t>(choice))) return Result::NotReady;
     Wake();

@@ -8,8 +8,6 @@
 namespace linuxdvb::en50221 {
 namespace {
 
-constexpr std::size_t kCountNotGiven = 0xFF;
-
 // Reads text objects until `in` is used up; a string may be split over text_more parts ending
 // with a text_last.
 std::optional<std::vector<std::string>> ReadTexts(ByteView in) {
@@ -36,11 +34,14 @@ std::optional<MmiDisplay> ParseMenu(ByteView body, bool list) {
     if (!texts || texts->size() < 3) return std::nullopt;
     MmiDisplay display;
     display.kind = list ? MmiDisplay::kList : MmiDisplay::kMenu;
-    // Modules often leave the count out (0xFF): then every item that arrived counts, up to the
-    // most a count can say without reading as "not given" itself.
-    const std::size_t given = body[0] == kCountNotGiven ? kCountNotGiven - 1 : body[0];
-    display.count = static_cast<std::uint32_t>(std::min(given, texts->size() - 3));
+    // Modules often leave the count out: then every item that arrived counts, up to the most a
+    // count can say without reading as "not given" itself. Without items it stays not given.
+    const std::size_t items = texts->size() - 3;
+    const bool given = body[0] != MmiDisplay::kNoItemCount;
+    display.count = static_cast<std::uint32_t>(
+        std::min<std::size_t>(items, given ? body[0] : MmiDisplay::kNoItemCount - 1));
     texts->resize(3 + display.count);
+    if (!given && display.count == 0) display.count = MmiDisplay::kNoItemCount;
     display.strings = std::move(*texts);
     return display;
 }

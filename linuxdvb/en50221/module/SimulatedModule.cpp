@@ -45,6 +45,7 @@ class SimulatedModule::HostEnd final : public DvbIo {
 public:
     explicit HostEnd(SimulatedModule& module) : m_module(module) {}
     int Open(const std::string&, int) override {
+        if (m_module.Held()) return -EBUSY;
         return Result(::fcntl(m_module.m_hostFd, F_DUPFD_CLOEXEC, 0));
     }
     int Ioctl(int, unsigned long request, unsigned long argument) override {
@@ -115,8 +116,8 @@ void SimulatedModule::Run() {
             SendDue();
             if (!m_later.empty()) {
                 const auto wait = m_later.front().first - std::chrono::steady_clock::now();
-                timeout = static_cast<int>(
-                    std::chrono::ceil<std::chrono::milliseconds>(wait).count());
+                timeout =
+                    static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(wait).count());
                 timeout = std::max(timeout, 0);
             }
         }
@@ -158,8 +159,9 @@ int SimulatedModule::OnIoctl(unsigned long request, void* argument) {
             ++m_resets;
             if (m_quirks.strayAfterReset) {
                 // What the old connection still had on its way: the kernel keeps it.
-                const Bytes stray = {kTpduDataLast, 0x09, kTcid, 0x90, 0x02, 0x00, 0x01,
-                                     0x9F, 0x80, 0x10, 0x00, kTpduStatus, 0x02, kTcid, 0x80};
+                const Bytes stray = {kTpduDataLast, 0x09,        kTcid, 0x90,  0x02,
+                                     0x00,          0x01,        0x9F,  0x80,  0x10,
+                                     0x00,          kTpduStatus, 0x02,  kTcid, 0x80};
                 ::send(m_moduleFd, Frame(stray).data(), stray.size() + 2, MSG_NOSIGNAL);
             }
             StartAfresh();
@@ -465,6 +467,24 @@ void SimulatedModule::Insert() {
     std::lock_guard lock(m_mutex);
     m_present = true;
     m_notReadyOnce = true;
+}
+
+void SimulatedModule::AskForReset() {
+    std::lock_guard lock(m_mutex);
+    const auto session = std::find_if(m_sessions.begin(), m_sessions.end(), [](const auto& s) {
+        return (s.first & ~0x3Fu) == (kApplicationInformation & ~0x3Fu);
+    });
+    if (session != m_sessions.end()) SendApdu(session->first, kRequestCamReset);
+}
+
+void SimulatedModule::HoldDevice(bool held) {
+    std::lock_guard lock(m_mutex);
+    m_held = held;
+}
+
+bool SimulatedModule::Held() const {
+    std::lock_guard lock(m_mutex);
+    return m_held;
 }
 
 void SimulatedModule::LeaveStaleUnit() {

@@ -22,10 +22,10 @@
 #include <thread>
 #include <vector>
 
+#include "ModuleQuirks.h"
 #include "cardkit/CamMmi.h"
 #include "linuxdvb/DvbIo.h"
 #include "linuxdvb/en50221/Bytes.h"
-#include "ModuleQuirks.h"
 
 namespace linuxdvb::en50221 {
 
@@ -65,6 +65,10 @@ public:
     void Insert();
     // A unit waiting on the host's end before anyone opens it, as a previous opener may leave.
     void LeaveStaleUnit();
+    // The module's application asks the host to reset it.
+    void AskForReset();
+    // Another program holds the device: opening it fails with EBUSY until released.
+    void HoldDevice(bool held);
 
     // What the host sent: every ca_pmt body, every date_time body, every CA_RESET.
     std::vector<Bytes> CaPmts() const;
@@ -82,6 +86,7 @@ private:
     friend class HostEnd;
 
     int OnIoctl(unsigned long request, void* argument);
+    bool Held() const;
     void Run();
     Bytes Respond(ByteView frame);
     Bytes RespondToTpdu(std::uint8_t tag, ByteView body);
@@ -111,6 +116,7 @@ private:
     bool m_applicationsRequested = false;
     std::optional<std::uint8_t> m_dataRate;
     bool m_present = true;
+    bool m_held = false;
     bool m_notReadyOnce = false;
     std::uint32_t m_resets = 0;
     std::atomic<bool> m_stop{false};

@@ -380,7 +380,7 @@ TEST_F(HostStackTest, ALateCreateReplyOpensTheConnectionAndAStrayOneWhileOpenIsI
 
 TEST_F(HostStackTest, UnitsLeftFromBeforeAResetOpenNothing) {
     stack.Connect(now);
-    Answer({0x83, 0x01, 0x01, 0x80, 0x02, 0x01, 0x00});   // before the host's create
+    Answer({0x83, 0x01, 0x01, 0x80, 0x02, 0x01, 0x00});    // before the host's create
     Answer(Cat({{0xA0, 0x02, 0x01, 0x77}, kStatusData}));  // data of the old connection
     EXPECT_FALSE(stack.IsConnected());
     EXPECT_EQ(Command(), (Bytes{0x82, 0x01, 0x01}));
@@ -415,9 +415,9 @@ TEST_F(HostStackTest, AProfileEnquiryBeforeTheHostsOwnIsAnswered) {
     Answer(Cat({{0xA0, 0x09, 0x01, 0x90, 0x02, 0x00, 0x01, 0x9F, 0x80, 0x10, 0x00}, kStatusIdle}));
     EXPECT_EQ(Command(), HostData(1, {0x9F, 0x80, 0x10, 0x00}));  // the host's own enquiry
     Answer(kStatusIdle);
-    EXPECT_EQ(Command(), HostData(1, {0x9F, 0x80, 0x11, 0x14, 0x00, 0x01, 0x00, 0x41, 0x00, 0x02,
-                                      0x00, 0x41, 0x00, 0x03, 0x00, 0x41, 0x00, 0x24, 0x00, 0x41,
-                                      0x00, 0x40, 0x00, 0x41}));
+    EXPECT_EQ(Command(), HostData(1, {0x9F, 0x80, 0x11, 0x14, 0x00, 0x01, 0x00, 0x41,
+                                      0x00, 0x02, 0x00, 0x41, 0x00, 0x03, 0x00, 0x41,
+                                      0x00, 0x24, 0x00, 0x41, 0x00, 0x40, 0x00, 0x41}));
 }
 
 TEST_F(HostStackTest, ApplicationInformationVersionThreeLearnsTheDataRateAndMayAskForAReset) {
@@ -461,8 +461,9 @@ Bytes PmtSection(std::uint16_t program, std::uint8_t version, std::vector<std::u
                  bool current = true) {
     Bytes info;
     for (const std::uint16_t id : ids)
-        info = Cat({info, {0x09, 0x04, static_cast<std::uint8_t>(id >> 8),
-                           static_cast<std::uint8_t>(id), 0xE1, 0x00}});
+        info = Cat({info,
+                    {0x09, 0x04, static_cast<std::uint8_t>(id >> 8), static_cast<std::uint8_t>(id),
+                     0xE1, 0x00}});
     Bytes pmt = Cat({{0x02, 0xB0, 0x00, static_cast<std::uint8_t>(program >> 8),
                       static_cast<std::uint8_t>(program),
                       static_cast<std::uint8_t>(0xC0 | version << 1 | (current ? 1 : 0)), 0x00,
@@ -489,9 +490,28 @@ TEST_F(HostStackTest, TwoProgrammesShareTheModulesListAndANewCaSessionHearsThemA
     Open();
     const auto caPmt = [](std::uint8_t list, std::uint16_t program, std::uint8_t version,
                           std::uint8_t command) {
-        return Bytes{0x9F, 0x80, 0x32, 0x12, list, 0x00, static_cast<std::uint8_t>(program),
-                     static_cast<std::uint8_t>(version << 1 | 1), 0x00, 0x07, command, 0x09, 0x04,
-                     0x0B, 0x00, 0xE1, 0x00, 0x02, 0x01, 0x10, 0x00, 0x00};
+        return Bytes{0x9F,
+                     0x80,
+                     0x32,
+                     0x12,
+                     list,
+                     0x00,
+                     static_cast<std::uint8_t>(program),
+                     static_cast<std::uint8_t>(version << 1 | 1),
+                     0x00,
+                     0x07,
+                     command,
+                     0x09,
+                     0x04,
+                     0x0B,
+                     0x00,
+                     0xE1,
+                     0x00,
+                     0x02,
+                     0x01,
+                     0x10,
+                     0x00,
+                     0x00};
     };
     stack.SetCaPmt(1, PmtSection(7, 1, {0x0B00}));  // kept until the module lists its systems
     OpenSession(kConditionalAccessSupport);
