@@ -34,6 +34,7 @@ TEST(ModuleQuirksTest, EveryQuirkAtOnceNamesTheModuleAndItsCountlessMenuTakesEve
     CamCiDriver driver{slot, std::make_shared<ServiceDescrambler>(slot, 1)};
     ASSERT_TRUE(WaitUntil([&] { return slot->CamName() && !slot->CaSystemIds().empty(); }));
     EXPECT_EQ(slot->CaSystemIds(), std::vector<std::uint16_t>{SimulatedModule::kCaSystemId});
+    ASSERT_TRUE(WaitUntil([&] { return module.DataRate().has_value(); }));
     EXPECT_EQ(module.DataRate(), std::optional<std::uint8_t>(0x00));  // 72 Mbit/s
 
     ASSERT_EQ(slot->EnterMenu(), CamSlot::Result::Ok);
