@@ -9,7 +9,6 @@
 #include <cstdint>
 
 #include "linuxdvb/SectionReader.h"
-#include "linuxdvb/en50221/CaPmt.h"
 #include "linuxdvb/en50221/HostStack.h"
 #include "linuxdvb/en50221/Tpdu.h"
 
@@ -33,8 +32,9 @@ void Act(HostStack& stack, ByteView bytes) {
             stack.CloseMmi();
             break;
         case 4:
-            if (auto caPmt = MakeCaPmt(bytes.subspan(1), kCaPmtOnly, kCaPmtOkDescrambling))
-                stack.SetCaPmt(0, std::move(*caPmt));
+            // Any bytes as a programme's section: the stack builds what it sends from them.
+            stack.SetCaPmt(bytes.size() > 1 ? bytes[1] % 3 : 0,
+                           Bytes(bytes.begin() + 1, bytes.end()));
             break;
     }
 }
@@ -42,8 +42,7 @@ void Act(HostStack& stack, ByteView bytes) {
 void Stream(HostStack& stack, linuxdvb::SectionReader& reader, ByteView bytes) {
     for (std::size_t at = 0; at + 188 <= bytes.size(); at += 188) {
         reader.Add(bytes.subspan(at).first<188>(), [&](linuxdvb::SectionReader::Section section) {
-            if (auto caPmt = MakeCaPmt(section, kCaPmtOnly, kCaPmtOkDescrambling))
-                stack.SetCaPmt(1, std::move(*caPmt));
+            stack.SetCaPmt(1, Bytes(section.begin(), section.end()));
         });
     }
 }
@@ -52,9 +51,9 @@ void Check(const HostStack& stack) {
     const auto& display = stack.Display();
     if (!display) return;
     const bool menu = display->kind <= MmiDisplay::kList;
-    if (menu && (display->strings.size() < 3 || (display->count != MmiDisplay::kNoItemCount &&
-                                                 display->strings.size() != 3 + display->count)))
-        __builtin_trap();
+    const std::size_t items =
+        display->count == MmiDisplay::kNoItemCount ? 0 : std::size_t{display->count};
+    if (menu && display->strings.size() != 3 + items) __builtin_trap();
     if (!menu && display->strings.size() != 1) __builtin_trap();
 }
 

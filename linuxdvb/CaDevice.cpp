@@ -5,6 +5,8 @@
 #include <sys/ioctl.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <utility>
 
 #include "linuxdvb/en50221/Transport.h"
 
@@ -35,8 +37,10 @@ int LinkLayerSlot(DvbIo& io, int fd) {
 
 }  // namespace
 
-std::unique_ptr<CaDevice> CaDevice::Open(std::shared_ptr<DvbIo> io, const std::string& path) {
+std::unique_ptr<CaDevice> CaDevice::Open(std::shared_ptr<DvbIo> io, const std::string& path,
+                                         int* error) {
     const int fd = io->Open(path, O_RDWR | O_NONBLOCK);
+    if (error) *error = fd < 0 ? fd : 0;
     if (fd < 0) return nullptr;
     const int slot = LinkLayerSlot(*io, fd);
     if (slot < 0) {
@@ -59,11 +63,37 @@ void CaDevice::Drain() {
     }
 }
 
+std::unique_ptr<CaDevice> CaDevice::OpenWhenFree(std::shared_ptr<DvbIo> io, std::string path) {
+    std::fprintf(stderr, "orvalen: %s is held by another program; trying again every %d s\n",
+                 path.c_str(), static_cast<int>(kReopenInterval.count()));
+    auto device = std::unique_ptr<CaDevice>(new CaDevice(std::move(io), -1, -1));
+    device->m_path = std::move(path);
+    device->m_reopenAt = std::chrono::steady_clock::now() + kReopenInterval;
+    return device;
+}
+
+bool CaDevice::Reopen() {
+    const auto now = std::chrono::steady_clock::now();
+    if (m_path.empty() || now < m_reopenAt) return false;
+    m_reopenAt = now + kReopenInterval;
+    int error = 0;
+    auto opened = Open(m_io, m_path, &error);
+    if (!opened) {
+        if (error != -EBUSY) m_path.clear();  // gone, or no link-layer slot: give up
+        return false;
+    }
+    m_fd = std::exchange(opened->m_fd, -1);
+    m_slot = opened->m_slot;
+    m_path.clear();
+    return true;
+}
+
 CaDevice::~CaDevice() {
-    m_io->Close(m_fd);
+    if (m_fd >= 0) m_io->Close(m_fd);
 }
 
 std::optional<en50221::CaLink::SlotState> CaDevice::QuerySlot() {
+    if (m_fd < 0 && !Reopen()) return SlotState{};
     ca_slot_info info{};
     info.num = m_slot;
     if (m_io->Ioctl(m_fd, CA_GET_SLOT_INFO, DvbIo::Arg(&info)) != 0) return std::nullopt;
@@ -72,10 +102,12 @@ std::optional<en50221::CaLink::SlotState> CaDevice::QuerySlot() {
 }
 
 bool CaDevice::Reset() {
+    if (m_fd < 0) return false;
     return m_io->Ioctl(m_fd, CA_RESET, 0) == 0;
 }
 
 bool CaDevice::Write(ByteView tpdu) {
+    if (m_fd < 0) return false;
     Bytes frame{static_cast<std::uint8_t>(m_slot), Transport::kConnectionId};
     frame.insert(frame.end(), tpdu.begin(), tpdu.end());
     long written;
@@ -86,6 +118,7 @@ bool CaDevice::Write(ByteView tpdu) {
 }
 
 en50221::CaLink::ReadResult CaDevice::Read(Bytes& tpdu, std::chrono::milliseconds timeout) {
+    if (m_fd < 0) return ReadResult::Error;
     pollfd fds{m_fd, POLLIN, 0};
     const int ready = m_io->Poll(&fds, 1, static_cast<int>(timeout.count()));
     if (ready == 0) return ReadResult::Timeout;

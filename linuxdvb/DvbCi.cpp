@@ -1,5 +1,6 @@
 #include "linuxdvb/DvbCi.h"
 
+#include <cerrno>
 #include <map>
 
 #include "cardkit/CardDevices.h"
@@ -17,7 +18,9 @@ std::vector<CiDevice> FindCiDevices(const std::shared_ptr<DvbIo>& io,
     for (const auto& [adapter, tuners] : tunersOfAdapter) {
         for (const int number : Numbered(adapter, "ca")) {
             const std::string path = adapter + "/ca" + std::to_string(number);
-            auto link = CaDevice::Open(io, path);
+            int error = 0;
+            std::unique_ptr<en50221::CaLink> link = CaDevice::Open(io, path, &error);
+            if (!link && error == -EBUSY) link = CaDevice::OpenWhenFree(io, path);
             if (!link) continue;
             const auto slot = std::make_shared<en50221::CamSlot>(std::move(link));
             for (const int tuner : tuners)

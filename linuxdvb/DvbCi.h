@@ -25,8 +25,9 @@ struct CiDevice {
     std::shared_ptr<ServiceDescrambler> descrambler;
 };
 
-// Looks for CA devices beside the frontends (tuner n is frontends[n - 1]). A device that does
-// not open, or has no link-layer slot, is left out.
+// Looks for CA devices beside the frontends (tuner n is frontends[n - 1]). A device another
+// program holds is tried again until it opens; one that does not open otherwise, or has no
+// link-layer slot, is left out.
 std::vector<CiDevice> FindCiDevices(const std::shared_ptr<DvbIo>& io,
                                     const std::vector<FoundFrontend>& frontends);
 

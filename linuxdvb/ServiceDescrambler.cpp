@@ -59,17 +59,16 @@ void ServiceDescrambler::OnPat(SectionReader::Section section) {
 
 void ServiceDescrambler::OnPmt(SectionReader::Section section) {
     const auto identity = en50221::ReadPmtIdentity(section);
-    if (!identity || identity->programNumber != m_sid) return;
+    // A section announcing the next version says nothing about what is on air now.
+    if (!identity || !identity->current || identity->programNumber != m_sid) return;
     m_lastPmt.emplace(section.begin(), section.end());
     if (m_sentVersion != identity->version) Send();
 }
 
 void ServiceDescrambler::Send() {
     if (m_mode == 0 || !m_lastPmt) return;
-    auto caPmt = en50221::MakeCaPmt(*m_lastPmt, en50221::kCaPmtOnly, en50221::kCaPmtOkDescrambling);
-    if (!caPmt) return;
     m_sentVersion = en50221::ReadPmtIdentity(*m_lastPmt)->version;
-    m_slot->SetCaPmt(m_tuner, std::move(*caPmt));
+    m_slot->SetCaPmt(m_tuner, *m_lastPmt);
 }
 
 void ServiceDescrambler::Withdraw() {

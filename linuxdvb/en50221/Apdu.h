@@ -16,6 +16,8 @@ enum ApduTag : std::uint32_t {
     kApplicationInfoEnq = 0x9F8020,
     kApplicationInfo = 0x9F8021,
     kEnterMenu = 0x9F8022,
+    kRequestCamReset = 0x9F8023,  // application information version 2 and later
+    kDataRateInfo = 0x9F8024,     // version 3: the host's highest transport stream rate
     kCaInfoEnq = 0x9F8030,
     kCaInfo = 0x9F8031,
     kCaPmt = 0x9F8032,

@@ -39,6 +39,16 @@ void CamSlot::Run() {
             continue;
         }
         if (m_ready) {
+            // What the module sent on its own (late, stray, left from before a reset) is taken
+            // now, so that it is never read as the answer to the next command.
+            TakeUnsolicited(lock);
+            if (m_stack.TakeResetRequest()) {
+                m_stack.Disconnect();
+                m_ready = false;
+                m_resetRequested = true;
+                continue;
+            }
+            now = Clock::now();
             if (const auto command = m_stack.NextCommand(now)) {
                 Exchange(lock, *command);
                 continue;
@@ -60,6 +70,17 @@ void CamSlot::CheckSlot(std::unique_lock<std::mutex>& lock, Clock::time_point no
     m_ready = state.ready;
 }
 
+void CamSlot::TakeUnsolicited(std::unique_lock<std::mutex>& lock) {
+    for (int i = 0; i < kMaxUnsolicited; ++i) {
+        lock.unlock();
+        Bytes unit;
+        const auto result = m_link->Read(unit, std::chrono::milliseconds(0));
+        lock.lock();
+        if (result != CaLink::ReadResult::Ok) return;
+        m_stack.OnResponse(unit, Clock::now());
+    }
+}
+
 void CamSlot::Exchange(std::unique_lock<std::mutex>& lock, const Bytes& command) {
     lock.unlock();
     Bytes response;
@@ -76,6 +97,21 @@ void CamSlot::Exchange(std::unique_lock<std::mutex>& lock, const Bytes& command)
 bool CamSlot::ModulePresent() const {
     std::lock_guard lock(m_mutex);
     return m_present;
+}
+
+bool CamSlot::ModuleReady() const {
+    std::lock_guard lock(m_mutex);
+    return m_ready;
+}
+
+std::optional<HostStack::ApplicationInfo> CamSlot::Application() const {
+    std::lock_guard lock(m_mutex);
+    return m_stack.Application();
+}
+
+std::vector<std::uint16_t> CamSlot::CaSystemIds() const {
+    std::lock_guard lock(m_mutex);
+    return m_stack.CaSystemIds();
 }
 
 std::optional<std::string> CamSlot::CamName() const {
@@ -127,9 +163,10 @@ CamSlot::Result CamSlot::AnswerMenu(std::uint32_t id, std::uint32_t choice) {
     std::lock_guard lock(m_mutex);
     if (const Result result = CheckAnswer(id, false); result != Result::Ok) return result;
     const MmiDisplay& display = *m_stack.Display();
-    // Lists are read, not chosen from; a menu without an item count offers nothing to choose.
-    const bool counted = display.count != MmiDisplay::kNoItemCount;
-    const std::uint32_t choices = display.kind == MmiDisplay::kMenu && counted ? display.count : 0;
+    // Lists are read, not chosen from; a menu without items offers nothing to choose.
+    const bool chosen =
+        display.kind == MmiDisplay::kMenu && display.count != MmiDisplay::kNoItemCount;
+    const std::uint32_t choices = chosen ? display.count : 0;
     if (choice > choices) return Result::Invalid;
     if (!m_stack.AnswerMenu(static_cast<std::uint8_t>(choice))) return Result::NotReady;
     Wake();

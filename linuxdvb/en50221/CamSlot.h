@@ -25,6 +25,9 @@ public:
     // How often the slot's state is read, and how long a module may take to answer.
     static constexpr std::chrono::milliseconds kSlotCheckInterval{300};
     static constexpr std::chrono::milliseconds kResponseTimeout{1000};
+    // Units the module sent on its own taken before a command, at most: a module that talks
+    // without end must not starve the host's own commands.
+    static constexpr int kMaxUnsolicited = 16;
 
     explicit CamSlot(std::unique_ptr<CaLink> link);
     ~CamSlot();
@@ -34,6 +37,11 @@ public:
     enum class Result { Ok, NotReady, Invalid };
 
     bool ModulePresent() const;
+    // Initialised by the link layer and talking to the host.
+    bool ModuleReady() const;
+    // How the module's application introduced itself, and the CA systems it listed.
+    std::optional<HostStack::ApplicationInfo> Application() const;
+    std::vector<std::uint16_t> CaSystemIds() const;
     // The module's name once its application has introduced itself.
     std::optional<std::string> CamName() const;
 
@@ -50,7 +58,7 @@ public:
     Result AnswerEnquiry(std::uint32_t id, ByteView answer);
 
     // See HostStack::SetCaPmt.
-    void SetCaPmt(int key, Bytes body);
+    void SetCaPmt(int key, Bytes section);
 
 private:
     using Clock = HostStack::Clock;
@@ -58,6 +66,7 @@ private:
     void Run();
     void CheckSlot(std::unique_lock<std::mutex>& lock, Clock::time_point now);
     void Exchange(std::unique_lock<std::mutex>& lock, const Bytes& command);
+    void TakeUnsolicited(std::unique_lock<std::mutex>& lock);
     Result CheckAnswer(std::uint32_t id, bool enquiry) const;
     void Wake();
 

@@ -34,12 +34,14 @@ std::optional<MmiDisplay> ParseMenu(ByteView body, bool list) {
     if (!texts || texts->size() < 3) return std::nullopt;
     MmiDisplay display;
     display.kind = list ? MmiDisplay::kList : MmiDisplay::kMenu;
+    // Modules often leave the count out: then every item that arrived counts, up to the most a
+    // count can say without reading as "not given" itself. Without items it stays not given.
     const std::size_t items = texts->size() - 3;
-    display.count = body[0];
-    if (display.count != MmiDisplay::kNoItemCount) {
-        display.count = static_cast<std::uint32_t>(std::min<std::size_t>(display.count, items));
-        texts->resize(3 + display.count);
-    }
+    const bool given = body[0] != MmiDisplay::kNoItemCount;
+    display.count = static_cast<std::uint32_t>(
+        std::min<std::size_t>(items, given ? body[0] : MmiDisplay::kNoItemCount - 1));
+    texts->resize(3 + display.count);
+    if (!given && display.count == 0) display.count = MmiDisplay::kNoItemCount;
     display.strings = std::move(*texts);
     return display;
 }

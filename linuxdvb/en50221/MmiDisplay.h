@@ -17,8 +17,8 @@ struct MmiDisplay {
     static constexpr std::uint32_t kNoItemCount = 0xFF;
 
     Kind kind = kMenu;
-    // Menus and lists: the number of items, or kNoItemCount when the module gives none.
-    // Enquiries: the answer length the module expects (0xFF: not given).
+    // Menus and lists: the number of items, kNoItemCount when the module gave no count and no
+    // items. Enquiries: the answer length the module expects (0xFF: not given).
     std::uint32_t count = 0;
     // Menus and lists: title, subtitle, bottom line, then the items. Enquiries: the prompt.
     // Raw text as the module sends it, each string possibly led by a character-table selector.
@@ -29,7 +29,7 @@ struct MmiDisplay {
 // title, subtitle, bottom line and items, each a text object that may itself come in parts.
 // None when a text object is malformed, another object sits among them, or the three leading
 // strings are missing. Items beyond a given count are dropped; the count is cut to the items
-// present.
+// present, and a count the module did not give (0xFF) is the number of items present, if any.
 std::optional<MmiDisplay> ParseMenu(ByteView body, bool list);
 
 // The body of an enquiry: the blind-answer flag, the answer length and the prompt.

@@ -1,5 +1,7 @@
 #include "linuxdvb/en50221/Transport.h"
 
+#include <utility>
+
 #include "linuxdvb/en50221/Tpdu.h"
 
 namespace linuxdvb::en50221 {
@@ -13,11 +15,24 @@ void Transport::Connect(Clock::time_point now) {
 void Transport::Disconnect() {
     m_state = State::Closed;
     m_wanted = false;
+    m_createSent = false;
     m_awaiting = false;
     m_moduleHasData = false;
     m_outgoing.clear();
     m_replies.clear();
     m_chain.clear();
+}
+
+void Transport::Closed(Clock::time_point now) {
+    // Nothing of the old connection may leak into the next: not a partial chain, not a queued
+    // error, not data the module was told about.
+    m_state = State::Closed;
+    m_awaiting = false;
+    m_moduleHasData = false;
+    m_outgoing.clear();
+    m_replies.clear();
+    m_chain.clear();
+    m_retryAt = now + kRetryDelay;
 }
 
 void Transport::Send(Bytes spdu) {
@@ -36,6 +51,7 @@ std::optional<Bytes> Transport::NextCommand(Clock::time_point now) {
         case State::Closed:
             if (!m_wanted || now < m_retryAt) return std::nullopt;
             m_state = State::Creating;
+            m_createSent = true;
             return Command(MakeTpdu(kTpduCreate, kConnectionId), now);
         case State::Creating:
             return std::nullopt;
@@ -67,35 +83,31 @@ Transport::Clock::time_point Transport::NextDue() const {
 
 std::vector<Bytes> Transport::OnResponse(ByteView response, Clock::time_point now) {
     std::vector<Bytes> units;
-    if (!m_awaiting) return units;
-    m_awaiting = false;
-    if (m_state == State::Deleting) {
+    const bool answered = std::exchange(m_awaiting, false);
+    if (m_state == State::Deleting && answered) {
         // Whatever the module says, the connection is gone; start afresh.
-        m_state = State::Closed;
-        m_retryAt = now + kRetryDelay;
+        Closed(now);
         return units;
     }
     if (!Accept(response, units)) {
         units.clear();
         Abort(now);
+        return units;
     }
+    // A module that does not take the connection may still do so late; until then the host
+    // waits as after a failure.
+    if (answered && m_state == State::Creating) Closed(now);
     return units;
 }
 
 void Transport::OnSilence(Clock::time_point now) {
-    if (!m_awaiting) return;
-    const bool wanted = m_wanted;
-    Disconnect();
-    m_wanted = wanted;
-    m_retryAt = now + kRetryDelay;
+    if (!std::exchange(m_awaiting, false)) return;
+    Closed(now);
 }
 
 void Transport::Abort(Clock::time_point now) {
     const bool wasOpen = m_state == State::Open;
-    const bool wanted = m_wanted;
-    Disconnect();
-    m_wanted = wanted;
-    m_retryAt = now + kRetryDelay;
+    Closed(now);
     // An open connection is deleted properly; one that never opened simply starts again.
     if (wasOpen) {
         m_state = State::Deleting;
@@ -105,42 +117,45 @@ void Transport::Abort(Clock::time_point now) {
 
 bool Transport::Accept(ByteView response, std::vector<Bytes>& units) {
     const auto objects = SplitTpdus(response);
-    // Every response ends with the module's status, and nothing follows it.
-    if (!objects || objects->empty() || objects->back().tag != kTpduStatus) return false;
+    if (!objects) return false;
     for (const TpduObject& object : *objects) {
         if (object.tcid != kConnectionId) return false;
         const bool open = m_state == State::Open;
         switch (object.tag) {
             case kTpduStatus:
-                if (object.body.size() != 1 || &object != &objects->back()) return false;
-                m_moduleHasData = (object.body[0] & kStatusDataAvailable) != 0;
+                if (object.body.size() != 1) return false;
+                m_moduleHasData = open && (object.body[0] & kStatusDataAvailable) != 0;
                 break;
             case kTpduCreateReply:
-                if (m_state != State::Creating || !object.body.empty()) return false;
+                if (open || !m_createSent || m_state == State::Deleting) break;  // a stray
                 m_state = State::Open;
+                m_createSent = false;
                 break;
             case kTpduDataLast:
             case kTpduDataMore:
-                if (!open || !AcceptData(object.tag == kTpduDataLast, object.body, units))
+                // Data for a connection that is not open is left over from an earlier one.
+                if (open && !AcceptData(object.tag == kTpduDataLast, object.body, units))
                     return false;
                 break;
             case kTpduDelete:
                 // The module ends the connection: confirm, then start a new one later.
-                if (!open) return false;
+                if (!open) break;
                 m_state = State::Deleting;
                 m_closingTag = kTpduDeleteReply;
                 m_outgoing.clear();
+                m_replies.clear();
+                m_chain.clear();
                 break;
             case kTpduRequest:
                 // One connection serves every session; the module gets no second one.
-                if (!open) return false;
-                m_replies.push_back(MakeTpdu(kTpduError, kConnectionId, Bytes{kNoConnectionFree}));
+                if (open)
+                    m_replies.push_back(
+                        MakeTpdu(kTpduError, kConnectionId, Bytes{kNoConnectionFree}));
                 break;
             default:
-                return false;
+                break;  // nothing the host acts on
         }
     }
-    if (m_state == State::Creating) return false;  // the module did not take the connection
     return true;
 }
 

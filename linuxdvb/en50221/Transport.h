@@ -1,10 +1,14 @@
 // The host's end of the one transport connection it keeps with a module: connection set-up and
-// tear-down, polling, fetching what the module holds, and reassembly of chained data. The module
-// answers every command with exactly one response, so at most one command is outstanding.
+// tear-down, polling, fetching what the module holds, and reassembly of chained data. At most
+// one command is outstanding, but what the module sends is taken by its tag and the connection's
+// state, never as the answer to the last command: a real module may answer late, answer twice,
+// or leave units behind a reset, and pairing by order would leave the host one answer behind
+// for good. A create reply that comes late still opens the connection; one that comes while open
+// is a stray and ignored, as is data for a connection that is not open.
 //
-// Anything malformed the module sends (lengths past the end, a foreign connection id, a missing
-// status, an object out of place, chained data beyond kMaxSpduSize) deletes the connection; the
-// host creates a new one kRetryDelay later.
+// Bytes that cannot be split into units (lengths past the end, a foreign connection id) and
+// chained data beyond kMaxSpduSize delete the connection; the host creates a new one
+// kRetryDelay later.
 //
 // Not thread-safe: the slot's thread owns it.
 #pragma once
@@ -24,8 +28,9 @@ public:
     using Clock = std::chrono::steady_clock;
 
     static constexpr std::uint8_t kConnectionId = 1;
-    // How often an idle connection asks the module whether it has something to say.
-    static constexpr std::chrono::milliseconds kPollInterval{100};
+    // How often an idle connection asks the module whether it has something to say: modules
+    // are known to fail when polled faster.
+    static constexpr std::chrono::milliseconds kPollInterval{300};
     static constexpr std::chrono::milliseconds kRetryDelay{1000};
     static constexpr std::size_t kMaxSpduSize = 65536;
 
@@ -46,7 +51,8 @@ public:
     std::optional<Bytes> NextCommand(Clock::time_point now);
     // When NextCommand may next have something, with nothing awaited or queued.
     Clock::time_point NextDue() const;
-    // The module's response to the outstanding command; returns the complete units it carried.
+    // What the module sent, in answer to the outstanding command or on its own (read before
+    // the next command); returns the complete session units it carried.
     std::vector<Bytes> OnResponse(ByteView response, Clock::time_point now);
     // The module did not answer in time: the connection is gone.
     void OnSilence(Clock::time_point now);
@@ -55,6 +61,7 @@ public:
 
 private:
     bool Accept(ByteView response, std::vector<Bytes>& units);
+    void Closed(Clock::time_point now);
     bool AcceptData(bool last, ByteView data, std::vector<Bytes>& units);
     Bytes Command(Bytes tpdu, Clock::time_point now);
 
@@ -62,6 +69,9 @@ private:
     bool m_wanted = false;
     bool m_awaiting = false;
     bool m_moduleHasData = false;
+    // A create went out since Connect: a reply to it opens the connection even when it comes
+    // after the host gave up waiting. Replies from before Connect (a reset) are strays.
+    bool m_createSent = false;
     Clock::time_point m_retryAt{};
     Clock::time_point m_lastCommand{};
     std::deque<Bytes> m_outgoing;

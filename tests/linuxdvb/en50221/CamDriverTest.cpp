@@ -239,8 +239,8 @@ TEST(MmiPageTest, ObjectsOverTheTextAreaLoseTrailingItems) {
     EXPECT_EQ(page.count, 10u);  // 3 * 2 + 10 * 200 fits in 2048, 11 items do not
     ASSERT_EQ(page.strings.size(), 13u);
     EXPECT_EQ(page.strings.back(), std::string(199, 'j'));
-    menu.count = MmiDisplay::kNoItemCount;
-    EXPECT_EQ(ToMmiPage(menu).count, MmiDisplay::kNoItemCount);
+    menu.count = cardkit::kMmiNoItemCount;
+    EXPECT_EQ(ToMmiPage(menu).count, cardkit::kMmiNoItemCount);
     const MmiDisplay blind{MmiDisplay::kBlindEnquiry, 8, {std::string(3000, 'p')}};
     EXPECT_EQ(ToMmiPage(blind).type, 4u);
 }

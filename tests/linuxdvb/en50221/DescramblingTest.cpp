@@ -111,14 +111,19 @@ TEST_F(DescramblingTest, CaPmtPerPmtVersionInMtdAndSingleTransponderModeOnly) {
                                          0x00, 0xE1, 0x50, 0x02, 0x01, 0x01, 0x00, 0x00}));
     Stream({Pmt(4, 2)});
     ASSERT_TRUE(Received(2));
+    EXPECT_EQ(module.CaPmts()[1][0], 0x05);  // an update of its entry
     EXPECT_EQ(module.CaPmts()[1][3], 0x09);  // version 4, current
 
-    // Bypass: the PMT goes by unasked until the mode wants it.
+    // Bypass withdraws the programme; the PMT goes by unasked until the mode wants it.
     descrambler.SetCiMode(0);
+    ASSERT_TRUE(Received(3));
+    EXPECT_EQ(module.CaPmts()[2][0], 0x05);
+    EXPECT_EQ(module.CaPmts()[2][6], 0x04);  // not selected
     descrambler.Tune(kService);
     Stream({Pat(1), Pmt(4, 3)});
     descrambler.SetCiMode(2);
-    ASSERT_TRUE(Received(3));
+    ASSERT_TRUE(Received(4));
+    EXPECT_EQ(module.CaPmts()[3][0], 0x03);  // the only one again
 }
 
 TEST_F(DescramblingTest, PmtOverPacketsCountsOnlyWholeAndUndamaged) {

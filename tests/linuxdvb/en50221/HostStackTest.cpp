@@ -42,7 +42,7 @@ protected:
     // The module hands over one session unit in answer to whatever the host says next, and
     // tells it nothing more is queued; returns what the host then says.
     Bytes Deliver(const Bytes& spdu) {
-        now += 100ms;
+        now += Transport::kPollInterval;
         Command();
         Answer(Cat({{0xA0, static_cast<std::uint8_t>(spdu.size() + 1), 0x01}, spdu, kStatusIdle}));
         return Command();
@@ -95,7 +95,9 @@ TEST(LengthFieldTest, ShortAndLongFormsReadBackAndMalformedFieldsAreRefused) {
 TEST_F(HostStackTest, StartUpPollsEveryIntervalAndFetchesAtOnceWhenTheModuleHasData) {
     Open();
     EXPECT_TRUE(Command().empty());  // just answered: no poll yet
-    now += 100ms;
+    now += 299ms;                    // modules fail when polled faster
+    EXPECT_TRUE(Command().empty());
+    now += 1ms;
     EXPECT_EQ(Command(), (Bytes{0xA0, 0x01, 0x01}));
     Answer(kStatusData);
     EXPECT_EQ(Command(), (Bytes{0x81, 0x01, 0x01}));
@@ -108,7 +110,7 @@ TEST_F(HostStackTest, StartUpPollsEveryIntervalAndFetchesAtOnceWhenTheModuleHasD
 
 TEST_F(HostStackTest, ChainedDataIsJoinedBeforeTheSessionLayerSeesIt) {
     Open();
-    now += 100ms;
+    now += Transport::kPollInterval;
     Command();
     Answer(Cat({{0xA1, 0x04, 0x01, 0x91, 0x04, 0x00}, kStatusData}));
     EXPECT_EQ(Command(), (Bytes{0x81, 0x01, 0x01}));
@@ -117,17 +119,14 @@ TEST_F(HostStackTest, ChainedDataIsJoinedBeforeTheSessionLayerSeesIt) {
               (Bytes{0xA0, 0x0A, 0x01, 0x92, 0x07, 0x00, 0x00, 0x01, 0x00, 0x41, 0x00, 0x01}));
 }
 
-TEST_F(HostStackTest, GarbageOrSilenceDeletesTheConnectionAndANewOneFollows) {
+TEST_F(HostStackTest, TransportGarbageOrSilenceDeletesTheConnectionAndANewOneFollows) {
     const std::vector<Bytes> garbage = {
         {0xA0, 0x09, 0x01, 0x00, 0x80, 0x02, 0x01, 0x00},  // length past the end
-        {0xA0, 0x01, 0x01},                                // no status
         Cat({{0xA0, 0x01, 0x02}, kStatusIdle}),            // another connection's data
-        {0x80, 0x02, 0x01, 0x00, 0xA0, 0x01, 0x01},        // something after the status
-        Cat({{0xA0, 0x02, 0x01, 0x77}, kStatusIdle}),      // not a session unit
     };
     for (const Bytes& response : garbage) {
         Open();
-        now += 100ms;
+        now += Transport::kPollInterval;
         Command();
         Answer(response);
         EXPECT_FALSE(stack.IsConnected());
@@ -142,9 +141,20 @@ TEST_F(HostStackTest, GarbageOrSilenceDeletesTheConnectionAndANewOneFollows) {
     EXPECT_EQ(Command(), (Bytes{0x82, 0x01, 0x01}));
 }
 
+TEST_F(HostStackTest, ABadSessionUnitOrAnUnknownSessionLeavesTheConnectionAndItsSessions) {
+    OpenMmi();
+    for (const Bytes& unit : {Bytes{0x77, 0x00}, Bytes{0x91, 0x09, 0x00}, ModuleData(9, {})}) {
+        const Bytes next = Deliver(unit);
+        EXPECT_NE(next, (Bytes{0x84, 0x01, 0x01}));  // no delete_t_c
+        if (!next.empty()) Answer(kStatusIdle);
+    }
+    EXPECT_TRUE(stack.IsConnected());
+    EXPECT_TRUE(stack.EnterMenu());
+}
+
 TEST_F(HostStackTest, ModuleDeletesTheConnection) {
     Open();
-    now += 100ms;
+    now += Transport::kPollInterval;
     Command();
     Answer(Cat({{0x84, 0x01, 0x01}, kStatusIdle}));
     EXPECT_EQ(Command(), (Bytes{0x85, 0x01, 0x01}));
@@ -155,19 +165,23 @@ TEST_F(HostStackTest, ModuleDeletesTheConnection) {
 
 TEST_F(HostStackTest, SessionsOpenOnlyForResourcesAndVersionsTheHostHas) {
     Open();
-    // Host control is not offered; a newer application information is refused; one MMI at a time.
+    // Host control is not offered; application information beyond version 3 is refused with
+    // the newest the host has.
     EXPECT_EQ(OpenSession(0x00200041),
               (Bytes{0xA0, 0x0A, 0x01, 0x92, 0x07, 0xF0, 0x00, 0x20, 0x00, 0x41, 0x00, 0x00}));
-    EXPECT_EQ(OpenSession(0x00020043),
-              (Bytes{0xA0, 0x0A, 0x01, 0x92, 0x07, 0xF2, 0x00, 0x02, 0x00, 0x41, 0x00, 0x00}));
+    EXPECT_EQ(OpenSession(0x00020044),
+              (Bytes{0xA0, 0x0A, 0x01, 0x92, 0x07, 0xF2, 0x00, 0x02, 0x00, 0x43, 0x00, 0x00}));
     EXPECT_EQ(OpenSession(kMmiResource),
               (Bytes{0xA0, 0x0A, 0x01, 0x92, 0x07, 0x00, 0x00, 0x40, 0x00, 0x41, 0x00, 0x01}));
     Answer(kStatusIdle);
-    EXPECT_EQ(OpenSession(kMmiResource),
-              (Bytes{0xA0, 0x0A, 0x01, 0x92, 0x07, 0xF3, 0x00, 0x40, 0x00, 0x41, 0x00, 0x00}));
+    // A second MMI session is the module's next dialogue: the old session is closed for it.
+    EXPECT_EQ(OpenSession(kMmiResource), (Bytes{0xA0, 0x05, 0x01, 0x95, 0x02, 0x00, 0x01}));
     Answer(kStatusIdle);
-    EXPECT_EQ(Deliver({0x95, 0x02, 0x00, 0x01}),
-              (Bytes{0xA0, 0x06, 0x01, 0x96, 0x03, 0x00, 0x00, 0x01}));
+    EXPECT_EQ(Command(),
+              (Bytes{0xA0, 0x0A, 0x01, 0x92, 0x07, 0x00, 0x00, 0x40, 0x00, 0x41, 0x00, 0x02}));
+    Answer(kStatusIdle);
+    EXPECT_EQ(Deliver({0x95, 0x02, 0x00, 0x02}),
+              (Bytes{0xA0, 0x06, 0x01, 0x96, 0x03, 0x00, 0x00, 0x02}));
     Answer(kStatusIdle);
     EXPECT_EQ(Deliver({0x95, 0x02, 0x00, 0x07}),
               (Bytes{0xA0, 0x06, 0x01, 0x96, 0x03, 0xF0, 0x00, 0x07}));
@@ -187,7 +201,7 @@ TEST_F(HostStackTest, ResourceManagerExchangesProfilesOnce) {
         HostData(1, {0x9F, 0x80, 0x11, 0x14, 0x00, 0x01, 0x00, 0x41, 0x00, 0x02, 0x00, 0x41,
                      0x00, 0x03, 0x00, 0x41, 0x00, 0x24, 0x00, 0x41, 0x00, 0x40, 0x00, 0x41}));
     Answer(kStatusIdle);
-    now += 100ms;
+    now += Transport::kPollInterval;
     EXPECT_TRUE(Deliver(ModuleData(1, {0x9F, 0x80, 0x11, 0x00})).empty());  // no second change
 }
 
@@ -251,11 +265,11 @@ TEST_F(HostStackTest, MmiObjectsInPartsEachGetANewIdAndAnswersGoOutOnce) {
     EXPECT_EQ(Command(), HostData(2, {0x9F, 0x88, 0x08, 0x04, 0x01, 0x05, '1', '2'}));
     Answer(kStatusIdle);
 
-    // A list without an item count keeps every item; cancel of an enquiry is answ_id 0.
+    // A list without an item count counts every item; cancel of an enquiry is answ_id 0.
     Deliver(ModuleData(
         2,
         MakeApdu(kListLast, Cat({{0xFF}, Text("T"), Text("S"), Text("B"), Text("i"), Text("j")}))));
-    EXPECT_EQ(stack.Display()->count, MmiDisplay::kNoItemCount);
+    EXPECT_EQ(stack.Display()->count, 2u);
     EXPECT_EQ(stack.Display()->strings.size(), 5u);
     Deliver(ModuleData(2, {0x9F, 0x88, 0x07, 0x02, 0x00, 0x04}));
     EXPECT_TRUE(stack.AnswerEnquiry({}));
@@ -305,7 +319,7 @@ TEST_F(HostStackTest, OnlyHighLevelMmiIsAcknowledgedAndADelayedCloseWaitsItsSeco
     now += 1900ms;
     Command();
     EXPECT_TRUE(stack.Display());
-    now += 100ms;
+    now += Transport::kPollInterval;
     Command();
     EXPECT_FALSE(stack.Display());
 }
@@ -332,6 +346,7 @@ TEST(DateTimeTest, ModifiedJulianDateAndBcdTime) {
 }
 
 TEST(CaPmtTest, KeepsTheCaDescriptorsOfProgrammeAndStreamsBehindTheCommand) {
+    const std::vector<std::uint16_t> kIds = {0x0B00};
     Bytes pmt = {0x02, 0xB0, 0x00, 0x12, 0x34, 0xC7, 0x00, 0x00, 0xE1, 0x00, 0xF0, 0x09,
                  0x09, 0x04, 0x0B, 0x00, 0xE1, 0x01,  // CA descriptor
                  0x52, 0x01, 0x07,                    // another descriptor, dropped
@@ -339,14 +354,199 @@ TEST(CaPmtTest, KeepsTheCaDescriptorsOfProgrammeAndStreamsBehindTheCommand) {
                  0xE1, 0x11, 0xF0, 0x03, 0x0A, 0x01, 0x65, 0xDE, 0xAD, 0xBE, 0xEF};
     pmt[2] = static_cast<std::uint8_t>(pmt.size() - 3);
     EXPECT_EQ(ReadPmtIdentity(pmt)->version, 3);
-    EXPECT_EQ(MakeCaPmt(pmt, kCaPmtOnly, kCaPmtOkDescrambling),
+    EXPECT_EQ(MakeCaPmt(pmt, kCaPmtOnly, kCaPmtOkDescrambling, kIds),
               (Bytes{0x03, 0x12, 0x34, 0x07, 0x00, 0x07, 0x01, 0x09, 0x04, 0x0B,
                      0x00, 0xE1, 0x01, 0x02, 0x01, 0x10, 0x00, 0x07, 0x01, 0x09,
                      0x04, 0x0B, 0x00, 0xE1, 0x02, 0x04, 0x01, 0x11, 0x00, 0x00}));
     pmt[2] += 1;  // section longer than the bytes
-    EXPECT_FALSE(MakeCaPmt(pmt, kCaPmtOnly, kCaPmtOkDescrambling));
+    EXPECT_FALSE(MakeCaPmt(pmt, kCaPmtOnly, kCaPmtOkDescrambling, kIds));
     pmt[2] -= 4;  // the last stream's descriptor loop runs into the CRC
-    EXPECT_FALSE(MakeCaPmt(pmt, kCaPmtOnly, kCaPmtOkDescrambling));
+    EXPECT_FALSE(MakeCaPmt(pmt, kCaPmtOnly, kCaPmtOkDescrambling, kIds));
+}
+
+TEST_F(HostStackTest, ALateCreateReplyOpensTheConnectionAndAStrayOneWhileOpenIsIgnored) {
+    stack.Connect(now);
+    ASSERT_EQ(Command(), (Bytes{0x82, 0x01, 0x01}));
+    stack.OnSilence(now + 1s);  // the module takes longer than the host waits
+    now += 1500ms;
+    Answer({0x83, 0x01, 0x01, 0x80, 0x02, 0x01, 0x00});  // read before the next create
+    EXPECT_TRUE(stack.IsConnected());
+    EXPECT_EQ(Command(), (Bytes{0xA0, 0x01, 0x01}));  // a poll, no second create
+    // The module answers the create once more while open: neither a delete nor a lag.
+    Answer({0x83, 0x01, 0x01, 0x80, 0x02, 0x01, 0x80});
+    EXPECT_TRUE(stack.IsConnected());
+    EXPECT_EQ(Command(), (Bytes{0x81, 0x01, 0x01}));
+}
+
+TEST_F(HostStackTest, UnitsLeftFromBeforeAResetOpenNothing) {
+    stack.Connect(now);
+    Answer({0x83, 0x01, 0x01, 0x80, 0x02, 0x01, 0x00});    // before the host's create
+    Answer(Cat({{0xA0, 0x02, 0x01, 0x77}, kStatusData}));  // data of the old connection
+    EXPECT_FALSE(stack.IsConnected());
+    EXPECT_EQ(Command(), (Bytes{0x82, 0x01, 0x01}));
+}
+
+TEST_F(HostStackTest, AModuleThatDeletesTheConnectionLeavesNoPartOfItBehind) {
+    Open();
+    now += Transport::kPollInterval;
+    Command();
+    // Half an open request and a request for a second connection, then the module deletes it.
+    Answer(Cat({{0xA1, 0x04, 0x01, 0x91, 0x04, 0x00}, {0x86, 0x01, 0x01}, kStatusIdle}));
+    Answer(Cat({{0x84, 0x01, 0x01}, kStatusIdle}));
+    EXPECT_EQ(Command(), (Bytes{0x85, 0x01, 0x01}));
+    Answer(kStatusIdle);
+    now += Transport::kRetryDelay;
+    EXPECT_EQ(Command(), (Bytes{0x82, 0x01, 0x01}));
+    Answer({0x83, 0x01, 0x01, 0x80, 0x02, 0x01, 0x00});
+    now += Transport::kPollInterval;
+    EXPECT_EQ(Command(), (Bytes{0xA0, 0x01, 0x01}));  // a poll, not the old connection's error
+    Answer(Cat({{0xA0, 0x07, 0x01, 0x91, 0x04, 0x00, 0x01, 0x00, 0x41}, kStatusIdle}));
+    EXPECT_EQ(Command(),
+              (Bytes{0xA0, 0x0A, 0x01, 0x92, 0x07, 0x00, 0x00, 0x01, 0x00, 0x41, 0x00, 0x01}));
+}
+
+TEST_F(HostStackTest, AProfileEnquiryBeforeTheHostsOwnIsAnswered) {
+    Open();
+    // The module opens the manager and asks at once, in one unit, before reading the host.
+    now += Transport::kPollInterval;
+    Command();
+    Answer(Cat({{0xA0, 0x07, 0x01, 0x91, 0x04, 0x00, 0x01, 0x00, 0x41}, kStatusIdle}));
+    Command();  // open response
+    Answer(Cat({{0xA0, 0x09, 0x01, 0x90, 0x02, 0x00, 0x01, 0x9F, 0x80, 0x10, 0x00}, kStatusIdle}));
+    EXPECT_EQ(Command(), HostData(1, {0x9F, 0x80, 0x10, 0x00}));  // the host's own enquiry
+    Answer(kStatusIdle);
+    EXPECT_EQ(Command(), HostData(1, {0x9F, 0x80, 0x11, 0x14, 0x00, 0x01, 0x00, 0x41,
+                                      0x00, 0x02, 0x00, 0x41, 0x00, 0x03, 0x00, 0x41,
+                                      0x00, 0x24, 0x00, 0x41, 0x00, 0x40, 0x00, 0x41}));
+}
+
+TEST_F(HostStackTest, ApplicationInformationVersionThreeLearnsTheDataRateAndMayAskForAReset) {
+    Open();
+    EXPECT_EQ(OpenSession(0x00020043),
+              (Bytes{0xA0, 0x0A, 0x01, 0x92, 0x07, 0x00, 0x00, 0x02, 0x00, 0x43, 0x00, 0x01}));
+    Answer(kStatusIdle);
+    Command();  // application_info_enq
+    Answer(kStatusIdle);
+    const Bytes info = {0x9F, 0x80, 0x21, 0x09, 0x01, 0x12, 0x34, 0x56, 0x78, 0x03, 'C', 'A', 'M'};
+    EXPECT_EQ(Deliver(ModuleData(1, info)), HostData(1, {0x9F, 0x80, 0x24, 0x01, 0x00}));
+    Answer(kStatusIdle);
+    ASSERT_TRUE(stack.Application());
+    EXPECT_EQ(stack.Application()->manufacturer, 0x1234);
+    EXPECT_EQ(stack.Application()->code, 0x5678);
+    EXPECT_FALSE(stack.TakeResetRequest());
+    Deliver(ModuleData(1, {0x9F, 0x80, 0x23, 0x00}));
+    EXPECT_TRUE(stack.TakeResetRequest());
+    EXPECT_FALSE(stack.TakeResetRequest());
+}
+
+TEST_F(HostStackTest, CloseMmiClosesTheSessionAndTheModulesNextSessionIsHeard) {
+    OpenMmi();
+    Answer(kStatusIdle);
+    Deliver(ModuleData(2, {0x9F, 0x88, 0x07, 0x02, 0x00, 0x04}));
+    ASSERT_TRUE(stack.Display());
+    EXPECT_EQ(Deliver(ModuleData(2, {0x9F, 0x88, 0x00, 0x01, 0x00})),
+              (Bytes{0xA0, 0x05, 0x01, 0x95, 0x02, 0x00, 0x02}));
+    Answer(kStatusIdle);
+    EXPECT_FALSE(stack.Display());
+    EXPECT_EQ(OpenSession(kMmiResource),
+              (Bytes{0xA0, 0x0A, 0x01, 0x92, 0x07, 0x00, 0x00, 0x40, 0x00, 0x41, 0x00, 0x03}));
+    Answer(kStatusIdle);
+    Deliver(ModuleData(3, {0x9F, 0x88, 0x07, 0x02, 0x00, 0x04}));
+    EXPECT_TRUE(stack.Display());
+}
+
+// A PMT section of programme `program` and `version`, with a programme-level CA descriptor of
+// each system in `ids` and one video stream.
+Bytes PmtSection(std::uint16_t program, std::uint8_t version, std::vector<std::uint16_t> ids,
+                 bool current = true) {
+    Bytes info;
+    for (const std::uint16_t id : ids)
+        info = Cat({info,
+                    {0x09, 0x04, static_cast<std::uint8_t>(id >> 8), static_cast<std::uint8_t>(id),
+                     0xE1, 0x00}});
+    Bytes pmt = Cat({{0x02, 0xB0, 0x00, static_cast<std::uint8_t>(program >> 8),
+                      static_cast<std::uint8_t>(program),
+                      static_cast<std::uint8_t>(0xC0 | version << 1 | (current ? 1 : 0)), 0x00,
+                      0x00, 0xE1, 0x00, 0xF0, static_cast<std::uint8_t>(info.size())},
+                     info,
+                     {0x02, 0xE1, 0x10, 0xF0, 0x00, 0xDE, 0xAD, 0xBE, 0xEF}});
+    pmt[2] = static_cast<std::uint8_t>(pmt.size() - 3);
+    return pmt;
+}
+
+TEST(CaPmtTest, OnlyTheModulesCaSystemsAndOnlyCurrentSections) {
+    const std::vector<std::uint16_t> ids = {0x0B00};
+    const auto both = MakeCaPmt(PmtSection(7, 1, {0x0100, 0x0B00}), kCaPmtOnly, 1, ids);
+    ASSERT_TRUE(both);
+    EXPECT_EQ(*both, (Bytes{0x03, 0x00, 0x07, 0x03, 0x00, 0x07, 0x01, 0x09, 0x04, 0x0B, 0x00, 0xE1,
+                            0x00, 0x02, 0x01, 0x10, 0x00, 0x00}));
+    EXPECT_FALSE(MakeCaPmt(PmtSection(7, 1, {0x0100}), kCaPmtOnly, 1, ids));  // nothing to ask
+    EXPECT_FALSE(MakeCaPmt(PmtSection(7, 1, {}), kCaPmtOnly, 1, ids));
+    EXPECT_FALSE(MakeCaPmt(PmtSection(7, 1, {0x0B00}, false), kCaPmtOnly, 1, ids));
+    EXPECT_FALSE(ReadPmtIdentity(PmtSection(7, 1, {}, false))->current);
+}
+
+TEST_F(HostStackTest, TwoProgrammesShareTheModulesListAndANewCaSessionHearsThemAllAgain) {
+    Open();
+    const auto caPmt = [](std::uint8_t list, std::uint16_t program, std::uint8_t version,
+                          std::uint8_t command) {
+        return Bytes{0x9F,
+                     0x80,
+                     0x32,
+                     0x12,
+                     list,
+                     0x00,
+                     static_cast<std::uint8_t>(program),
+                     static_cast<std::uint8_t>(version << 1 | 1),
+                     0x00,
+                     0x07,
+                     command,
+                     0x09,
+                     0x04,
+                     0x0B,
+                     0x00,
+                     0xE1,
+                     0x00,
+                     0x02,
+                     0x01,
+                     0x10,
+                     0x00,
+                     0x00};
+    };
+    stack.SetCaPmt(1, PmtSection(7, 1, {0x0B00}));  // kept until the module lists its systems
+    OpenSession(kConditionalAccessSupport);
+    Answer(kStatusIdle);
+    Command();  // ca_info_enq
+    Answer(kStatusIdle);
+    EXPECT_EQ(Deliver(ModuleData(1, {0x9F, 0x80, 0x31, 0x02, 0x0B, 0x00})),
+              HostData(1, caPmt(0x03, 7, 1, 0x01)));
+    Answer(kStatusIdle);
+    stack.SetCaPmt(2, PmtSection(8, 1, {0x0B00}));
+    EXPECT_EQ(Command(), HostData(1, caPmt(0x04, 8, 1, 0x01)));  // added, not replacing
+    Answer(kStatusIdle);
+    stack.SetCaPmt(1, PmtSection(7, 2, {0x0B00}));
+    EXPECT_EQ(Command(), HostData(1, caPmt(0x05, 7, 2, 0x01)));
+    Answer(kStatusIdle);
+    stack.SetCaPmt(1, PmtSection(7, 2, {0x0B00}));  // the same again: nothing
+    stack.SetCaPmt(2, {});
+    EXPECT_EQ(Command(), HostData(1, caPmt(0x05, 8, 1, 0x04)));  // no longer selected
+    Answer(kStatusIdle);
+    stack.SetCaPmt(3, PmtSection(9, 1, {0x0100}));  // not the module's system: nothing
+    stack.SetCaPmt(2, PmtSection(8, 1, {0x0B00}));
+    EXPECT_EQ(Command(), HostData(1, caPmt(0x04, 8, 1, 0x01)));
+    Answer(kStatusIdle);
+
+    // The module closes its CA session and opens a new one: everything again, first "only".
+    Deliver({0x95, 0x02, 0x00, 0x01});
+    Answer(kStatusIdle);
+    OpenSession(kConditionalAccessSupport);
+    Answer(kStatusIdle);
+    Command();  // ca_info_enq
+    Answer(kStatusIdle);
+    EXPECT_EQ(Deliver(ModuleData(2, {0x9F, 0x80, 0x31, 0x02, 0x0B, 0x00})),
+              HostData(2, caPmt(0x03, 7, 2, 0x01)));
+    Answer(kStatusIdle);
+    EXPECT_EQ(Command(), HostData(2, caPmt(0x04, 8, 1, 0x01)));
 }
 
 }  // namespace

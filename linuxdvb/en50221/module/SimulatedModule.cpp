@@ -11,13 +11,12 @@
 #include <stdexcept>
 #include <utility>
 
-#include "linuxdvb/en50221/Apdu.h"
-#include "linuxdvb/en50221/LengthField.h"
-#include "linuxdvb/en50221/Spdu.h"
-#include "linuxdvb/en50221/Tpdu.h"
+#include "ModuleWire.h"
 
 namespace linuxdvb::en50221 {
 namespace {
+
+using namespace wire;
 
 constexpr std::uint8_t kSlot = 0;
 constexpr std::uint8_t kTcid = 1;
@@ -31,9 +30,9 @@ Bytes Frame(ByteView tpdus) {
 
 // A tagged object whose length field claims three bytes more than it carries.
 Bytes Overlong(ByteView object, std::size_t tagSize) {
-    const auto read = ReadTaggedObject(object, tagSize);
+    const auto read = ReadObject(object, tagSize);
     Bytes out(object.begin(), object.begin() + tagSize);
-    AppendLengthField(out, read->body.size() + 3);
+    AppendLength(out, read->body.size() + 3);
     out.insert(out.end(), read->body.begin(), read->body.end());
     return out;
 }
@@ -44,6 +43,7 @@ class SimulatedModule::HostEnd final : public DvbIo {
 public:
     explicit HostEnd(SimulatedModule& module) : m_module(module) {}
     int Open(const std::string&, int) override {
+        if (m_module.Held()) return -EBUSY;
         return Result(::fcntl(m_module.m_hostFd, F_DUPFD_CLOEXEC, 0));
     }
     int Ioctl(int, unsigned long request, unsigned long argument) override {
@@ -67,8 +67,11 @@ private:
     SimulatedModule& m_module;
 };
 
-SimulatedModule::SimulatedModule(std::string name)
-    : m_io(std::make_shared<HostEnd>(*this)), m_name(std::move(name)) {
+SimulatedModule::SimulatedModule(std::string name, ModuleQuirks quirks)
+    : m_io(std::make_shared<HostEnd>(*this)),
+      m_name(std::move(name)),
+      m_quirks(quirks),
+      m_split(quirks.chainBytes) {
     int fds[2];
     if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, fds) != 0)
         throw std::runtime_error("socketpair");
@@ -89,12 +92,38 @@ std::shared_ptr<DvbIo> SimulatedModule::Io() {
     return m_io;
 }
 
+void SimulatedModule::SendLater(Bytes frame, std::chrono::milliseconds delay) {
+    m_later.emplace_back(std::chrono::steady_clock::now() + delay, std::move(frame));
+}
+
+void SimulatedModule::SendDue() {
+    const auto now = std::chrono::steady_clock::now();
+    while (!m_later.empty() && m_later.front().first <= now) {
+        const Bytes& frame = m_later.front().second;
+        ::send(m_moduleFd, frame.data(), frame.size(), MSG_NOSIGNAL);
+        m_later.pop_front();
+    }
+}
+
 void SimulatedModule::Run() {
     Bytes frame(65536);
     while (!m_stop) {
-        const ssize_t size = ::recv(m_moduleFd, frame.data(), frame.size(), 0);
+        int timeout = -1;
+        {
+            std::lock_guard lock(m_mutex);
+            SendDue();
+            if (!m_later.empty()) {
+                const auto wait = m_later.front().first - std::chrono::steady_clock::now();
+                timeout =
+                    static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(wait).count());
+                timeout = std::max(timeout, 0);
+            }
+        }
+        pollfd fds{m_moduleFd, POLLIN, 0};
+        if (::poll(&fds, 1, timeout) == 0) continue;
+        const ssize_t size = ::recv(m_moduleFd, frame.data(), frame.size(), MSG_DONTWAIT);
         if (size <= 0) {
-            if (size < 0 && errno == EINTR) continue;
+            if (size < 0 && (errno == EINTR || errno == EAGAIN)) continue;
             return;
         }
         Bytes response;
@@ -126,6 +155,12 @@ int SimulatedModule::OnIoctl(unsigned long request, void* argument) {
         }
         case CA_RESET:
             ++m_resets;
+            if (m_quirks.strayAfterReset) {
+                // What the old connection still had on its way: the kernel keeps it.
+                const Bytes stray = {kDataLast, 0x09, kTcid, 0x90,    0x02, 0x00,  0x01, 0x9F,
+                                     0x80,      0x10, 0x00,  kStatus, 0x02, kTcid, 0x80};
+                ::send(m_moduleFd, Frame(stray).data(), stray.size() + 2, MSG_NOSIGNAL);
+            }
             StartAfresh();
             m_notReadyOnce = true;
             return 0;
@@ -138,39 +173,39 @@ int SimulatedModule::OnIoctl(unsigned long request, void* argument) {
 Bytes SimulatedModule::Respond(ByteView frame) {
     if (!m_present || frame.size() < 2 || frame[0] != kSlot || frame[1] != kTcid) return {};
     const auto tpdu = frame.subspan(2);
-    const auto object = ReadTaggedObject(tpdu, 1);
+    const auto object = ReadObject(tpdu, 1);
     if (!object || object->body.empty() || object->body[0] != kTcid) return {};
     return Frame(RespondToTpdu(tpdu[0], object->body.subspan(1)));
 }
 
 Bytes SimulatedModule::Status() {
-    return MakeTpdu(kTpduStatus, kTcid,
-                    Bytes{m_outgoing.empty() ? std::uint8_t{0} : kStatusDataAvailable});
+    return Tpdu(kStatus, kTcid, Bytes{m_outgoing.empty() ? std::uint8_t{0} : kDataAvailable});
 }
 
 Bytes SimulatedModule::RespondToTpdu(std::uint8_t tag, ByteView body) {
     Bytes response;
     switch (tag) {
-        case kTpduCreate:
+        case kCreate: {
             StartAfresh();
             m_connected = true;
             RequestSession(kResourceManager);
-            response = MakeTpdu(kTpduCreateReply, kTcid);
-            break;
-        case kTpduDelete:
+            response = Tpdu(kCreateReply, kTcid);
+            const Bytes status = Status();
+            response.insert(response.end(), status.begin(), status.end());
+            if (m_quirks.strayAfterOpen) SendLater(Frame(response), std::chrono::milliseconds(0));
+            if (m_quirks.lateCreateReply.count() == 0) return response;
+            SendLater(Frame(response), m_quirks.lateCreateReply);
+            return {};
+        }
+        case kDelete:
             StartAfresh();
-            response = MakeTpdu(kTpduDeleteReply, kTcid);
+            response = Tpdu(kDeleteReply, kTcid);
             break;
-        case kTpduDataLast:
+        case kDataLast:
             if (m_connected && !body.empty()) OnSpdu(body);
             break;
-        case kTpduReceive:
-            if (m_connected && !m_outgoing.empty()) {
-                auto [more, data] = std::move(m_outgoing.front());
-                m_outgoing.pop_front();
-                response = MakeTpdu(more ? kTpduDataMore : kTpduDataLast, kTcid, data);
-                if (std::exchange(m_corruptResponse, false)) response = Overlong(response, 1);
-            }
+        case kReceive:
+            if (m_connected && !m_outgoing.empty()) response = TakeData();
             break;
         default:
             break;
@@ -180,18 +215,31 @@ Bytes SimulatedModule::RespondToTpdu(std::uint8_t tag, ByteView body) {
     return response;
 }
 
+Bytes SimulatedModule::TakeData() {
+    Bytes response;
+    do {
+        auto [more, data] = std::move(m_outgoing.front());
+        m_outgoing.pop_front();
+        Bytes unit = Tpdu(more ? kDataMore : kDataLast, kTcid, data);
+        if (std::exchange(m_corruptResponse, false)) unit = Overlong(unit, 1);
+        response.insert(response.end(), unit.begin(), unit.end());
+    } while (m_quirks.severalPerRead && !m_outgoing.empty());
+    return response;
+}
+
 void SimulatedModule::StartAfresh() {
     m_connected = false;
     m_outgoing.clear();
     m_pendingOpens.clear();
     m_sessions.clear();
     m_menuRequested = false;
+    m_applicationsRequested = false;
     m_mmi.Reset();
 }
 
 void SimulatedModule::RequestSession(std::uint32_t resource) {
     m_pendingOpens.push_back(resource);
-    Bytes spdu{kSpduOpenRequest, 4};
+    Bytes spdu{kOpenRequest, 4};
     AppendBe32(spdu, resource);
     SendSpdu(std::move(spdu));
 }
@@ -210,40 +258,40 @@ void SimulatedModule::SendSpdu(Bytes spdu) {
 void SimulatedModule::SendApdu(std::uint32_t resource, std::uint32_t tag, ByteView body) {
     const auto session = m_sessions.find(resource);
     if (session == m_sessions.end()) return;
-    Bytes apdu = MakeApdu(tag, body);
-    if (resource == kMmiResource && std::exchange(m_corruptObject, false)) apdu = Overlong(apdu, 3);
-    SendSpdu(MakeSessionData(session->second, apdu));
+    Bytes apdu = Apdu(tag, body);
+    if (resource == kMmi && std::exchange(m_corruptObject, false)) apdu = Overlong(apdu, 3);
+    SendSpdu(SessionData(session->second, apdu));
 }
 
 void SimulatedModule::OnSpdu(ByteView spdu) {
-    const auto object = ReadTaggedObject(spdu, 1);
+    const auto object = ReadObject(spdu, 1);
     if (!object) return;
     const ByteView body = object->body;
     switch (spdu[0]) {
-        case kSpduOpenResponse: {
+        case kOpenResponse: {
             if (body.size() != 7 || m_pendingOpens.empty()) return;
             const std::uint32_t resource = m_pendingOpens.front();
             m_pendingOpens.pop_front();
             if (body[0] == kSessionOk) OnSessionOpened(resource, ReadBe16(body.subspan(5)));
             return;
         }
-        case kSpduCloseRequest: {
+        case kCloseRequest: {
             if (body.size() != 2) return;
             const std::uint16_t number = ReadBe16(body);
             std::erase_if(m_sessions, [&](const auto& s) {
                 if (s.second != number) return false;
-                if (s.first == kMmiResource) m_mmi.Close();
+                if (s.first == kMmi) m_mmi.Close();
                 return true;
             });
-            SendSpdu(MakeCloseSessionResponse(kSessionOk, number));
+            SendSpdu(CloseResponse(kSessionOk, number));
             return;
         }
-        case kSpduSessionNumber: {
+        case kSessionNumber: {
             if (body.size() != 2) return;
             const std::uint16_t number = ReadBe16(body);
             ByteView apdus = spdu.subspan(object->size);
-            while (const auto apdu = ReadApdu(apdus)) {
-                OnApdu(number, apdu->tag, apdu->body);
+            while (const auto apdu = ReadObject(apdus, 3)) {
+                OnApdu(number, Tag3(apdus), apdu->body);
                 apdus = apdus.subspan(apdu->size);
             }
             return;
@@ -255,8 +303,9 @@ void SimulatedModule::OnSpdu(ByteView spdu) {
 
 void SimulatedModule::OnSessionOpened(std::uint32_t resource, std::uint16_t session) {
     m_sessions[resource] = session;
-    if (resource == kDateTimeResource) SendApdu(resource, kDateTimeEnq, Bytes{kDateTimeInterval});
-    if (resource == kMmiResource) {
+    if (resource == kResourceManager && m_quirks.profileFirst) SendApdu(resource, kProfileEnq);
+    if (resource == kDateTime) SendApdu(resource, kDateTimeEnq, Bytes{kDateTimeInterval});
+    if (resource == kMmi) {
         ++m_mmiSessions;
         SendApdu(resource, kDisplayControl, Bytes{0x01, 0x01});  // high-level MMI, please
     }
@@ -272,10 +321,12 @@ void SimulatedModule::OnApdu(std::uint16_t session, std::uint32_t tag, ByteView 
         case kProfileChanged:
             return SendApdu(it->first, kProfileEnq);
         case kProfileReply:
-            // The host has said what it offers: the module's applications come in.
-            RequestSession(kApplicationInformation);
-            RequestSession(kConditionalAccessSupport);
-            RequestSession(kDateTimeResource);
+            // The host has said what it offers: the module's applications come in, once.
+            if (std::exchange(m_applicationsRequested, true)) return;
+            RequestSession(m_quirks.applicationVersion3 ? kApplicationInformationV3
+                                                        : kApplicationInformation);
+            RequestSession(kConditionalAccess);
+            RequestSession(kDateTime);
             return;
         case kApplicationInfoEnq: {
             Bytes info{0x01, 0x4B, 0x57, 0x02, 0x04, static_cast<std::uint8_t>(m_name.size())};
@@ -284,7 +335,11 @@ void SimulatedModule::OnApdu(std::uint16_t session, std::uint32_t tag, ByteView 
         }
         case kEnterMenu:
             m_menuRequested = true;
-            if (m_sessions.count(kMmiResource) == 0) return RequestSession(kMmiResource);
+            if (m_quirks.freshMmiSession && m_sessions.count(kMmi) != 0) {
+                SendSpdu(CloseRequest(m_sessions[kMmi]));
+                m_sessions.erase(kMmi);
+            }
+            if (m_sessions.count(kMmi) == 0) return RequestSession(kMmi);
             m_mmi.Open();
             return SendObject();
         case kCaInfoEnq: {
@@ -295,11 +350,14 @@ void SimulatedModule::OnApdu(std::uint16_t session, std::uint32_t tag, ByteView 
         case kCaPmt:
             m_caPmts.emplace_back(body.begin(), body.end());
             return;
-        case kDateTime:
+        case kDateTimeReply:
             ++m_dateTimes;
             return;
+        case kDataRateInfo:
+            if (body.size() == 1) m_dataRate = body[0];
+            return;
         default:
-            if (it->first == kMmiResource) OnMmiApdu(tag, body);
+            if (it->first == kMmi) OnMmiApdu(tag, body);
             return;
     }
 }
@@ -331,16 +389,21 @@ void SimulatedModule::SendObject() {
     const cardkit::MmiPage* page = m_mmi.Current();
     if (!page) {
         m_menuRequested = false;
-        return SendApdu(kMmiResource, kCloseMmi, Bytes{0x00});
+        SendApdu(kMmi, kCloseMmi, Bytes{0x00});
+        if (m_quirks.freshMmiSession && m_sessions.count(kMmi) != 0) {
+            SendSpdu(CloseRequest(m_sessions[kMmi]));
+            m_sessions.erase(kMmi);
+        }
+        return;
     }
     if (page->type == cardkit::kMmiEnquiry) {
         Bytes body{0x00, static_cast<std::uint8_t>(page->count)};
         body.insert(body.end(), page->strings[0].begin(), page->strings[0].end());
-        return SendApdu(kMmiResource, kEnq, body);
+        return SendApdu(kMmi, kEnq, body);
     }
-    Bytes body{static_cast<std::uint8_t>(page->count)};
+    Bytes body{static_cast<std::uint8_t>(m_quirks.countNotGiven ? 0xFF : page->count)};
     for (const std::string& text : page->strings) {
-        const Bytes object = MakeApdu(
+        const Bytes object = Apdu(
             kTextLast, ByteView(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
         body.insert(body.end(), object.begin(), object.end());
     }
@@ -349,10 +412,10 @@ void SimulatedModule::SendObject() {
     const std::uint32_t last = list ? kListLast : kMenuLast;
     ByteView rest = body;
     while (m_split != 0 && rest.size() > m_split) {
-        SendApdu(kMmiResource, more, rest.first(m_split));
+        SendApdu(kMmi, more, rest.first(m_split));
         rest = rest.subspan(m_split);
     }
-    SendApdu(kMmiResource, last, rest);
+    SendApdu(kMmi, last, rest);
 }
 
 void SimulatedModule::SplitInto(std::size_t bytes) {
@@ -377,9 +440,9 @@ void SimulatedModule::ShowAgain() {
 
 void SimulatedModule::CloseMmiSession() {
     std::lock_guard lock(m_mutex);
-    const auto session = m_sessions.find(kMmiResource);
+    const auto session = m_sessions.find(kMmi);
     if (session == m_sessions.end()) return;
-    SendSpdu(MakeCloseSessionRequest(session->second));
+    SendSpdu(CloseRequest(session->second));
     m_sessions.erase(session);
     m_mmi.Close();
 }
@@ -402,8 +465,26 @@ void SimulatedModule::Insert() {
     m_notReadyOnce = true;
 }
 
+void SimulatedModule::AskForReset() {
+    std::lock_guard lock(m_mutex);
+    const auto session = std::find_if(m_sessions.begin(), m_sessions.end(), [](const auto& s) {
+        return (s.first & ~0x3Fu) == (kApplicationInformation & ~0x3Fu);
+    });
+    if (session != m_sessions.end()) SendApdu(session->first, kRequestCamReset);
+}
+
+void SimulatedModule::HoldDevice(bool held) {
+    std::lock_guard lock(m_mutex);
+    m_held = held;
+}
+
+bool SimulatedModule::Held() const {
+    std::lock_guard lock(m_mutex);
+    return m_held;
+}
+
 void SimulatedModule::LeaveStaleUnit() {
-    const Bytes stale = Frame(MakeTpdu(kTpduStatus, kTcid, Bytes{kStatusDataAvailable}));
+    const Bytes stale = Frame(Tpdu(kStatus, kTcid, Bytes{kDataAvailable}));
     ::send(m_moduleFd, stale.data(), stale.size(), MSG_NOSIGNAL);
 }
 
@@ -430,6 +511,11 @@ std::optional<cardkit::CamPage> SimulatedModule::Page() const {
 std::uint32_t SimulatedModule::MmiSessions() const {
     std::lock_guard lock(m_mutex);
     return m_mmiSessions;
+}
+
+std::optional<std::uint8_t> SimulatedModule::DataRate() const {
+    std::lock_guard lock(m_mutex);
+    return m_dataRate;
 }
 
 }  // namespace linuxdvb::en50221

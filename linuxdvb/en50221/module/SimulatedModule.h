@@ -1,7 +1,11 @@
-// A CAM in a CI slot for tests: the module's side of the dialogue (transport, sessions, its
-// resources) over one end of a socketpair, while the host's CA device reads and writes the other
-// end exactly as it would the kernel's. It serves the same menus, list, PIN enquiry and
-// character-table selectors as the simulated card's CAM, and can misbehave on request.
+// A CAM in a CI slot: the module's side of the dialogue (transport, sessions, its resources)
+// over one end of a socketpair, while the host's CA device reads and writes the other end
+// exactly as it would the kernel's. It serves the same menus, list, PIN enquiry and
+// character-table selectors as the simulated card's CAM, behaves like real modules when given
+// quirks (ModuleQuirks.h), and can misbehave on request.
+//
+// Use: construct it (name, quirks), open a CaDevice on Io() (any path), and hand the device to
+// a CamSlot, or read and write Io()'s descriptors yourself as [slot 0][tcid 1][TPDU] frames.
 //
 // Thread-safety: every public method may be called from any thread; the module answers on a
 // thread of its own, joined by the destructor.
@@ -18,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "ModuleQuirks.h"
 #include "cardkit/CamMmi.h"
 #include "linuxdvb/DvbIo.h"
 #include "linuxdvb/en50221/Bytes.h"
@@ -31,7 +36,7 @@ public:
     static constexpr const char* kDefaultName = "Kestrel CAM";
     static constexpr std::uint16_t kCaSystemId = 0x0B00;
 
-    explicit SimulatedModule(std::string name = kDefaultName);
+    explicit SimulatedModule(std::string name = kDefaultName, ModuleQuirks quirks = {});
     ~SimulatedModule();
     SimulatedModule(const SimulatedModule&) = delete;
     SimulatedModule& operator=(const SimulatedModule&) = delete;
@@ -60,6 +65,10 @@ public:
     void Insert();
     // A unit waiting on the host's end before anyone opens it, as a previous opener may leave.
     void LeaveStaleUnit();
+    // The module's application asks the host to reset it.
+    void AskForReset();
+    // Another program holds the device: opening it fails with EBUSY until released.
+    void HoldDevice(bool held);
 
     // What the host sent: every ca_pmt body, every date_time body, every CA_RESET.
     std::vector<Bytes> CaPmts() const;
@@ -69,12 +78,15 @@ public:
     std::optional<cardkit::CamPage> Page() const;
     // How often the host opened an MMI session.
     std::uint32_t MmiSessions() const;
+    // The data rate the host told (application information version 3), if it did.
+    std::optional<std::uint8_t> DataRate() const;
 
 private:
     class HostEnd;
     friend class HostEnd;
 
     int OnIoctl(unsigned long request, void* argument);
+    bool Held() const;
     void Run();
     Bytes Respond(ByteView frame);
     Bytes RespondToTpdu(std::uint8_t tag, ByteView body);
@@ -88,6 +100,9 @@ private:
     void SendSpdu(Bytes spdu);
     void SendObject();
     void StartAfresh();
+    void SendLater(Bytes frame, std::chrono::milliseconds delay);
+    void SendDue();
+    Bytes TakeData();
 
     std::shared_ptr<HostEnd> m_io;
     int m_hostFd = -1;
@@ -95,7 +110,13 @@ private:
 
     mutable std::mutex m_mutex;
     const std::string m_name;
+    const ModuleQuirks m_quirks;
+    // Frames the module sends on its own, when they are due.
+    std::deque<std::pair<std::chrono::steady_clock::time_point, Bytes>> m_later;
+    bool m_applicationsRequested = false;
+    std::optional<std::uint8_t> m_dataRate;
     bool m_present = true;
+    bool m_held = false;
     bool m_notReadyOnce = false;
     std::uint32_t m_resets = 0;
     std::atomic<bool> m_stop{false};

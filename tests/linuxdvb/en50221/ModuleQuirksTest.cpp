@@ -1,0 +1,74 @@
+// The host over a CA device against a module that behaves like real ones: quirks chosen by a
+// string, a device another program holds at start-up, and every quirk at once through the CI
+// driver.
+#include <gtest/gtest.h>
+
+#include "SimulatedModule.h"
+#include "faults/BoundedWait.h"
+#include "linuxdvb/CaDevice.h"
+#include "linuxdvb/CamCiDriver.h"
+
+namespace linuxdvb::en50221 {
+namespace {
+
+TEST(ModuleQuirksTest, NamedQuirksAreSetAndUnknownOnesAreNamed) {
+    std::string error;
+    const auto quirks = ParseModuleQuirks("late=1500,stray-after-reset,count-ff,chain=8", &error);
+    ASSERT_TRUE(quirks);
+    EXPECT_EQ(quirks->lateCreateReply, std::chrono::milliseconds(1500));
+    EXPECT_TRUE(quirks->strayAfterReset);
+    EXPECT_TRUE(quirks->countNotGiven);
+    EXPECT_EQ(quirks->chainBytes, 8u);
+    EXPECT_FALSE(quirks->freshMmiSession);
+    EXPECT_TRUE(ParseModuleQuirks("", &error));
+    EXPECT_TRUE(ParseModuleQuirks("all", &error)->freshMmiSession);
+    for (const char* wrong : {"late", "late=x", "chain=0", "count-ff=1", "fast"}) {
+        EXPECT_FALSE(ParseModuleQuirks(std::string("ai-v3,") + wrong, &error)) << wrong;
+        EXPECT_EQ(error, wrong);
+    }
+}
+
+TEST(ModuleQuirksTest, EveryQuirkAtOnceNamesTheModuleAndItsCountlessMenuTakesEveryItem) {
+    SimulatedModule module(SimulatedModule::kDefaultName, AllQuirks());
+    const auto slot = std::make_shared<CamSlot>(CaDevice::Open(module.Io(), "ca0"));
+    CamCiDriver driver{slot, std::make_shared<ServiceDescrambler>(slot, 1)};
+    ASSERT_TRUE(WaitUntil([&] { return slot->CamName() && !slot->CaSystemIds().empty(); }));
+    EXPECT_EQ(slot->CaSystemIds(), std::vector<std::uint16_t>{SimulatedModule::kCaSystemId});
+    ASSERT_TRUE(WaitUntil([&] { return module.DataRate().has_value(); }));
+    EXPECT_EQ(module.DataRate(), std::optional<std::uint8_t>(0x00));  // 72 Mbit/s
+
+    ASSERT_EQ(slot->EnterMenu(), CamSlot::Result::Ok);
+    ASSERT_TRUE(WaitUntil([&] { return slot->Display().has_value(); }));
+    const auto [menu, id] = *slot->Display();
+    EXPECT_EQ(menu.count, 4u);  // the items that came, though the module sent no count
+    EXPECT_EQ(driver.MmiAnswerMenu(id, 2), S_OK);
+    ASSERT_TRUE(WaitUntil([&] {
+        const auto shown = slot->Display();
+        return shown && shown->first.kind == MmiDisplay::kEnquiry;
+    }));
+}
+
+TEST(ModuleQuirksTest, ADeviceHeldByAnotherProgramIsTriedAgainUntilItOpens) {
+    SimulatedModule module;
+    module.HoldDevice(true);
+    int error = 0;
+    EXPECT_FALSE(CaDevice::Open(module.Io(), "ca0", &error));
+    EXPECT_EQ(error, -EBUSY);
+    auto device = CaDevice::OpenWhenFree(module.Io(), "ca0");
+    EXPECT_FALSE(device->QuerySlot()->present);
+    CamSlot slot(std::move(device));
+    module.HoldDevice(false);
+    EXPECT_TRUE(WaitUntil([&] { return slot.CamName().has_value(); }));
+}
+
+TEST(ModuleQuirksTest, AModuleThatAsksForAResetIsReset) {
+    SimulatedModule module;
+    const auto slot = std::make_shared<CamSlot>(CaDevice::Open(module.Io(), "ca0"));
+    ASSERT_TRUE(WaitUntil([&] { return slot->CamName().has_value(); }));
+    module.AskForReset();
+    EXPECT_TRUE(WaitUntil([&] { return module.Resets() == 1; }));
+    EXPECT_TRUE(WaitUntil([&] { return slot->CamName().has_value(); }));
+}
+
+}  // namespace
+}  // namespace linuxdvb::en50221
