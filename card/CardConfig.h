@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "card/Sky.h"
+#include "card/SkyOnFirstUse.h"
 #include "cardkit/TunerTopology.h"
 
 namespace card {
@@ -24,7 +24,8 @@ struct DeviceSpec {
 };
 
 struct CardConfig {
-    Sky sky = DefaultSky();
+    // Read from its plans when the card first needs it, not when the card is installed.
+    SkyOnFirstUse sky;
     // Devices in enumeration order; a device left out is missing. Tuner 2 comes first, so that
     // the program has to tell the tuners apart by their mediums.
     std::vector<DeviceSpec> tunerCategory{{DeviceKind::Tuner, 2}, {DeviceKind::Tuner, 1}};

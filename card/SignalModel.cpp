@@ -87,8 +87,9 @@ double SignalModel::CrossPolarDiscriminationDb(double ifMHz) {
 }
 
 const Satellite* SignalModel::SatelliteAt(int position) const {
-    if (position < 1 || position > static_cast<int>(m_sky.positions.size())) return nullptr;
-    return &m_sky.positions[static_cast<std::size_t>(position - 1)];
+    const Sky& sky = m_sky();
+    if (position < 1 || position > static_cast<int>(sky.positions.size())) return nullptr;
+    return &sky.positions[static_cast<std::size_t>(position - 1)];
 }
 
 std::vector<SignalModel::Carrier> SignalModel::CarriersIn(const LnbState& state,

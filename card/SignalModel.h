@@ -9,9 +9,10 @@
 // Pure functions of the sky; the noise is added by the caller, which owns the random source.
 #pragma once
 
+#include <functional>
 #include <vector>
 
-#include "card/Sky.h"
+#include "card/SkyOnFirstUse.h"
 
 namespace card {
 
@@ -32,7 +33,10 @@ struct LnbState {
 
 class SignalModel {
 public:
-    explicit SignalModel(const Sky& sky) : m_sky(sky) {}
+    // The model keeps a reference: the sky must outlive it.
+    explicit SignalModel(const Sky& sky) : m_sky([&sky]() -> const Sky& { return sky; }) {}
+    explicit SignalModel(const SkyOnFirstUse& sky)
+        : m_sky([&sky]() -> const Sky& { return sky.Get(); }) {}
 
     // Intermediate frequency of a downlink frequency in the band of `state`.
     static double IntermediateMHz(double downlinkMHz, bool highBand);
@@ -62,7 +66,7 @@ private:
     // What the LNB's gain and the cable make of a level leaving the LNB feed at `ifMHz`.
     static double ResponseDb(double ifMHz);
 
-    const Sky& m_sky;
+    std::function<const Sky&()> m_sky;
 };
 
 // Power spectral shape of a carrier, 1 in the flat part, 0 outside its occupied bandwidth.

@@ -65,7 +65,7 @@ void StreamPump::Run(const Deliver& deliver) {
         }
         if (!generator || reception.generation != generation) {
             generator = std::make_unique<TransportStreamGenerator>(
-                *reception.transponder, SatelliteNameOf(config.sky, *reception.transponder));
+                *reception.transponder, SatelliteNameOf(config.sky.Get(), *reception.transponder));
             generation = reception.generation;
             started = std::chrono::steady_clock::now();
             taken = 0;

@@ -3,6 +3,7 @@
 // by hand locks.
 #include <algorithm>
 #include <set>
+#include <thread>
 
 #include "CardTestSupport.h"
 
@@ -49,11 +50,25 @@ TEST(DefaultSky, FullPlansOfCarriersThatDoNotOverlapWithDistinctIds) {
     }
 }
 
+// The card reads its plans when first asked, possibly by two tuners' threads at once: both get
+// the one sky, which is the same one any copy of the configuration made before that sees.
+TEST(DefaultSky, ReadOnceOnFirstUseAndSharedWithEarlierCopies) {
+    const SkyOnFirstUse sky;
+    const SkyOnFirstUse copy = sky;
+    const Sky* seen[2] = {};
+    std::thread other([&] { seen[0] = &sky.Get(); });
+    seen[1] = &copy.Get();
+    other.join();
+    EXPECT_EQ(seen[0], seen[1]);
+    EXPECT_EQ(seen[1]->positions[3].transponders.size(),
+              DefaultSky().positions[3].transponders.size());
+}
+
 using DefaultSkyOnCard = CardTest;
 
 TEST_F(DefaultSkyOnCard, EveryTransponderTunedByHandLocks) {
     const TunerHandles tuner = OpenTuner(1);
-    const Sky& sky = m_card->Config().sky;
+    const Sky& sky = m_card->Config().sky.Get();
     for (std::uint32_t source = 1; source <= 4; ++source) {
         for (const Transponder& t : sky.positions[source - 1].transponders) {
             const auto polarisation = t.polarisation == LinearPolarisation::Horizontal
