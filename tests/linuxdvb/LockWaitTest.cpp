@@ -23,12 +23,6 @@ FrontendModel SlowLocker() {
 class SlowLocker : public TunerFixture {
 protected:
     SlowLocker() : TunerFixture(linuxdvb_test::SlowLocker()) {}
-    std::vector<std::string> Tunes() {
-        std::vector<std::string> tunes;
-        for (auto& entry : Take())
-            if (entry.starts_with("tune ")) tunes.push_back(entry);
-        return tunes;
-    }
 };
 
 TEST_F(SlowLocker, ALowSymbolRateCarrierLocksOnTheFirstSystemTried) {

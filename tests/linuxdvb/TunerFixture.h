@@ -42,6 +42,13 @@ protected:
         kernel->ClearJournal();
         return journal;
     }
+    // The tunes of the journal since the last look.
+    std::vector<std::string> Tunes() {
+        std::vector<std::string> tunes;
+        for (auto& entry : Take())
+            if (entry.starts_with("tune ")) tunes.push_back(entry);
+        return tunes;
+    }
 
     std::shared_ptr<FakeKernel> kernel = std::make_shared<FakeKernel>();
     linuxdvb::ScanResult scan;

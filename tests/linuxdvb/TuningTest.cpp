@@ -122,12 +122,6 @@ protected:
         };
         return model;
     }
-    std::vector<std::string> Tunes() {
-        std::vector<std::string> tunes;
-        for (auto& entry : Take())
-            if (entry.starts_with("tune ")) tunes.push_back(entry);
-        return tunes;
-    }
 };
 
 TEST_F(DeliverySystems, AreTriedInTurnAndWhatLockedIsTriedFirstNextTime) {
