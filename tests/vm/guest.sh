@@ -2,7 +2,7 @@
 # Runs inside the test machine, in a chroot into the host's root: each check in turn, with its
 # result as one line on the serial console ("VM-CHECK name PASS|FAIL ...") and its whole output
 # in the run's output folder, then the summary line and the end marker that the host waits for.
-# Environment (from init.sh): VM_FREQS, VM_SOURCE, VM_BUILD, VM_OUT, VM_KCARD.
+# Environment (from init.sh): VM_FREQS, VM_SOURCE, VM_BUILD, VM_OUT, VM_KCARD, VM_STAGES.
 set -uo pipefail
 export PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
 export HOME=/var/tmp TMPDIR=/var/tmp XDG_RUNTIME_DIR=/run/user/0 LANG=C.UTF-8
@@ -12,25 +12,32 @@ mkdir -p /run/user && mkdir -m 700 "$XDG_RUNTIME_DIR"
 passed=0
 failed=0
 
+# Whether stage `name` runs: every stage unless VM_STAGES names some (a local shortcut).
+stage() {
+    [ "${VM_STAGES:-all}" = all ] || [[ ",$VM_STAGES," == *",$1,"* ]]
+}
+
 uptime_s() {
     cut -d' ' -f1 /proc/uptime
 }
 
 # Runs `command...` as check `name`; its output goes to $VM_OUT/name.log, and on failure the
-# lines that say what failed also go to the console.
+# lines that say what failed also go to the console. Returns the command's success.
 check() {
-    local name=$1 start
+    local name=$1 start status=0
     shift
     start=$(uptime_s)
     if "$@" >"$VM_OUT/$name.log" 2>&1; then
         passed=$((passed + 1))
         echo "VM-CHECK $name PASS ($(awk -v a="$start" -v b="$(uptime_s)" 'BEGIN { printf "%.1f s", b - a }'))"
     else
+        status=1
         failed=$((failed + 1))
         echo "VM-CHECK $name FAIL (log: $VM_OUT/$name.log)"
         grep -E 'FAIL|Failure|error' "$VM_OUT/$name.log" | head -n 40 | sed 's/^/    /'
     fi
     grep '^NOTE: ' "$VM_OUT/$name.log" | sed 's/^NOTE: /VM-INFO /'
+    return "$status"
 }
 
 vidtv_frontend() {
@@ -45,6 +52,13 @@ window_session() {
     mkdir -p "$VM_OUT/window"
     bash "$VM_SOURCE/tests/vm/window.sh" "$VM_BUILD/bin/orvalen" "$VM_BUILD/bin/vm_guest_tool" \
         "$VM_OUT/window"
+}
+
+# The same window on the test card, both tuners and the CAM, its screenshots beside vidtv's.
+testcard_window_session() {
+    mkdir -p "$VM_OUT/window"
+    bash "$VM_SOURCE/tests/vm/testcard/window.sh" "$VM_BUILD/bin/orvalen" \
+        "$VM_BUILD/bin/vm_guest_tool" "$VM_SOURCE/examples" "$VM_OUT/window"
 }
 
 # shellcheck source=tests/vm/testcard/guest.sh
@@ -110,21 +124,35 @@ testcard_stage() {
 }
 
 echo "VM-INFO guest up at $(uptime_s) s, kernel $(uname -r)"
-check vidtv vidtv_frontend
-check backend backend_checks
-check window window_session
+[ "${VM_STAGES:-all}" = all ] || echo "VM-INFO only the stages $VM_STAGES"
+if stage vidtv; then
+    check vidtv vidtv_frontend
+    check backend backend_checks
+    check window window_session
+fi
 # From here on the test card is the machine's only card.
 check vidtv-unload vidtv_unload
-check testcard-module-layout1 testcard_module_check 1
-check testcard-module-layout2 testcard_module_check 2
-check testcard-leaks testcard_load_cycles
-for layout in 1 2; do
-    check "testcard-layout$layout-load" testcard_load "$layout"
-    testcard_stage "$layout"
-    check "testcard-layout$layout-unload" testcard_unload
-done
-tests=$(sed -n 's/^\[==========\] \([0-9]*\) tests from .* ran\..*/\1/p' "$VM_OUT/backend.log")
+if stage module; then
+    check testcard-module-layout1 testcard_module_check 1
+    check testcard-module-layout2 testcard_module_check 2
+    check testcard-leaks testcard_load_cycles
+fi
+if stage card; then
+    for layout in 1 2; do
+        check "testcard-layout$layout-load" testcard_load "$layout"
+        testcard_stage "$layout"
+        check "testcard-layout$layout-unload" testcard_unload
+    done
+fi
+if stage window && check testcard-window-load testcard_load 1; then
+    if check testcard-window-daemon testcard_start 1-window; then
+        check testcard-window testcard_window_session
+    fi
+    check testcard-window-daemon-stop testcard_stop
+    check testcard-window-unload testcard_unload
+fi
+tests=$(sed -n 's/^\[==========\] \([0-9]*\) tests from .* ran\..*/\1/p' "$VM_OUT/backend.log" 2>/dev/null)
 echo "VM-SUMMARY $passed of $((passed + failed)) checks passed (backend: ${tests:-no} tests;" \
-    "$(grep -c '^\[       OK \]' "$VM_OUT/backend.log") passed), frequencies $VM_FREQS," \
+    "$(grep -c '^\[       OK \]' "$VM_OUT/backend.log" 2>/dev/null) passed), frequencies $VM_FREQS," \
     "$(uptime_s) s of machine time"
 echo "VM-END"

@@ -7,6 +7,8 @@
 # usage: tests/vm/run.sh BUILD_DIR
 #   ORVALEN_VM_FREQS  Ku-band frequencies in MHz, comma-separated (default below)
 #   ORVALEN_VM_CACHE  where downloads and the vidtv build are kept (default /var/cache/orvalen-vm)
+#   ORVALEN_VM_STAGES only these guest stages, comma-separated (vidtv, module, card, window);
+#                     for local iteration: the default runs every stage
 set -euo pipefail
 readonly started=$SECONDS
 readonly time_limit=900  # seconds for the whole run, set-up included
@@ -54,6 +56,7 @@ VM_FREQS=$ORVALEN_VM_FREQS
 VM_SOURCE=$source_dir
 VM_BUILD=$build_dir
 VM_OUT=$out/guest
+VM_STAGES=${ORVALEN_VM_STAGES:-all}
 CONF
 (cd "$ramdisk" && find . | cpio -o -H newc --quiet) >"$out/initramfs.cpio"
 rm -rf "$ramdisk"

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -31,14 +30,6 @@ TuneParameters VidtvChannel(const Transponder& transponder, std::uint32_t lnbSou
 int ThreadCount() {
     const std::filesystem::directory_iterator tasks("/proc/self/task");
     return static_cast<int>(std::distance(begin(tasks), end(tasks)));
-}
-
-void NoteTime(const std::string& what, std::chrono::steady_clock::duration took) {
-    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    const double ms = std::chrono::duration<double, std::milli>(took).count();
-    std::printf("NOTE: time %s.%s: %s %.0f ms\n", test ? test->test_suite_name() : "",
-                test ? test->name() : "", what.c_str(), ms);
-    std::fflush(stdout);
 }
 
 VidtvCardTest::VidtvCardTest() {

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "FrequencySetting.h"
+#include "NoteTime.h"
 #include "ObservedKernel.h"
 #include "linuxdvb/InstallDvbCard.h"
 #include "platform/ThreadMessageQueue.h"
@@ -41,11 +42,6 @@ TuneParameters VidtvChannel(const Transponder& transponder, std::uint32_t lnbSou
 
 // The number of threads this process runs now.
 int ThreadCount();
-
-// Prints a measured time as a NOTE line, which the run's summary shows as VM-INFO: figures of
-// the real kernel's paths, never checked against a bound (the machine's pace is not the
-// program's). `what` says what was timed; the current test's name goes first.
-void NoteTime(const std::string& what, std::chrono::steady_clock::duration took);
 
 class VidtvCardTest : public ::testing::Test {
 protected:

@@ -24,7 +24,7 @@ TEST_F(BusTest, ATuneOnEachPositionPutsSwitchBurstVoltageAndToneInOrderWithTheir
         SCOPED_TRACE(testing::Message() << "position " << position << ", "
                                         << channel.transponder->frequencyMHz << " MHz");
         const std::size_t before = BusLog().size();
-        ASSERT_EQ(graph->RequestTune(channel.Parameters()), 0);
+        ASSERT_EQ(RequestTune(*graph, channel.Parameters()), 0);
         const std::optional<BusEvent> locked = WaitForCardLock(2, before);
         ASSERT_TRUE(locked);
         EXPECT_EQ(locked->value, channel.IfKHz());

@@ -33,7 +33,7 @@ TEST_F(SingleCableTest, EachTunerGetsItsUserBandAndTuningWordWithoutOverlap) {
     }
     // One after the other: the backend's own repeat after a collision is not what this shows.
     for (int i = 0; i < 2; ++i) {
-        ASSERT_EQ(graphs[i]->RequestTune(channels[i].Parameters()), 0);
+        ASSERT_EQ(RequestTune(*graphs[i], channels[i].Parameters()), 0);
         const std::optional<BusEvent> locked = WaitForCardLock(i + 1, before);
         ASSERT_TRUE(locked) << "tuner " << i + 1;
         EXPECT_NE(locked->note.find(std::to_string(channels[i].transponder->frequencyMHz)),

@@ -4,9 +4,11 @@
 // where the sky has them.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 
 #include "../../../tuner/worker_fixture.h"
+#include "../../guest/NoteTime.h"
 #include "TestCardTest.h"
 
 namespace testcard {
@@ -26,12 +28,21 @@ TEST_F(SweepTest, StepsFollowTheSkyAndPeakAtItsCarriers) {
     ASSERT_EQ(static_cast<int>(graph->m_ready), 1);
     const SkyChannel channel = Channel(1, false);
     const std::size_t before = BusLog().size();
-    ASSERT_EQ(graph->RequestTune(channel.Parameters()), 0);
+    ASSERT_EQ(RequestTune(*graph, channel.Parameters()), 0);
     ASSERT_TRUE(WaitForCardLock(1, before));
+    const auto start = std::chrono::steady_clock::now();
+    const std::int64_t sleptBefore = m_kernel->SleptMicroseconds();
     ASSERT_EQ(graph->RequestSpectrumSweep(), 0);
     const worker_test::Sweep sweep = worker_test::ReadSweep(m_queue, 1);
     ASSERT_TRUE(sweep.ended);
     ASSERT_EQ(sweep.points.size(), static_cast<std::size_t>(worker_test::kSweepPoints));
+    // A step costs its settle (the backend's sleep) plus the tune, which the card's daemon
+    // answers from user space, and the level's read.
+    const auto took = std::chrono::steady_clock::now() - start;
+    const auto settled = std::chrono::microseconds(m_kernel->SleptMicroseconds() - sleptBefore);
+    vm::NoteTime("601-step sweep, wall", took);
+    vm::NoteTime("601-step sweep, per step", took / worker_test::kSweepPoints);
+    vm::NoteTime("601-step sweep, settle asked per step", settled / worker_test::kSweepPoints);
 
     const card::SignalModel model(m_sky);
     const card::LnbState lnb{1, channel.transponder->polarisation, false};

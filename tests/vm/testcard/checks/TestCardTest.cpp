@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "../../../tuner/worker_fixture.h"
+#include "../../guest/NoteTime.h"
 #include "daemon/CommandSocket.h"
 #include "platform/ComponentRegistry.h"
 #include "platform/DeviceRegistry.h"
@@ -60,6 +61,13 @@ std::unique_ptr<TunerGraph> TestCardTest::MakeGraph(std::int32_t tuner, std::uin
     return graph;
 }
 
+std::int32_t TestCardTest::RequestTune(TunerGraph& graph, const TuneParameters& parameters) {
+    const auto index = static_cast<std::size_t>(graph.m_tunerNumber - 1);
+    m_tuneRequested.at(index) = std::chrono::steady_clock::now();
+    m_cardLockNoted.at(index) = false;
+    return graph.RequestTune(parameters);
+}
+
 std::optional<BusEvent> TestCardTest::WaitForCardLock(std::int32_t tuner, std::size_t from) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kLockWaitMs);
     while (std::chrono::steady_clock::now() < deadline) {
@@ -68,6 +76,14 @@ std::optional<BusEvent> TestCardTest::WaitForCardLock(std::int32_t tuner, std::s
             if (log[i].tuner != tuner - 1 || log[i].kind != BusKind::Tune || !log[i].landed)
                 continue;
             while (m_queue.TryTake()) {
+            }
+            // From the request through the program's LNB commands and the frontend's tune to
+            // the card's answer, as the card's daemon saw it.
+            const auto index = static_cast<std::size_t>(tuner - 1);
+            if (m_tuneRequested.at(index) && !m_cardLockNoted.at(index)) {
+                vm::NoteTime("tuner " + std::to_string(tuner) + ", request to the card's lock",
+                             std::chrono::steady_clock::now() - *m_tuneRequested.at(index));
+                m_cardLockNoted.at(index) = true;
             }
             return log[i];
         }
@@ -82,7 +98,15 @@ std::optional<SignalStatus> TestCardTest::WaitForLock(std::int32_t tuner) {
         std::optional<ThreadMessage> next = worker_test::NextMessage(m_queue, MSG_SIGNAL_STATUS);
         if (!next || next->wParam != static_cast<std::uintptr_t>(tuner)) continue;
         std::unique_ptr<SignalStatus> status = next->payload.Take<SignalStatus>();
-        if (status && status->quality > 0) return *status;
+        if (!status || status->quality <= 0) continue;
+        // Bounded below by the worker's report period (about a second) after the card's lock.
+        auto& requested = m_tuneRequested.at(static_cast<std::size_t>(tuner - 1));
+        if (requested) {
+            vm::NoteTime("tuner " + std::to_string(tuner) + ", request to the locked report",
+                         std::chrono::steady_clock::now() - *requested);
+            requested.reset();
+        }
+        return *status;
     }
     return std::nullopt;
 }

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -47,6 +49,9 @@ protected:
 
     // `tuner` 1 or 2; every graph posts to m_queue.
     std::unique_ptr<TunerGraph> MakeGraph(std::int32_t tuner, std::uint32_t flags = 0);
+    // graph.RequestTune, timed: the next WaitForCardLock and WaitForLock of the graph's tuner
+    // note the time from this request to the lock they see.
+    std::int32_t RequestTune(TunerGraph& graph, const TuneParameters& parameters);
     // The daemon's first locked tune of `tuner` (1 or 2) among the bus events from `from` on,
     // within kLockWaitMs. Reports queued before it are dropped, so that WaitForLock then reads
     // what the program makes of this lock.
@@ -67,6 +72,11 @@ protected:
     std::shared_ptr<vm::ObservedKernel> m_kernel = std::make_shared<vm::ObservedKernel>();
     std::shared_ptr<linuxdvb::DvbCard> m_card;
     ThreadMessageQueue m_queue;
+
+private:
+    // Per tuner, when its last timed tune was requested.
+    std::array<std::optional<std::chrono::steady_clock::time_point>, 2> m_tuneRequested;
+    std::array<bool, 2> m_cardLockNoted{};
 };
 
 }  // namespace testcard

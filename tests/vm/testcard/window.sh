@@ -1,0 +1,225 @@
+#!/usr/bin/env bash
+# The real program's window on the test card, in the test machine, driven only by keys as a
+# person would drive it against a two-tuner card with a CAM: Ctrl+A, a channel on each tuner
+# (both quality meters fill), Ctrl+1 and Ctrl+2 (both sweeps drawn, saved with Ctrl+S), Record 1
+# and Record 2 at once, and CI > CAM menu walked to the PIN enquiry and back; then File > Exit.
+# The channel lists are the example lists, which hold channels of the sky the card's daemon
+# plays. Each step is checked on the screen or in the files the program writes, and each
+# screenshot is kept in SHOTS_DIR under a name that says what it shows.
+#
+# usage: window.sh ORVALEN_PROGRAM VM_GUEST_TOOL EXAMPLES_DIR SHOTS_DIR [CARD_OPTION]
+#   CARD_OPTION defaults to --card=dvb; --card=sim drives the same keys on the host.
+set -euo pipefail
+
+program=$(realpath "$1")
+tool=$(realpath "$2")
+examples=$(realpath "$3")
+shots=$(realpath "$4")
+card_option=${5:---card=dvb}
+readonly recordings=(tuner1.ts tuner2.ts)
+readonly spectrum_file=sweeps.csv
+# The first channel of each tuner's list on the satellite it tunes: tuner 1 on Sat 1 (Helion),
+# tuner 2 on Sat 2 (Vestra), so that the two tuners' cables carry different satellites.
+readonly tuner1_list=T1-LNB1-A-Helion.csv tuner2_list=T2-LNB2-B-Vestra.csv
+# The CAM's main menu lists its PIN item second; a cancelled enquiry returns to that menu.
+readonly pin_item_row=1
+# A step of the sweep counts as above the floor when it stands this many dB over the median.
+readonly carrier_above_median_db=6
+
+# shellcheck source=tests/e2e/xsession.sh
+source "$(dirname "$0")/../../e2e/xsession.sh"
+
+now_ms() {
+    date +%s%3N
+}
+# A time the window took, for the run's summary: bounded below by the screenshot polling
+# (a shot and its reading take most of a second in the test machine), never checked.
+note_time() {
+    echo "NOTE: time window on the test card: $1 $(($(now_ms) - $2)) ms"
+}
+
+session_begin
+start_xserver
+start_program "$program" "$examples" "$card_option"
+work=$SESSION_DIR/work
+
+located() {
+    screenshot "$shots/testcard-start.png" && locate_client_view "$shots/testcard-start.png"
+}
+wait_until 120 located || session_fail "no meter bars in the main window"
+
+# --- Ctrl+A: both graphs report their levels ----------------------------------------------------
+focus_main_window
+started=$(now_ms)
+press ctrl+a
+both_report() {
+    screenshot "$shots/testcard-created-both.png" &&
+        [ "$(bar_start_colour "$shots/testcard-created-both.png" 1 0)" = "$BAR_CURRENT" ] &&
+        [ "$(bar_start_colour "$shots/testcard-created-both.png" 2 0)" = "$BAR_CURRENT" ]
+}
+wait_until 120 both_report || session_fail "Ctrl+A did not bring both level meters up"
+note_time "Ctrl+A to both level meters up" "$started"
+
+# --- Tuner 1 > Sat 1 > its first channel, Tuner 2 > Sat 2 > its first channel -----------------
+# From File, Right opens Tuner 1 on its Sat 1 and Right again enters Sat 1; Left goes round the
+# menu bar the other way, to Tuner 2 after Help, View and CI: Down to its Sat 2, Right into it.
+locked() {
+    local shot=$shots/testcard-$1.png tuner
+    screenshot "$shot" || return 1
+    for tuner in "${@:2}"; do
+        [ "$(bar_start_colour "$shot" "$tuner" 1)" = "$BAR_CURRENT" ] || return 1
+    done
+}
+started=$(now_ms)
+press alt+f Right Right Return
+wait_until 120 locked tuned-tuner1 1 || session_fail "Tuner 1 > Sat 1's first channel did not lock"
+note_time "channel chosen to tuner 1's quality meter up" "$started"
+focus_main_window
+started=$(now_ms)
+press alt+f Left Left Left Left Down Right Return
+wait_until 120 locked tuned-both 1 2 || session_fail "Tuner 2 > Sat 2's first channel did not lock"
+note_time "channel chosen to tuner 2's quality meter up" "$started"
+
+# --- Ctrl+1, then Ctrl+2: tuner 1's sweep in the first trace colour, tuner 2's in the second --
+# A Spectrum command is ignored while a sweep runs, which it does until its end arrives, a
+# moment after its last point is drawn: Ctrl+2 is pressed again until tuner 2's trace starts.
+swept() {
+    screenshot "$shots/$1" && [ "$(trace_columns "$shots/$1" "$2")" -ge 595 ]
+}
+presses=0
+sweep_started() {
+    presses=$((presses + 1))
+    focus_main_window && press ctrl+2 && screenshot "$SESSION_DIR/sweep2.png" &&
+        [ "$(trace_columns "$SESSION_DIR/sweep2.png" "$TRACE_RED")" -gt 0 ]
+}
+focus_main_window
+started=$(now_ms)
+press ctrl+1
+wait_until 300 swept testcard-swept-tuner1.png "$TRACE_GREEN" ||
+    session_fail "Ctrl+1 drew no whole trace ($(trace_columns "$shots/testcard-swept-tuner1.png") columns)"
+note_time "Ctrl+1 to tuner 1's whole trace drawn (601 steps)" "$started"
+wait_until 60 sweep_started || session_fail "Ctrl+2 started no sweep of tuner 2 ($presses presses)"
+echo "tuner 2's sweep started at Ctrl+2 press $presses"
+started=$(now_ms)
+wait_until 300 swept testcard-swept-both.png "$TRACE_RED" ||
+    session_fail "Ctrl+2 drew no whole trace ($(trace_columns "$shots/testcard-swept-both.png" "$TRACE_RED") columns)"
+note_time "tuner 2's first point to its whole trace drawn" "$started"
+
+# --- Ctrl+S: both sweeps in one file, a column each ----------------------------------------------
+save_dialog_open() {
+    [ -n "$(program_window '^Save As$')" ]
+}
+for _ in 1 2 3 4 5 6; do
+    focus_main_window
+    press ctrl+s
+    wait_until 20 save_dialog_open && break
+done
+save_dialog_open || session_fail "Ctrl+S opened no save dialog"
+xdotool windowfocus --sync "$(program_window '^Save As$')"
+type_text "$spectrum_file"
+press Return
+wait_until 60 eval '[ -f "$work/$spectrum_file" ] && ! save_dialog_open' ||
+    session_fail "the sweeps were not saved"
+[ "$(head -n 1 "$work/$spectrum_file")" = $'Freq. Mhz;Tuner 1;Tuner 2\r' ] ||
+    session_fail "the saved sweeps are not tuner 1's and tuner 2's: $(head -n 1 "$work/$spectrum_file")"
+# Each tuner's column: 601 steps, and the sky's carriers standing above its floor.
+for column in 2 3; do
+    levels=$(awk -F';' -v c="$column" 'NR > 1 { sub(/\r$/, ""); v = $c; sub(/,/, ".", v); print v + 0 }' \
+        "$work/$spectrum_file" | sort -n)
+    steps=$(wc -l <<<"$levels")
+    median=$(sed -n "$(((steps + 1) / 2))p" <<<"$levels")
+    # a step read at the top of the scale (100 dB) had no level: no carrier
+    peaks=$(awk -v floor="$median" -v above="$carrier_above_median_db" \
+        '$1 >= floor + above && $1 < 100 { n++ } END { print n + 0 }' <<<"$levels")
+    echo "tuner $((column - 1))'s sweep: $steps steps, $peaks of them $carrier_above_median_db dB or more above the median $median dB"
+    [ "$steps" -eq 601 ] || session_fail "tuner $((column - 1))'s sweep has $steps steps"
+    [ "$peaks" -ge 10 ] || session_fail "tuner $((column - 1))'s sweep shows no carriers"
+done
+
+# --- File > Record 1, a name, Tuner 1's channel; File > Record 2, a name, Tuner 2's channel ----
+record() {
+    local tuner=$1 name=$2 to_record=(alt+f Down Down Down) to_channel=(alt+f Right Right)
+    [ "$tuner" -eq 1 ] || to_record+=(Down)
+    [ "$tuner" -eq 1 ] || to_channel=(alt+f Left Left Left Left Down Right)
+    focus_main_window
+    press "${to_record[@]}" Return
+    wait_until 60 save_dialog_open || session_fail "Record $tuner opened no file dialog"
+    xdotool windowfocus --sync "$(program_window '^Save As$')"
+    type_text "$name"
+    press Return
+    wait_until 30 eval '! save_dialog_open' || session_fail "the file dialog stayed open"
+    focus_main_window
+    press "${to_channel[@]}" Return
+}
+record 1 "${recordings[0]}"
+wait_until 120 locked recording-tuner1 1 || session_fail "tuner 1's recording graph did not lock"
+record 2 "${recordings[1]}"
+wait_until 120 locked recording-both 1 2 || session_fail "tuner 2's recording graph did not lock"
+sizes() {
+    stat -c %s "$work/${recordings[0]}" "$work/${recordings[1]}" 2>/dev/null | tr '\n' ' '
+}
+before=$(sizes)
+sleep 3
+after=$(sizes)
+read -r first1 first2 <<<"$before"
+read -r then1 then2 <<<"$after"
+echo "recordings: $before bytes, 3 s later $after bytes"
+[ "${then1:-0}" -gt "${first1:-0}" ] && [ "${then2:-0}" -gt "${first2:-0}" ] ||
+    session_fail "the recordings do not both grow: $before, then $after bytes"
+
+# --- CI > CAM menu: the CAM's menu, its PIN item, the PIN enquiry, Cancel back to the menu,
+# Cancel again: the CAM ends the dialogue and the dialog goes ----------------------------------
+cam_dialog() {
+    program_window '^Cam menu$'
+}
+# The dialog's look on a shot of its own: a menu fills the middle with its list; an enquiry
+# shows only its answer field near the top, over the dialog's plain background.
+cam_shows() {
+    local shot=$shots/testcard-cam-$1.png id width height list field
+    id=$(cam_dialog)
+    [ -n "$id" ] && import -window "$id" "$shot" || return 1
+    read -r width height <<<"$(identify -format '%w %h' "$shot")"
+    list=$(pixels "$shot" "$((width / 2))" "$((height * 120 / 235))" 1 1 | awk '{ print $2 }')
+    field=$(pixels "$shot" "$((width / 2))" "$((height * 56 / 235))" 1 1 | awk '{ print $2 }')
+    case $1 in
+        menu | menu-again) [ "$list" = "255,255,255" ] ;;
+        pin-enquiry) [ "$list" != "255,255,255" ] && [ "$field" = "255,255,255" ] ;;
+    esac
+}
+cam_gone() {
+    [ -z "$(cam_dialog)" ]
+}
+focus_main_window
+# From View, Left opens CI on its first item, "CAM Menu ..." (its text names the CAM by now).
+press alt+v Left Return
+wait_until 60 cam_shows menu || session_fail "CI > CAM menu showed no menu"
+xdotool windowfocus --sync "$(cam_dialog)"
+keys=(Home)
+for _ in $(seq "$pin_item_row"); do keys+=(Down); done
+press "${keys[@]}" Return
+wait_until 30 cam_shows pin-enquiry || session_fail "the CAM's PIN item asked for no PIN"
+press Escape
+wait_until 30 cam_shows menu-again || session_fail "cancelling the PIN enquiry did not return to the menu"
+press Escape
+wait_until 30 cam_gone || session_fail "leaving the CAM's menu left the dialog open"
+screenshot "$shots/testcard-cam-closed.png"
+
+# --- File > Exit: status 0, both recordings whole, each its own transponder's --------------------
+focus_main_window
+press alt+f x
+wait_until 60 process_ended "$APP_PID" || session_fail "the program did not end after File > Exit"
+status=0
+wait "$APP_PID" || status=$?
+APP_PID=""
+[ "$status" -eq 0 ] || session_fail "the program ended with status $status"
+# The transport stream id of a list file's first channel (its column is named TSID).
+first_tsid() {
+    awk -F',' 'NR == 1 { for (i = 1; i <= NF; i++) if (toupper($i) == "TSID") c = i; next }
+               { print $c; exit }' "$examples/$1"
+}
+"$tool" recording "$work/${recordings[0]}" "$(first_tsid "$tuner1_list")" ||
+    session_fail "tuner 1's recording is not its transponder's stream, whole"
+"$tool" recording "$work/${recordings[1]}" "$(first_tsid "$tuner2_list")" ||
+    session_fail "tuner 2's recording is not its transponder's stream, whole"
+echo "PASS: both tuners created, locked, swept, recorded at once; the CAM's menu walked to its PIN" \
+    "enquiry and back; exited with 0"
