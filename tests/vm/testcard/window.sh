@@ -80,61 +80,76 @@ press alt+f Left Left Left Left Down Right Return
 wait_until 120 locked tuned-both 1 2 || session_fail "Tuner 2 > Sat 2's first channel did not lock"
 note_time "channel chosen to tuner 2's quality meter up" "$started"
 
-# --- Ctrl+1, then Ctrl+2: tuner 1's sweep in the first trace colour, tuner 2's in the second --
-# A Spectrum command is ignored while a sweep runs, which it does until its end arrives, a
-# moment after its last point is drawn: Ctrl+2 is pressed again until tuner 2's trace starts.
-swept() {
-    screenshot "$shots/$1" && [ "$(trace_columns "$shots/$1" "$2")" -ge 595 ]
+# --- Ctrl+1, Ctrl+S; Ctrl+2, Ctrl+S: each sweep drawn in its trace colour and saved ----------
+# Saving is refused while a sweep runs, so the save dialog opening says the sweep has ended, and
+# the next Spectrum command must start one. Both saves write every trace: the second file holds
+# tuner 1's sweep and tuner 2's, a column each.
+save_dialog_open() {
+    [ -n "$(program_window '^Save As$')" ]
 }
-presses=0
+# Presses Ctrl+S until the save dialog opens (the sweep has ended) and saves under `name`.
+save_sweeps() {
+    local name=$1 tries
+    for tries in $(seq 60); do
+        focus_main_window
+        press ctrl+s
+        wait_until 5 save_dialog_open && break
+    done
+    save_dialog_open || session_fail "Ctrl+S opened no save dialog in $tries tries: the sweep did not end"
+    xdotool windowfocus --sync "$(program_window '^Save As$')"
+    type_text "$name"
+    press Return
+    wait_until 60 eval "[ -f '$work/$name' ] && ! save_dialog_open" ||
+        session_fail "the sweeps were not saved in $name"
+}
+# Column `column` (2 for the first trace) of a saved file: "step level" per line.
+saved_levels() {
+    awk -F';' -v c="$2" 'NR > 1 { sub(/\r$/, ""); v = $c; sub(/,/, ".", v); print NR - 2, v + 0 }' "$1"
+}
+# A tuner's sweep in a saved file: 601 steps, the sky's carriers standing above its floor, and
+# on the screenshot `shot` a pixel of the trace's colour in the column of every step whose level
+# lies on the plot (30 to 80 dB). A step without a level (100 dB, the top of the scale) is drawn
+# off the picture, which a loaded test machine leaves now and then.
+check_sweep() {
+    local file=$1 column=$2 shot=$3 colour=$4 tuner=$(($2 - 1)) steps median peaks unread missing
+    steps=$(saved_levels "$file" "$column" | wc -l)
+    [ "$steps" -eq 601 ] || session_fail "tuner $tuner's sweep has $steps steps"
+    median=$(saved_levels "$file" "$column" | awk '{ print $2 }' | sort -n | sed -n 301p)
+    peaks=$(saved_levels "$file" "$column" | awk -v floor="$median" -v above="$carrier_above_median_db" \
+        '$2 >= floor + above && $2 < 100 { n++ } END { print n + 0 }')
+    unread=$(saved_levels "$file" "$column" | awk '$2 >= 100 { n++ } END { print n + 0 }')
+    saved_levels "$file" "$column" | awk '$2 >= 30 && $2 <= 80 { print $1 }' | sort >"$SESSION_DIR/on-plot"
+    pixels "$shot" "$((CLIENT_LEFT + PLOT_LEFT))" "$((CLIENT_TOP + PLOT_TOP))" "$PLOT_WIDTH" "$PLOT_HEIGHT" |
+        awk -v colour="$colour" '$2 == colour { split($1, p, ","); print p[1] }' | sort -u >"$SESSION_DIR/drawn"
+    missing=$(join -v 1 "$SESSION_DIR/on-plot" "$SESSION_DIR/drawn" | sort -n | tr '\n' ' ')
+    echo "tuner $tuner's sweep: $steps steps, $peaks of them $carrier_above_median_db dB or more above" \
+        "the median $median dB, $unread without a level; not drawn: ${missing:-none}"
+    [ "$peaks" -ge 10 ] || session_fail "tuner $tuner's sweep shows no carriers"
+    [ "$(wc -w <<<"$missing")" -le 3 ] || session_fail "tuner $tuner's trace misses the steps $missing"
+}
 sweep_started() {
-    presses=$((presses + 1))
-    focus_main_window && press ctrl+2 && screenshot "$SESSION_DIR/sweep2.png" &&
-        [ "$(trace_columns "$SESSION_DIR/sweep2.png" "$TRACE_RED")" -gt 0 ]
+    screenshot "$shots/testcard-sweeping-tuner2.png" &&
+        [ "$(trace_columns "$shots/testcard-sweeping-tuner2.png" "$TRACE_RED")" -gt 0 ]
 }
 focus_main_window
 started=$(now_ms)
 press ctrl+1
-wait_until 300 swept testcard-swept-tuner1.png "$TRACE_GREEN" ||
-    session_fail "Ctrl+1 drew no whole trace ($(trace_columns "$shots/testcard-swept-tuner1.png") columns)"
-note_time "Ctrl+1 to tuner 1's whole trace drawn (601 steps)" "$started"
-wait_until 60 sweep_started || session_fail "Ctrl+2 started no sweep of tuner 2 ($presses presses)"
-echo "tuner 2's sweep started at Ctrl+2 press $presses"
+save_sweeps sweep-tuner1.csv
+note_time "Ctrl+1 to tuner 1's sweep ended (601 steps; a save allowed)" "$started"
+screenshot "$shots/testcard-swept-tuner1.png"
+[ "$(head -n 1 "$work/sweep-tuner1.csv")" = $'Freq. Mhz;Tuner 1\r' ] ||
+    session_fail "the first saved sweep is not tuner 1's: $(head -n 1 "$work/sweep-tuner1.csv")"
+check_sweep "$work/sweep-tuner1.csv" 2 "$shots/testcard-swept-tuner1.png" "$TRACE_GREEN"
+focus_main_window
 started=$(now_ms)
-wait_until 300 swept testcard-swept-both.png "$TRACE_RED" ||
-    session_fail "Ctrl+2 drew no whole trace ($(trace_columns "$shots/testcard-swept-both.png" "$TRACE_RED") columns)"
-note_time "tuner 2's first point to its whole trace drawn" "$started"
-
-# --- Ctrl+S: both sweeps in one file, a column each ----------------------------------------------
-save_dialog_open() {
-    [ -n "$(program_window '^Save As$')" ]
-}
-for _ in 1 2 3 4 5 6; do
-    focus_main_window
-    press ctrl+s
-    wait_until 20 save_dialog_open && break
-done
-save_dialog_open || session_fail "Ctrl+S opened no save dialog"
-xdotool windowfocus --sync "$(program_window '^Save As$')"
-type_text "$spectrum_file"
-press Return
-wait_until 60 eval '[ -f "$work/$spectrum_file" ] && ! save_dialog_open' ||
-    session_fail "the sweeps were not saved"
+press ctrl+2
+wait_until 60 sweep_started || session_fail "Ctrl+2 started no sweep of tuner 2 after tuner 1's had ended"
+save_sweeps "$spectrum_file"
+note_time "Ctrl+2 to tuner 2's sweep ended (601 steps; a save allowed)" "$started"
+screenshot "$shots/testcard-swept-both.png"
 [ "$(head -n 1 "$work/$spectrum_file")" = $'Freq. Mhz;Tuner 1;Tuner 2\r' ] ||
     session_fail "the saved sweeps are not tuner 1's and tuner 2's: $(head -n 1 "$work/$spectrum_file")"
-# Each tuner's column: 601 steps, and the sky's carriers standing above its floor.
-for column in 2 3; do
-    levels=$(awk -F';' -v c="$column" 'NR > 1 { sub(/\r$/, ""); v = $c; sub(/,/, ".", v); print v + 0 }' \
-        "$work/$spectrum_file" | sort -n)
-    steps=$(wc -l <<<"$levels")
-    median=$(sed -n "$(((steps + 1) / 2))p" <<<"$levels")
-    # a step read at the top of the scale (100 dB) had no level: no carrier
-    peaks=$(awk -v floor="$median" -v above="$carrier_above_median_db" \
-        '$1 >= floor + above && $1 < 100 { n++ } END { print n + 0 }' <<<"$levels")
-    echo "tuner $((column - 1))'s sweep: $steps steps, $peaks of them $carrier_above_median_db dB or more above the median $median dB"
-    [ "$steps" -eq 601 ] || session_fail "tuner $((column - 1))'s sweep has $steps steps"
-    [ "$peaks" -ge 10 ] || session_fail "tuner $((column - 1))'s sweep shows no carriers"
-done
+check_sweep "$work/$spectrum_file" 3 "$shots/testcard-swept-both.png" "$TRACE_RED"
 
 # --- File > Record 1, a name, Tuner 1's channel; File > Record 2, a name, Tuner 2's channel ----
 record() {
@@ -164,8 +179,9 @@ after=$(sizes)
 read -r first1 first2 <<<"$before"
 read -r then1 then2 <<<"$after"
 echo "recordings: $before bytes, 3 s later $after bytes"
-[ "${then1:-0}" -gt "${first1:-0}" ] && [ "${then2:-0}" -gt "${first2:-0}" ] ||
+if [ "${then1:-0}" -le "${first1:-0}" ] || [ "${then2:-0}" -le "${first2:-0}" ]; then
     session_fail "the recordings do not both grow: $before, then $after bytes"
+fi
 
 # --- CI > CAM menu: the CAM's menu, its PIN item, the PIN enquiry, Cancel back to the menu,
 # Cancel again: the CAM ends the dialogue and the dialog goes ----------------------------------
