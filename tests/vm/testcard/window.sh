@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The real program's window on the test card, in the test machine, driven only by keys as a
 # person would drive it against a two-tuner card with a CAM: Ctrl+A, a channel on each tuner
-# (both quality meters fill), Ctrl+1 and Ctrl+2 (both sweeps drawn, saved with Ctrl+S), Record 1
-# and Record 2 at once, and CI > CAM menu walked to the PIN enquiry and back; then File > Exit.
+# (both quality meters fill), Ctrl+1 and Ctrl+2 (both sweeps drawn, saved with Ctrl+S), CI > CAM
+# menu walked to the PIN enquiry and back, Record 1 and Record 2 at once; then File > Exit. The
+# recordings come last and end at once: at the stream's rate they would soon fill the machine.
 # The channel lists are the example lists, which hold channels of the sky the card's daemon
 # plays. Each step is checked on the screen or in the files the program writes, and each
 # screenshot is kept in SHOTS_DIR under a name that says what it shows.
@@ -151,38 +152,6 @@ screenshot "$shots/testcard-swept-both.png"
     session_fail "the saved sweeps are not tuner 1's and tuner 2's: $(head -n 1 "$work/$spectrum_file")"
 check_sweep "$work/$spectrum_file" 3 "$shots/testcard-swept-both.png" "$TRACE_RED"
 
-# --- File > Record 1, a name, Tuner 1's channel; File > Record 2, a name, Tuner 2's channel ----
-record() {
-    local tuner=$1 name=$2 to_record=(alt+f Down Down Down) to_channel=(alt+f Right Right)
-    [ "$tuner" -eq 1 ] || to_record+=(Down)
-    [ "$tuner" -eq 1 ] || to_channel=(alt+f Left Left Left Left Down Right)
-    focus_main_window
-    press "${to_record[@]}" Return
-    wait_until 60 save_dialog_open || session_fail "Record $tuner opened no file dialog"
-    xdotool windowfocus --sync "$(program_window '^Save As$')"
-    type_text "$name"
-    press Return
-    wait_until 30 eval '! save_dialog_open' || session_fail "the file dialog stayed open"
-    focus_main_window
-    press "${to_channel[@]}" Return
-}
-record 1 "${recordings[0]}"
-wait_until 120 locked recording-tuner1 1 || session_fail "tuner 1's recording graph did not lock"
-record 2 "${recordings[1]}"
-wait_until 120 locked recording-both 1 2 || session_fail "tuner 2's recording graph did not lock"
-sizes() {
-    stat -c %s "$work/${recordings[0]}" "$work/${recordings[1]}" 2>/dev/null | tr '\n' ' '
-}
-before=$(sizes)
-sleep 3
-after=$(sizes)
-read -r first1 first2 <<<"$before"
-read -r then1 then2 <<<"$after"
-echo "recordings: $before bytes, 3 s later $after bytes"
-if [ "${then1:-0}" -le "${first1:-0}" ] || [ "${then2:-0}" -le "${first2:-0}" ]; then
-    session_fail "the recordings do not both grow: $before, then $after bytes"
-fi
-
 # --- CI > CAM menu: the CAM's menu, its PIN item, the PIN enquiry, Cancel back to the menu,
 # Cancel again: the CAM ends the dialogue and the dialog goes ----------------------------------
 cam_dialog() {
@@ -219,6 +188,38 @@ wait_until 30 cam_shows menu-again || session_fail "cancelling the PIN enquiry d
 press Escape
 wait_until 30 cam_gone || session_fail "leaving the CAM's menu left the dialog open"
 screenshot "$shots/testcard-cam-closed.png"
+
+# --- File > Record 1, a name, Tuner 1's channel; File > Record 2, a name, Tuner 2's channel ----
+record() {
+    local tuner=$1 name=$2 to_record=(alt+f Down Down Down) to_channel=(alt+f Right Right)
+    [ "$tuner" -eq 1 ] || to_record+=(Down)
+    [ "$tuner" -eq 1 ] || to_channel=(alt+f Left Left Left Left Down Right)
+    focus_main_window
+    press "${to_record[@]}" Return
+    wait_until 60 save_dialog_open || session_fail "Record $tuner opened no file dialog"
+    xdotool windowfocus --sync "$(program_window '^Save As$')"
+    type_text "$name"
+    press Return
+    wait_until 30 eval '! save_dialog_open' || session_fail "the file dialog stayed open"
+    focus_main_window
+    press "${to_channel[@]}" Return
+}
+record 1 "${recordings[0]}"
+wait_until 120 locked recording-tuner1 1 || session_fail "tuner 1's recording graph did not lock"
+record 2 "${recordings[1]}"
+wait_until 120 locked recording-both 1 2 || session_fail "tuner 2's recording graph did not lock"
+sizes() {
+    stat -c %s "$work/${recordings[0]}" "$work/${recordings[1]}" 2>/dev/null | tr '\n' ' '
+}
+before=$(sizes)
+sleep 3
+after=$(sizes)
+read -r first1 first2 <<<"$before"
+read -r then1 then2 <<<"$after"
+echo "recordings: $before bytes, 3 s later $after bytes"
+if [ "${then1:-0}" -le "${first1:-0}" ] || [ "${then2:-0}" -le "${first2:-0}" ]; then
+    session_fail "the recordings do not both grow: $before, then $after bytes"
+fi
 
 # --- File > Exit: status 0, both recordings whole, each its own transponder's --------------------
 focus_main_window
