@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <string>
-#include <utility>
 
 namespace orvalen {
 
@@ -55,11 +54,13 @@ std::int32_t PolarisationOf(char16_t first, std::int32_t unchanged) {
     }
 }
 
-// Sets `text` to `value`, in the storage that `spare` holds.
-void SetText(std::optional<std::u16string>& text, std::u16string& spare,
-             std::u16string_view value) {
-    spare.assign(value);
-    text.emplace(std::move(spare));
+// Sets `text` to `value`, in the storage it already has when it holds a text.
+void SetText(std::optional<std::u16string>& text, std::u16string_view value) {
+    if (text) {
+        text->assign(value);
+    } else {
+        text.emplace(value);
+    }
 }
 
 }  // namespace
@@ -72,10 +73,14 @@ ChannelColumns::ChannelColumns(std::span<const std::u16string_view> names, int c
 
 void ParseChannelRecord(const ChannelColumns& columns, std::span<const CsvField> values,
                         ChannelRecord& record) {
-    // The texts' storage outlives the reset; the texts themselves do not.
-    std::u16string name = record.name ? std::move(*record.name) : std::u16string();
-    std::u16string comment = record.comment ? std::move(*record.comment) : std::u16string();
-    record = ChannelRecord{};
+    // Every value is reset but the texts, which keep their storage until the line has been
+    // read: a line without them leaves them unset at the end.
+    record.frequencyKHz = 0;
+    record.symbolRate = 0;
+    record.onid = record.tsid = record.sid = -1;
+    record.polarisation = kPolarisationNotSet;
+    bool named = false;
+    bool commented = false;
 
     const std::span<const Column> kinds = columns.columns();
     const std::size_t count = std::min(kinds.size(), values.size());
@@ -84,10 +89,12 @@ void ParseChannelRecord(const ChannelColumns& columns, std::span<const CsvField>
         const std::u16string_view value = *values[i];
         switch (kinds[i]) {
             case Column::Name:
-                if (!record.name) SetText(record.name, name, value);
+                if (!named) SetText(record.name, value);
+                named = true;
                 break;
             case Column::Comment:
-                if (!record.comment) SetText(record.comment, comment, value);
+                if (!commented) SetText(record.comment, value);
+                commented = true;
                 break;
             case Column::Freq: {
                 std::uint32_t frequency = static_cast<std::uint32_t>(ParseDecimalInt32(value));
@@ -116,6 +123,8 @@ void ParseChannelRecord(const ChannelColumns& columns, std::span<const CsvField>
                 break;
         }
     }
+    if (!named) record.name.reset();
+    if (!commented) record.comment.reset();
     record.valid = record.frequencyKHz != 0 && record.name && record.symbolRate != 0 &&
                    record.polarisation != kPolarisationNotSet;
 }

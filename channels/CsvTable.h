@@ -18,6 +18,7 @@
 namespace orvalen {
 
 inline constexpr std::size_t kCsvLineUnits = 1024;  // line buffer size, terminator included
+static_assert(kCsvLineUnits <= CommaMap::kUnits);
 inline constexpr int kMaxCsvColumns = 20;
 
 // One line as read into the line buffer. `number` counts the reads of the file, the header
@@ -48,6 +49,7 @@ void LoadCsvTable(WideTextReader& reader, Parse&& parse, Keep&& keep,
     std::array<char16_t, kCsvLineUnits> lineBuffer;
     std::array<std::u16string_view, kMaxCsvColumns> names;
     std::array<CsvField, kMaxCsvColumns> values;
+    CommaMap commas;
 
     // A line's text ends at its first zero unit, as for any C string.
     std::size_t textUnits = 0;
@@ -67,9 +69,9 @@ void LoadCsvTable(WideTextReader& reader, Parse&& parse, Keep&& keep,
 
     std::size_t lineNumber = 1;
     while (!reader.AtEnd()) {
-        if (reader.ReadLine(lineBuffer.data(), lineBuffer.size(), &textUnits) == 0) break;
+        if (reader.ReadLine(lineBuffer.data(), lineBuffer.size(), &textUnits, &commas) == 0) break;
         const CsvLine line{++lineNumber, std::u16string_view(lineBuffer.data(), textUnits)};
-        SplitCsvLine(line.text, std::span<CsvField>(values.data(), columns));
+        SplitCsvLine(line.text, commas, std::span<CsvField>(values.data(), columns));
         keep(parse(std::span<const std::u16string_view>(names), std::span<const CsvField>(values),
                    columns),
              line);

@@ -1,8 +1,8 @@
 // Reads list-file bytes as the C runtime's wide text stream "r, ccs=UTF-8" does: a UTF-8
 // byte-order mark is skipped, a UTF-16LE one switches to UTF-16LE, CR LF reads as LF, and
-// ReadLine behaves as fgetws. Pure code over a byte buffer, or over a source read a fixed-size
-// chunk at a time so that memory stays bounded whatever the text's size; any content is safe to
-// read.
+// ReadLine behaves as fgetws; it can also note where a line's commas stand, found in the same
+// pass. Pure code over a byte buffer, or over a source read a fixed-size chunk at a time so that
+// memory stays bounded whatever the text's size; any content is safe to read.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "channels/ByteSource.h"
+#include "channels/CommaMap.h"
 
 namespace orvalen {
 
@@ -30,8 +31,11 @@ public:
     // units read; 0 means nothing could be read (end of the text). A character outside the
     // Basic Multilingual Plane is two units and may be split between two reads. Capacity
     // below 2 reads nothing. `textUnits`, when given, receives the length of the line as a C
-    // string: the units before the first zero unit read.
-    std::size_t ReadLine(char16_t* buffer, std::size_t capacity, std::size_t* textUnits = nullptr);
+    // string: the units before the first zero unit read. `commas`, when given, is cleared and
+    // then marks where the units read are commas; the read then takes at most
+    // CommaMap::kUnits - 1 units, whatever the capacity.
+    std::size_t ReadLine(char16_t* buffer, std::size_t capacity, std::size_t* textUnits = nullptr,
+                         CommaMap* commas = nullptr);
 
     bool AtEnd() { return Available(1) == 0 && pendingUnit_ == 0; }
     Encoding encoding() const { return encoding_; }
@@ -39,7 +43,11 @@ public:
 private:
     // The bytes left in the window, after reading more from the source when fewer than `wanted`
     // are left and the source has more. Moves the window: views into it do not survive a call.
-    std::size_t Available(std::size_t wanted);
+    std::size_t Available(std::size_t wanted) {
+        const std::size_t left = bytes_.size() - pos_;
+        return left >= wanted || source_ == nullptr || sourceEnded_ ? left : Refill(wanted);
+    }
+    std::size_t Refill(std::size_t wanted);
     void SkipByteOrderMark();
     // Decodes the next character (CR LF taken as one LF) into one or two units; returns how
     // many. Must not be called at the end.
@@ -47,9 +55,13 @@ private:
     char32_t DecodeUtf8();
     // Copies the characters from the read position on that need no decoding (ASCII or any
     // UTF-16 unit but zero, CR and LF), at most `room` units and not past the window; returns
-    // how many.
-    std::size_t CopyPlainRun(char16_t* into, std::size_t room);
-    std::size_t ReadUnits(char16_t* buffer, std::size_t capacity, std::size_t& firstZero);
+    // how many. Their commas are marked in `commas`, when given, as units from `at` on.
+    std::size_t CopyPlainRun(char16_t* into, std::size_t room, CommaMap* commas, std::size_t at);
+    // The bytes of an LF or a CR LF at the read position when they are all in the window, else
+    // 0. The read position must be inside the window.
+    std::size_t LineEndBytes() const;
+    std::size_t ReadUnits(char16_t* buffer, std::size_t capacity, std::size_t& firstZero,
+                          CommaMap* commas);
 
     std::span<const std::uint8_t> bytes_;  // the window: all of the text, or the chunk read last
     std::size_t pos_ = 0;                  // in the window

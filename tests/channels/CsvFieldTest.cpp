@@ -106,6 +106,27 @@ TEST(DecimalConversion, ReadsAsTheCRuntimeDoes) {
     EXPECT_EQ(ParseDecimalInt32(u"\uFF15"), 0);   // nor are other digits read
 }
 
+// Plain digits are read four at a time; a run with any other unit in any place, even one next to
+// the digits in value, reads as the general conversion reads it.
+TEST(DecimalConversion, DigitRunsOfEveryLengthWithAnyUnitInAnyPlace) {
+    const char16_t others[] = {u'/', u':', u'@', u'\u0130', u'\u0139', u' ', u'-', 0};
+    for (std::size_t length = 1; length <= 10; ++length) {
+        std::u16string digits;
+        for (std::size_t i = 0; i < length; ++i) digits += static_cast<char16_t>(u'1' + i % 9);
+        EXPECT_EQ(ParseDecimalInt32(digits), ParseAnyDecimalInt32(digits)) << length;
+        for (std::size_t at = 0; at < length; ++at) {
+            for (const char16_t other : others) {
+                std::u16string text = digits;
+                text[at] = other;
+                EXPECT_EQ(ParseDecimalInt32(text), ParseAnyDecimalInt32(text))
+                    << length << " with " << static_cast<int>(other) << " at " << at;
+            }
+        }
+    }
+    EXPECT_EQ(ParseDecimalInt32(u"10785000"), 10785000);
+    EXPECT_EQ(ParseDecimalInt32(u"999999999"), 999999999);
+}
+
 TEST(DecimalConversion, ClampsToTheSigned32BitRange) {
     constexpr auto kMax = std::numeric_limits<std::int32_t>::max();
     constexpr auto kMin = std::numeric_limits<std::int32_t>::min();

@@ -2,12 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "ListFiles.h"
 #include "channels/ByteSource.h"
+#include "channels/CsvField.h"
+#include "channels/Utf.h"
 #include "channels/WideTextReader.h"
 
 namespace orvalen::test {
@@ -228,6 +231,50 @@ TEST(WideTextReaderSource, ReadsTheSameTextWhateverTheSizeOfEachRead) {
             Trickle source(text, step);
             WideTextReader reader(source);
             EXPECT_EQ(ReadAll(reader), expected);
+        }
+    }
+}
+
+// The fields of each line as the field syntax gives them one after the other, against those cut
+// at the commas the reader noted while it widened the line. Commas stand at every place of the
+// sixteen bytes (eight UTF-16 units) the reader copies at a time, next to characters it must
+// decode, inside quotes, in lines cut by a short buffer and in UTF-16LE reads that end inside a
+// comma.
+TEST(WideTextReaderCommas, FieldsCutAtTheNotedCommasAreTheFieldSyntaxs) {
+    std::u16string text = u"NAME,FREQ\r\n";
+    for (std::size_t k = 0; k <= 33; ++k) {
+        for (const std::u16string_view special : {u"", u"\u00E9", u"\r", u"\U0001F4FA"}) {
+            text += std::u16string(k, u'x') + std::u16string(special) + u",a,,b" +
+                    std::u16string(k % 7, u'y') + u",\"q,r\",z" + std::u16string(k % 3, u',') +
+                    u"\r\n";
+        }
+    }
+    text += u"a," + std::u16string(1, u'\0') + u",x,\n,\"open,";
+    const std::string utf8 = ToUtf8(text);
+    const std::string utf16 = Utf16LeWithMark(text);
+    for (const std::string* file : {&utf8, &utf16}) {
+        for (std::size_t step : {std::size_t{0}, std::size_t{1}, std::size_t{3}}) {
+            for (std::size_t capacity : {std::size_t{1024}, std::size_t{9}}) {
+                SCOPED_TRACE(std::string(file == &utf8 ? "UTF-8" : "UTF-16LE") + " by " +
+                             std::to_string(step) + " into " + std::to_string(capacity));
+                Trickle source(*file, step == 0 ? file->size() : step);
+                WideTextReader reader(source);
+                std::vector<char16_t> buffer(capacity);
+                CommaMap commas;
+                std::size_t textUnits = 0;
+                std::size_t lines = 0;
+                while (reader.ReadLine(buffer.data(), capacity, &textUnits, &commas) != 0) {
+                    const std::u16string_view line(buffer.data(), textUnits);
+                    std::array<CsvField, 20> cut;
+                    SplitCsvLine(line, commas, cut);
+                    std::u16string_view rest = line;
+                    for (const CsvField& field : cut) {
+                        ASSERT_EQ(field, NextCsvField(rest)) << "line " << lines;
+                    }
+                    ++lines;
+                }
+                EXPECT_GT(lines, 4 * 34u);
+            }
         }
     }
 }
