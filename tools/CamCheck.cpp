@@ -91,14 +91,14 @@ std::optional<std::pair<MmiDisplay, std::uint32_t>> NextPage(const CamSlot& slot
 }
 
 // Why the dialogue broke off, none when the module ended it: a module that closes its menu is
-// still named, one that was pulled out or stopped answering is not. The slot's thread sees an
-// empty slot within a check or two of its state.
+// still named, one that was pulled out, reset or stopped answering is not. The slot's thread sees
+// an empty slot within a check or two of its state.
 std::optional<std::string> DialogueLost(const CamSlot& slot) {
     if (slot.CamName()) return std::nullopt;
     const auto until = std::chrono::steady_clock::now() + 4 * CamSlot::kSlotCheckInterval;
     while (slot.ModulePresent() && std::chrono::steady_clock::now() < until)
         std::this_thread::sleep_for(kStep);
-    return slot.ModulePresent() ? "the module stopped answering during its menu"
+    return slot.ModulePresent() ? "the module's connection ended during its menu"
                                 : "the module was removed during its menu";
 }
 
