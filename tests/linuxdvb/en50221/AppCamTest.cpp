@@ -26,7 +26,7 @@ struct SlotWithModule {
     std::shared_ptr<linuxdvb::DvbCard> card;
 };
 
-class AppCamTest : private SlotWithModule, public app_test::AppTest {
+class AppCamTest : protected SlotWithModule, public app_test::AppTest {
 protected:
     // The Linux backend alone: the simulated card registers no device.
     void StartOnModule(linuxdvb::en50221::ModuleQuirks quirks = {}) {
