@@ -10,8 +10,11 @@
 
 void COrvalenApp::ShowCamName(TunerGraph& graph) {
     std::array<std::uint8_t, kCamNameSize> name{};
-    QString text = QStringLiteral("CAM:None");
-    if (graph.GetCamName(name) >= 0) {
+    const HRESULT hr = graph.GetCamName(name);
+    // A module still starting up gets its name on the item once it has one (OnCamPollTimer).
+    m_camNamePending = hr == HRESULT_ERROR_BUSY;
+    QString text = m_camNamePending ? QStringLiteral("CAM:Not ready") : QStringLiteral("CAM:None");
+    if (hr >= 0) {
         // The name is the CAM's 8-bit text in the system's character set, ending at its NUL.
         const auto end = std::find(name.begin(), name.end(), std::uint8_t{0});
         const std::string_view bytes(reinterpret_cast<const char*>(name.data()),
@@ -64,5 +67,7 @@ void COrvalenApp::OnCiMode(int id) {
 }
 
 void COrvalenApp::OnCamPollTimer() {
-    if (m_camMenu) m_camMenu->Poll();
+    if (!m_camMenu) return;
+    if (m_camNamePending && m_camMenu->m_camGraph) ShowCamName(*m_camMenu->m_camGraph);
+    m_camMenu->Poll();
 }

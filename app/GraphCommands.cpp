@@ -60,6 +60,7 @@ void COrvalenApp::DestroyTunerGraph(int tuner) {
     if (auto& slot = m_graphs[tuner - 1]) {
         if (tuner == 1 && m_camMenu) {
             SetMenuItemText(ID_CAM_MENU, QStringLiteral("CAM: None"));
+            m_camNamePending = false;
             m_camMenu->m_camGraph = nullptr;
             m_camMenu->m_objectId = 0;
         }

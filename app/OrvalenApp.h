@@ -104,4 +104,6 @@ private:
     SocketLibrary& m_sockets;
     ThreadMessageBridge m_bridge;
     bool m_camMenuDue = false;  // from start-up until the dialog is made or the window closes
+    // The CAM item reads "not ready": tuner 1's graph reads the name again on each tick.
+    bool m_camNamePending = false;
 };

@@ -18,7 +18,8 @@ public:
     virtual ~CiDriver() = default;
 
     // The CAM's name as 8-bit text (at most 255 bytes used). HRESULT_ERROR_NOT_READY while no
-    // module is initialised.
+    // module is initialised; a driver that can tell a module still starting up from an empty
+    // slot answers HRESULT_ERROR_BUSY for it.
     virtual HRESULT CamName(std::string* name) = 0;
     // CI routing mode for this tuner: 0 bypass, 1 MTD, 2 single transponder (validated by the
     // shell). Decides whether the CAM descrambles this tuner's services.

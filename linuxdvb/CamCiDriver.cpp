@@ -44,7 +44,9 @@ CamCiDriver::CamCiDriver(std::shared_ptr<en50221::CamSlot> slot,
 
 HRESULT CamCiDriver::CamName(std::string* name) {
     auto camName = m_slot->CamName();
-    if (!camName) return HRESULT_ERROR_NOT_READY;
+    // A module still starting up (the kernel brings it up, then its application introduces
+    // itself, which takes seconds) is busy; only an empty slot is not ready.
+    if (!camName) return m_slot->ModulePresent() ? HRESULT_ERROR_BUSY : HRESULT_ERROR_NOT_READY;
     if (camName->size() > kCamNameLength) camName->resize(kCamNameLength);
     *name = std::move(*camName);
     return S_OK;

@@ -25,6 +25,7 @@ inline constexpr HRESULT HRESULT_ERROR_SET_NOT_FOUND = static_cast<HRESULT>(0x80
 inline constexpr HRESULT HRESULT_ERROR_NOT_READY = static_cast<HRESULT>(0x80070015u);
 inline constexpr HRESULT HRESULT_ERROR_BAD_COMMAND = static_cast<HRESULT>(0x80070016u);
 inline constexpr HRESULT HRESULT_ERROR_NOT_SUPPORTED = static_cast<HRESULT>(0x80070032u);
+inline constexpr HRESULT HRESULT_ERROR_BUSY = static_cast<HRESULT>(0x800700AAu);
 
 // Filter graph results.
 inline constexpr HRESULT VFW_S_DUPLICATE_NAME = static_cast<HRESULT>(0x0004022Du);  // renamed
@@ -38,5 +39,9 @@ inline constexpr HRESULT VFW_E_WRONG_STATE = static_cast<HRESULT>(0x80040227u);
 inline constexpr HRESULT VFW_E_NOT_IN_GRAPH = static_cast<HRESULT>(0x8004025Fu);
 inline constexpr HRESULT VFW_E_CANNOT_RENDER = static_cast<HRESULT>(0x80040218u);
 
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+constexpr bool SUCCEEDED(HRESULT hr) {
+    return hr >= 0;
+}
+constexpr bool FAILED(HRESULT hr) {
+    return hr < 0;
+}

@@ -74,7 +74,8 @@ void PrintPage(const MmiDisplay& page, std::ostream& out) {
     if (!page.strings[2].empty()) out << "   " << TerminalText(page.strings[2]) << "\n";
 }
 
-// The next page after `after`; none when the module closed its menu or showed nothing in time.
+// The next page after `after`; none when the module closed its menu, showed nothing in time or
+// lost its connection (see DialogueLost).
 std::optional<std::pair<MmiDisplay, std::uint32_t>> NextPage(const CamSlot& slot,
                                                              std::uint32_t after, bool answered) {
     const auto until = std::chrono::steady_clock::now() + kObjectWait;
@@ -83,23 +84,39 @@ std::optional<std::pair<MmiDisplay, std::uint32_t>> NextPage(const CamSlot& slot
         if (shown && shown->second != after) return shown;
         // Gone after an answer: the module ended the dialogue.
         if (!shown && answered && after != 0) return std::nullopt;
+        if (!slot.CamName()) return std::nullopt;
         std::this_thread::sleep_for(kStep);
     }
     return std::nullopt;
 }
 
-void WalkMenu(CamSlot& slot, std::istream& in, std::ostream& out, bool interactive) {
+// Why the dialogue broke off, none when the module ended it: a module that closes its menu is
+// still named, one that was pulled out, reset or stopped answering is not. The slot's thread sees
+// an empty slot within a check or two of its state.
+std::optional<std::string> DialogueLost(const CamSlot& slot) {
+    if (slot.CamName()) return std::nullopt;
+    const auto until = std::chrono::steady_clock::now() + 4 * CamSlot::kSlotCheckInterval;
+    while (slot.ModulePresent() && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(kStep);
+    return slot.ModulePresent() ? "the module's connection ended during its menu"
+                                : "the module was removed during its menu";
+}
+
+// Walks the menu with the user; the reason when the module went away in the middle.
+std::optional<std::string> WalkMenu(CamSlot& slot, std::istream& in, std::ostream& out,
+                                    bool interactive) {
     if (slot.EnterMenu() != CamSlot::Result::Ok) {
         out << "menu: the module's application is not there\n";
-        return;
+        return std::nullopt;
     }
     std::uint32_t shownId = 0;
     while (true) {
         const auto shown = NextPage(slot, shownId, shownId != 0);
         if (!shown) {
+            if (auto lost = DialogueLost(slot)) return lost;
             out << (shownId == 0 ? "menu: the module showed nothing\n"
                                  : "menu: the module closed its menu\n");
-            return;
+            return std::nullopt;
         }
         const auto& [page, id] = *shown;
         shownId = id;
@@ -112,7 +129,7 @@ void WalkMenu(CamSlot& slot, std::istream& in, std::ostream& out, bool interacti
             if (!std::getline(in, line)) {
                 out << "\nmenu: end of input\n";
                 slot.CloseMmi();
-                return;
+                return std::nullopt;
             }
         }
         // Input from a file or a pipe is echoed, so that the transcript reads as a dialogue;
@@ -219,7 +236,11 @@ int RunCamCheck(std::unique_ptr<linuxdvb::en50221::CaLink> link, const CamCheckO
     out << "CA system ids:";
     for (const std::uint16_t id : slot.CaSystemIds()) out << " " << Hex(id, 4);
     out << "\n" << std::flush;
-    if (options.menu) WalkMenu(slot, in, out, interactive);
+    if (!options.menu) return 0;
+    if (const auto lost = WalkMenu(slot, in, out, interactive)) {
+        err << "orvalen-cam: " << *lost << "\n";
+        return 1;
+    }
     return 0;
 }
 

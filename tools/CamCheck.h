@@ -28,7 +28,8 @@ std::optional<CamCheckOptions> ParseCamCheckLine(int argc, char** argv, std::str
                                                  bool* help, bool* version);
 extern const char* const kCamCheckUsage;
 
-// 0 when the module became ready, 1 when not (the reason on `err`).
+// 0 when the module became ready (and, with --menu, stayed until its dialogue ended), 1 when not
+// (the reason on `err`).
 int RunCamCheck(std::unique_ptr<linuxdvb::en50221::CaLink> link, const CamCheckOptions& options,
                 std::istream& in, std::ostream& out, std::ostream& err, bool interactive);
 

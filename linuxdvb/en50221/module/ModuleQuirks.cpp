@@ -32,10 +32,10 @@ bool Apply(std::string_view name, std::optional<std::string_view> value, ModuleQ
         &ModuleQuirks::strayAfterOpen,      &ModuleQuirks::strayAfterReset,
         &ModuleQuirks::severalPerRead,      &ModuleQuirks::profileFirst,
         &ModuleQuirks::applicationVersion3, &ModuleQuirks::countNotGiven,
-        &ModuleQuirks::freshMmiSession};
+        &ModuleQuirks::freshMmiSession,     &ModuleQuirks::removeInDialogue};
     const std::string_view names[] = {
-        "stray-after-open", "stray-after-reset", "several-per-read", "profile-first", "ai-v3",
-        "count-ff",         "fresh-mmi"};
+        "stray-after-open", "stray-after-reset", "several-per-read",  "profile-first", "ai-v3",
+        "count-ff",         "fresh-mmi",         "remove-in-dialogue"};
     for (std::size_t i = 0; i < std::size(names); ++i) {
         if (name != names[i]) continue;
         quirks.*flags[i] = true;

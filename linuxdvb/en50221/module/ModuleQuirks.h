@@ -12,6 +12,9 @@
 //   ai-v3              opens application information version 3 (as CI Plus modules do)
 //   count-ff           leaves the item count of menus and lists out (0xFF)
 //   fresh-mmi          opens a fresh MMI session for each dialogue and closes it at the end
+//   remove-in-dialogue is pulled out of the slot when the host first answers one of its menus
+//                      (and stays out until put back): not part of "all", whose dialogue must
+//                      reach the PIN enquiry
 #pragma once
 
 #include <chrono>
@@ -32,9 +35,11 @@ struct ModuleQuirks {
     bool applicationVersion3 = false;
     bool countNotGiven = false;
     bool freshMmiSession = false;
+    bool removeInDialogue = false;
 };
 
-// Every quirk at once ("all"), with a create reply 1500 ms late and chains of 16 bytes.
+// Every quirk at once ("all") but the removal, with a create reply 1500 ms late and chains of 16
+// bytes.
 ModuleQuirks AllQuirks();
 
 // The quirks named in `text` (comma-separated; empty: none). None, with `error` set to the

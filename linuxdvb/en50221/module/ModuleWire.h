@@ -27,17 +27,17 @@ inline constexpr std::uint32_t kResourceManager = 0x00010041, kApplicationInform
                                kConditionalAccess = 0x00030041, kDateTime = 0x00240041,
                                kMmi = 0x00400041;
 
-// Application objects.
+// Application objects (the MMI objects the module sends whole are written out in
+// ModuleMenus).
 inline constexpr std::uint32_t kProfileEnq = 0x9F8010, kProfileReply = 0x9F8011,
                                kProfileChanged = 0x9F8012, kApplicationInfoEnq = 0x9F8020,
                                kApplicationInfo = 0x9F8021, kEnterMenu = 0x9F8022,
                                kRequestCamReset = 0x9F8023, kDataRateInfo = 0x9F8024,
                                kCaInfoEnq = 0x9F8030, kCaInfo = 0x9F8031, kCaPmt = 0x9F8032,
                                kDateTimeEnq = 0x9F8440, kDateTimeReply = 0x9F8441,
-                               kCloseMmi = 0x9F8800, kDisplayControl = 0x9F8801,
-                               kDisplayReply = 0x9F8802, kTextLast = 0x9F8803, kEnq = 0x9F8807,
-                               kAnsw = 0x9F8808, kMenuLast = 0x9F8809, kMenuMore = 0x9F880A,
-                               kMenuAnsw = 0x9F880B, kListLast = 0x9F880C, kListMore = 0x9F880D;
+                               kCloseMmi = 0x9F8800, kDisplayReply = 0x9F8802, kEnq = 0x9F8807,
+                               kAnsw = 0x9F8808, kMenuMore = 0x9F880A, kMenuAnsw = 0x9F880B,
+                               kListLast = 0x9F880C, kListMore = 0x9F880D;
 
 // A length field: one byte below 128, else 0x80 | n and n big-endian bytes.
 inline void AppendLength(Bytes& out, std::size_t length) {

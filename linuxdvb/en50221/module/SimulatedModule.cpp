@@ -53,6 +53,8 @@ public:
         return Result(::recv(fd, buffer, size, MSG_DONTWAIT));
     }
     long Write(int fd, const void* buffer, std::size_t size) override {
+        // The kernel takes units only for a module it has brought up.
+        if (!m_module.Running()) return -EINVAL;
         return Result(::send(fd, buffer, size, MSG_NOSIGNAL));
     }
     int Poll(pollfd* fds, std::size_t count, int timeoutMs) override {
@@ -147,7 +149,7 @@ int SimulatedModule::OnIoctl(unsigned long request, void* argument) {
             auto* info = static_cast<ca_slot_info*>(argument);
             if (info->num != 0) break;
             info->type = CA_CI_LINK;
-            const bool ready = m_present && !m_notReadyOnce;
+            const bool ready = m_present && !m_starting && !m_notReadyOnce;
             m_notReadyOnce = false;
             info->flags =
                 (m_present ? CA_CI_MODULE_PRESENT : 0u) | (ready ? CA_CI_MODULE_READY : 0u);
@@ -234,7 +236,7 @@ void SimulatedModule::StartAfresh() {
     m_sessions.clear();
     m_menuRequested = false;
     m_applicationsRequested = false;
-    m_mmi.Reset();
+    m_menus.Close();
 }
 
 void SimulatedModule::RequestSession(std::uint32_t resource) {
@@ -256,10 +258,14 @@ void SimulatedModule::SendSpdu(Bytes spdu) {
 }
 
 void SimulatedModule::SendApdu(std::uint32_t resource, std::uint32_t tag, ByteView body) {
+    SendWhole(resource, Apdu(tag, body));
+}
+
+void SimulatedModule::SendWhole(std::uint32_t resource, ByteView apdu) {
     const auto session = m_sessions.find(resource);
     if (session == m_sessions.end()) return;
-    Bytes apdu = Apdu(tag, body);
-    if (resource == kMmi && std::exchange(m_corruptObject, false)) apdu = Overlong(apdu, 3);
+    if (resource == kMmi && std::exchange(m_corruptObject, false))
+        return SendSpdu(SessionData(session->second, Overlong(apdu, 3)));
     SendSpdu(SessionData(session->second, apdu));
 }
 
@@ -280,7 +286,7 @@ void SimulatedModule::OnSpdu(ByteView spdu) {
             const std::uint16_t number = ReadBe16(body);
             std::erase_if(m_sessions, [&](const auto& s) {
                 if (s.second != number) return false;
-                if (s.first == kMmi) m_mmi.Close();
+                if (s.first == kMmi) m_menus.Close();
                 return true;
             });
             SendSpdu(CloseResponse(kSessionOk, number));
@@ -307,7 +313,7 @@ void SimulatedModule::OnSessionOpened(std::uint32_t resource, std::uint16_t sess
     if (resource == kDateTime) SendApdu(resource, kDateTimeEnq, Bytes{kDateTimeInterval});
     if (resource == kMmi) {
         ++m_mmiSessions;
-        SendApdu(resource, kDisplayControl, Bytes{0x01, 0x01});  // high-level MMI, please
+        SendWhole(resource, Bytes(kHighLevelMmiObject.begin(), kHighLevelMmiObject.end()));
     }
 }
 
@@ -340,8 +346,8 @@ void SimulatedModule::OnApdu(std::uint16_t session, std::uint32_t tag, ByteView 
                 m_sessions.erase(kMmi);
             }
             if (m_sessions.count(kMmi) == 0) return RequestSession(kMmi);
-            m_mmi.Open();
-            return SendObject();
+            m_menus.Open();
+            return ShowPage();
         case kCaInfoEnq: {
             Bytes ids;
             AppendBe16(ids, kCaSystemId);
@@ -366,56 +372,52 @@ void SimulatedModule::OnMmiApdu(std::uint32_t tag, ByteView body) {
     switch (tag) {
         case kDisplayReply:
             if (!m_menuRequested) return;
-            m_mmi.Open();
-            return SendObject();
+            m_menus.Open();
+            return ShowPage();
         case kMenuAnsw:
             if (body.size() != 1) return;
-            m_mmi.AnswerMenu(m_mmi.CurrentId(), body[0]);
-            return SendObject();
+            // Pulled out while the host waits for the page its answer leads to.
+            if (m_quirks.removeInDialogue && !std::exchange(m_pulledInDialogue, true))
+                return PullOut();
+            m_menus.AnswerMenu(body[0]);  // a choice refused shows the page again
+            return ShowPage();
         case kAnsw:
             if (body.empty()) return;
-            m_mmi.AnswerEnquiry(m_mmi.CurrentId(), body[0] == 0x01 ? body.subspan(1) : ByteView{});
-            return SendObject();
+            m_menus.AnswerEnquiry(body);
+            return ShowPage();
         case kCloseMmi:
             m_menuRequested = false;
-            m_mmi.Close();
+            m_menus.Close();
             return;
         default:
             return;
     }
 }
 
-void SimulatedModule::SendObject() {
-    const cardkit::MmiPage* page = m_mmi.Current();
-    if (!page) {
+void SimulatedModule::ShowPage() {
+    const ByteView page = m_menus.Object();
+    if (page.empty()) {
         m_menuRequested = false;
-        SendApdu(kMmi, kCloseMmi, Bytes{0x00});
+        SendWhole(kMmi, Bytes(kCloseMmiObject.begin(), kCloseMmiObject.end()));
         if (m_quirks.freshMmiSession && m_sessions.count(kMmi) != 0) {
             SendSpdu(CloseRequest(m_sessions[kMmi]));
             m_sessions.erase(kMmi);
         }
         return;
     }
-    if (page->type == cardkit::kMmiEnquiry) {
-        Bytes body{0x00, static_cast<std::uint8_t>(page->count)};
-        body.insert(body.end(), page->strings[0].begin(), page->strings[0].end());
-        return SendApdu(kMmi, kEnq, body);
-    }
-    Bytes body{static_cast<std::uint8_t>(m_quirks.countNotGiven ? 0xFF : page->count)};
-    for (const std::string& text : page->strings) {
-        const Bytes object = Apdu(
-            kTextLast, ByteView(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-        body.insert(body.end(), object.begin(), object.end());
-    }
-    const bool list = page->type == cardkit::kMmiList;
-    const std::uint32_t more = list ? kListMore : kMenuMore;
-    const std::uint32_t last = list ? kListLast : kMenuLast;
+    const std::uint32_t tag = Tag3(page);
+    if (tag == kEnq || (!m_quirks.countNotGiven && (m_split == 0 || page.size() <= m_split)))
+        return SendWhole(kMmi, page);
+    const ByteView whole = ReadObject(page, 3)->body;
+    Bytes body(whole.begin(), whole.end());
+    if (m_quirks.countNotGiven) body[0] = 0xFF;
+    const std::uint32_t more = tag == kListLast ? kListMore : kMenuMore;
     ByteView rest = body;
     while (m_split != 0 && rest.size() > m_split) {
         SendApdu(kMmi, more, rest.first(m_split));
         rest = rest.subspan(m_split);
     }
-    SendApdu(kMmi, last, rest);
+    SendApdu(kMmi, tag, rest);
 }
 
 void SimulatedModule::SplitInto(std::size_t bytes) {
@@ -435,7 +437,7 @@ void SimulatedModule::CorruptNextResponse() {
 
 void SimulatedModule::ShowAgain() {
     std::lock_guard lock(m_mutex);
-    SendObject();
+    ShowPage();
 }
 
 void SimulatedModule::CloseMmiSession() {
@@ -444,7 +446,7 @@ void SimulatedModule::CloseMmiSession() {
     if (session == m_sessions.end()) return;
     SendSpdu(CloseRequest(session->second));
     m_sessions.erase(session);
-    m_mmi.Close();
+    m_menus.Close();
 }
 
 void SimulatedModule::Restart() {
@@ -455,6 +457,10 @@ void SimulatedModule::Restart() {
 
 void SimulatedModule::Remove() {
     std::lock_guard lock(m_mutex);
+    PullOut();
+}
+
+void SimulatedModule::PullOut() {
     StartAfresh();
     m_present = false;
 }
@@ -476,6 +482,17 @@ void SimulatedModule::AskForReset() {
 void SimulatedModule::HoldDevice(bool held) {
     std::lock_guard lock(m_mutex);
     m_held = held;
+}
+
+bool SimulatedModule::Running() const {
+    std::lock_guard lock(m_mutex);
+    return m_present && !m_starting;
+}
+
+void SimulatedModule::KeepStarting(bool starting) {
+    std::lock_guard lock(m_mutex);
+    if (starting) StartAfresh();
+    m_starting = starting;
 }
 
 bool SimulatedModule::Held() const {
@@ -503,9 +520,9 @@ std::uint32_t SimulatedModule::Resets() const {
     return m_resets;
 }
 
-std::optional<cardkit::CamPage> SimulatedModule::Page() const {
+std::optional<ModulePage> SimulatedModule::Page() const {
     std::lock_guard lock(m_mutex);
-    return m_mmi.CurrentPage();
+    return m_menus.Page();
 }
 
 std::uint32_t SimulatedModule::MmiSessions() const {

@@ -22,8 +22,8 @@
 #include <thread>
 #include <vector>
 
+#include "ModuleMenus.h"
 #include "ModuleQuirks.h"
-#include "cardkit/CamMmi.h"
 #include "linuxdvb/DvbIo.h"
 #include "linuxdvb/en50221/Bytes.h"
 
@@ -63,6 +63,9 @@ public:
     void Restart();
     void Remove();
     void Insert();
+    // The kernel reports the module present but not ready, as while it brings a slow module up,
+    // until released.
+    void KeepStarting(bool starting);
     // A unit waiting on the host's end before anyone opens it, as a previous opener may leave.
     void LeaveStaleUnit();
     // The module's application asks the host to reset it.
@@ -75,7 +78,7 @@ public:
     std::size_t DateTimes() const;
     std::uint32_t Resets() const;
     // The dialogue's current page, none between dialogues.
-    std::optional<cardkit::CamPage> Page() const;
+    std::optional<ModulePage> Page() const;
     // How often the host opened an MMI session.
     std::uint32_t MmiSessions() const;
     // The data rate the host told (application information version 3), if it did.
@@ -87,6 +90,8 @@ private:
 
     int OnIoctl(unsigned long request, void* argument);
     bool Held() const;
+    // Whether the kernel would take units for the module now.
+    bool Running() const;
     void Run();
     Bytes Respond(ByteView frame);
     Bytes RespondToTpdu(std::uint8_t tag, ByteView body);
@@ -97,9 +102,12 @@ private:
     void OnSessionOpened(std::uint32_t resource, std::uint16_t session);
     void RequestSession(std::uint32_t resource);
     void SendApdu(std::uint32_t resource, std::uint32_t tag, ByteView body = {});
+    // An object written out whole (tag, length, body).
+    void SendWhole(std::uint32_t resource, ByteView apdu);
     void SendSpdu(Bytes spdu);
-    void SendObject();
+    void ShowPage();
     void StartAfresh();
+    void PullOut();
     void SendLater(Bytes frame, std::chrono::milliseconds delay);
     void SendDue();
     Bytes TakeData();
@@ -116,7 +124,9 @@ private:
     bool m_applicationsRequested = false;
     std::optional<std::uint8_t> m_dataRate;
     bool m_present = true;
+    bool m_pulledInDialogue = false;  // the remove-in-dialogue quirk, done once
     bool m_held = false;
+    bool m_starting = false;
     bool m_notReadyOnce = false;
     std::uint32_t m_resets = 0;
     std::atomic<bool> m_stop{false};
@@ -130,7 +140,7 @@ private:
     std::deque<std::uint32_t> m_pendingOpens;
     std::map<std::uint32_t, std::uint16_t> m_sessions;  // resource -> session number
     bool m_menuRequested = false;
-    cardkit::CamMmi m_mmi;
+    ModuleMenus m_menus;
     std::uint32_t m_mmiSessions = 0;
     std::vector<Bytes> m_caPmts;
     std::size_t m_dateTimes = 0;

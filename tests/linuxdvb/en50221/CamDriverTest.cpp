@@ -78,7 +78,7 @@ TEST_F(CamDriverTest, NamedAfterStartUpAndAgainAfterAReset) {
     EXPECT_EQ(driver.Reset(), S_OK);
     EXPECT_EQ(Get().id, 0u);  // the dialogue ends at once
     std::string name;
-    EXPECT_EQ(driver.CamName(&name), HRESULT_ERROR_NOT_READY);
+    EXPECT_EQ(driver.CamName(&name), HRESULT_ERROR_BUSY);  // there, starting again
     EXPECT_TRUE(WaitUntil([&] { return Name() == "Kestrel CAM"; }));
     EXPECT_EQ(module.Resets(), 1u);
     EXPECT_GT(OpenMenu().id, menu.id);  // ids are never reused

@@ -21,10 +21,22 @@ std::shared_ptr<linuxdvb::DvbCard> InstallCardWithModule(
     return linuxdvb::InstallDvbCard(options);
 }
 
-bool ProgramSeesCamName() {
+namespace {
+
+HRESULT ProgramReadsCamName() {
     TunerGraph graph(1, 0);
     std::array<std::uint8_t, kCamNameSize> name{};
-    return graph.m_ready && SUCCEEDED(graph.GetCamName(name));
+    return graph.m_ready ? graph.GetCamName(name) : E_FAIL;
+}
+
+}  // namespace
+
+bool ProgramSeesCamName() {
+    return SUCCEEDED(ProgramReadsCamName());
+}
+
+bool ProgramSeesModuleStarting() {
+    return ProgramReadsCamName() == HRESULT_ERROR_BUSY;
 }
 
 }  // namespace linuxdvb_test

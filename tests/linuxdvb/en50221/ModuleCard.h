@@ -17,5 +17,7 @@ std::shared_ptr<linuxdvb::DvbCard> InstallCardWithModule(
 // Whether the program reads the CAM's name through tuner 1's CI filter yet: a module needs a
 // moment after start-up before the host stack knows its name.
 bool ProgramSeesCamName();
+// Whether the program reads the module in the slot as one still starting up.
+bool ProgramSeesModuleStarting();
 
 }  // namespace linuxdvb_test

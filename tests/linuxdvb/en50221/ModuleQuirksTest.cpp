@@ -1,7 +1,9 @@
 // The host over a CA device against a module that behaves like real ones: quirks chosen by a
-// string, a device another program holds at start-up, and every quirk at once through the CI
-// driver.
+// string, a device another program holds at start-up, every quirk at once through the CI driver,
+// and a module pulled out in the middle of its dialogue.
 #include <gtest/gtest.h>
+
+#include <array>
 
 #include "SimulatedModule.h"
 #include "faults/BoundedWait.h"
@@ -46,6 +48,33 @@ TEST(ModuleQuirksTest, EveryQuirkAtOnceNamesTheModuleAndItsCountlessMenuTakesEve
         const auto shown = slot->Display();
         return shown && shown->first.kind == MmiDisplay::kEnquiry;
     }));
+}
+
+TEST(ModuleQuirksTest, AModulePulledOutInItsDialogueLeavesAnEmptySlotAndComesBackNamed) {
+    ModuleQuirks quirks;
+    quirks.removeInDialogue = true;
+    SimulatedModule module(SimulatedModule::kDefaultName, quirks);
+    const auto slot = std::make_shared<CamSlot>(CaDevice::Open(module.Io(), "ca0"));
+    CamCiDriver driver{slot, std::make_shared<ServiceDescrambler>(slot, 1)};
+    ASSERT_TRUE(WaitUntil([&] { return slot->CamName().has_value(); }));
+    ASSERT_EQ(slot->EnterMenu(), CamSlot::Result::Ok);
+    ASSERT_TRUE(WaitUntil([&] { return slot->Display().has_value(); }));
+    ASSERT_EQ(slot->AnswerMenu(slot->Display()->second, 2), CamSlot::Result::Ok);
+
+    ASSERT_TRUE(WaitUntil([&] { return !slot->ModulePresent(); }));
+    EXPECT_FALSE(slot->Display());
+    std::array<std::uint8_t, 2068> object{};
+    EXPECT_EQ(driver.MmiGet(object), HRESULT_ERROR_NOT_READY);
+    std::string name;
+    EXPECT_EQ(driver.CamName(&name), HRESULT_ERROR_NOT_READY);  // an empty slot
+    EXPECT_EQ(driver.MmiOpen(), HRESULT_ERROR_NOT_READY);
+
+    module.Insert();
+    ASSERT_TRUE(WaitUntil([&] { return SUCCEEDED(driver.CamName(&name)); }));
+    EXPECT_EQ(name, SimulatedModule::kDefaultName);
+    ASSERT_EQ(driver.MmiOpen(), S_OK);
+    EXPECT_TRUE(WaitUntil([&] { return module.Page() == ModulePage::Main; }));
+    EXPECT_TRUE(WaitUntil([&] { return SUCCEEDED(driver.MmiGet(object)); }));
 }
 
 TEST(ModuleQuirksTest, ADeviceHeldByAnotherProgramIsTriedAgainUntilItOpens) {
