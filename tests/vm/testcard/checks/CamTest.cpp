@@ -7,6 +7,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <thread>
 
@@ -145,6 +146,12 @@ TEST_F(CamTest, AScrambledServiceRecordsClearWithTheCiAndScrambledInBypass) {
 }
 
 TEST_F(CamTest, OneModuleDescramblesAProgrammeForEachTunerAtOnce) {
+    // A CA device serves the tuners of its own adapter: with the tuners on two adapters, the
+    // card's one CI slot (on the first) is tuner 1's alone.
+    if (m_card->FrontendOf(1).adapterPath != m_card->FrontendOf(2).adapterPath) {
+        std::cout << "NOTE: the CI slot is tuner 1's alone with the tuners on two adapters\n";
+        GTEST_SKIP() << "tuner 2 has no CI slot on its adapter";
+    }
     const std::array<SkyChannel, 2> channels{ScrambledChannel(1), ScrambledChannel(3)};
     std::array<std::filesystem::path, 2> paths;
     std::array<std::unique_ptr<TunerGraph>, 2> graphs;
