@@ -11,7 +11,8 @@
 // in bypass, and in single-transponder mode only for the tuner that chose it last (shared
 // between the tuners of the slot by SingleTransponderRoute).
 //
-// Thread-safety: SetCiMode, Tune and Stop from any thread; OnPackets on the stream's thread.
+// Thread-safety: SetCiMode, Tune, Stop, Start and RouteLost from any thread; OnPackets on the
+// stream's thread.
 #pragma once
 
 #include <cstdint>
