@@ -9,6 +9,8 @@ namespace {
 
 constexpr std::uint8_t kPatTableId = 0x00;
 constexpr std::uint8_t kPmtTableId = 0x02;
+constexpr std::uint8_t kCaDescriptorTag = 0x09;
+constexpr std::uint16_t kCaDescriptorSize = 6;  // tag, length, system, PID
 constexpr std::uint8_t kSdtActualTableId = 0x42;
 constexpr std::uint8_t kServiceDescriptor = 0x48;
 constexpr std::uint8_t kRunning = 4;
@@ -54,10 +56,18 @@ Section MakePat(std::uint16_t tsid, const std::vector<PatEntry>& programs) {
 }
 
 Section MakePmt(std::uint16_t programNumber, std::uint16_t pcrPid,
-                const std::vector<PmtStream>& streams) {
+                const std::vector<PmtStream>& streams, std::optional<CaDescriptor> ca) {
     Section s = Begin(kPmtTableId, programNumber);
     Put16(s, 0xE000u | pcrPid);
-    Put16(s, 0xF000u);  // no program descriptors
+    if (ca) {
+        Put16(s, 0xF000u | kCaDescriptorSize);
+        s.push_back(kCaDescriptorTag);
+        s.push_back(kCaDescriptorSize - 2);
+        Put16(s, ca->systemId);
+        Put16(s, 0xE000u | ca->ecmPid);
+    } else {
+        Put16(s, 0xF000u);  // no program descriptors
+    }
     for (const auto& stream : streams) {
         s.push_back(stream.streamType);
         Put16(s, 0xE000u | stream.pid);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,8 +22,16 @@ struct PmtStream {
     std::uint8_t streamType = 0;
     std::uint16_t pid = 0;
 };
+// A conditional-access descriptor: the CA system a programme is scrambled for and the PID of
+// its entitlement control messages.
+struct CaDescriptor {
+    std::uint16_t systemId = 0;
+    std::uint16_t ecmPid = 0;
+};
+// `ca`: the programme is scrambled for that system (a programme-level descriptor).
 Section MakePmt(std::uint16_t programNumber, std::uint16_t pcrPid,
-                const std::vector<PmtStream>& streams);
+                const std::vector<PmtStream>& streams,
+                std::optional<CaDescriptor> ca = std::nullopt);
 
 struct SdtService {
     std::uint16_t sid = 0;

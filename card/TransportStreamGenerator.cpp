@@ -100,7 +100,9 @@ TransportStreamGenerator::TransportStreamGenerator(const Transponder& transponde
         }
         streams.push_back({kMpeg2Audio, AudioPid(i)});
         AddElementary(AudioPid(i), kAudioStreamId, kAudioRate * scale, service.scrambled);
-        AddTable(PmtPid(i), MakePmt(service.sid, kNullPid, streams), kPmtPeriod);
+        const auto ca = service.scrambled ? std::optional(CaDescriptor{kSkyCaSystemId, EcmPid(i)})
+                                          : std::nullopt;
+        AddTable(PmtPid(i), MakePmt(service.sid, kNullPid, streams, ca), kPmtPeriod);
     }
 }
 

@@ -1,7 +1,8 @@
 // The transport stream of one transponder, packet by packet, at its useful bit rate: PAT, a
-// PMT per service and the SDT repeated at broadcast intervals, a video (TV) and an audio
-// elementary stream per service, and null packets filling the rest. Continuity counters run
-// per PID; packets of scrambled services leave scrambled.
+// PMT per service (with a CA descriptor for a scrambled one) and the SDT repeated at broadcast
+// intervals, a video (TV) and an audio elementary stream per service, and null packets filling
+// the rest. Continuity counters run per PID; packets of scrambled services leave scrambled (no
+// ECM packets are sent: the simulated CAM needs none).
 //
 // Pure and deterministic: the same transponder gives the same packets.
 #pragma once
@@ -25,6 +26,12 @@ inline std::uint16_t VideoPid(std::size_t service) {
 inline std::uint16_t AudioPid(std::size_t service) {
     return static_cast<std::uint16_t>(VideoPid(service) + 1);
 }
+inline std::uint16_t EcmPid(std::size_t service) {
+    return static_cast<std::uint16_t>(VideoPid(service) + 2);
+}
+// The conditional-access system the sky's scrambled services are scrambled for: the one the
+// CAM in the slot says it serves.
+inline constexpr std::uint16_t kSkyCaSystemId = 0x0B00;
 
 class TransportStreamGenerator {
 public:

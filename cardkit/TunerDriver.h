@@ -49,6 +49,11 @@ public:
     virtual std::int32_t SignalStrength() = 0;
     // 0..100 percent; 0 when not locked or not available.
     virtual std::int32_t SignalQuality() = 0;
+
+    // The graph that holds the tuner's filter starts or stops streaming (called on the thread
+    // that runs or stops it, also when a graph is torn down), for drivers that follow the
+    // tuner's stream; a stopped graph takes no more of it.
+    virtual void StreamingChanged(bool running) { static_cast<void>(running); }
 };
 
 }  // namespace cardkit

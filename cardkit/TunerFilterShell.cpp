@@ -114,4 +114,11 @@ HRESULT TunerFilterShell::CommitChanges() {
     return m_tuner->Commit();
 }
 
+void TunerFilterShell::OnRun() {
+    m_tuner->Driver().StreamingChanged(true);
+}
+void TunerFilterShell::OnStop() {
+    m_tuner->Driver().StreamingChanged(false);
+}
+
 }  // namespace cardkit

@@ -26,6 +26,10 @@ public:
     HRESULT CheckChanges() override;
     HRESULT CommitChanges() override;
 
+protected:
+    void OnRun() override;
+    void OnStop() override;
+
 private:
     const std::shared_ptr<TunerDevice> m_tuner;
 };

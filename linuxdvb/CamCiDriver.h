@@ -1,5 +1,5 @@
 // One tuner's CI filter on a real card: the module in the CA device's slot, reached through the
-// host stack's slot thread, and the descrambling requests for the tuner's service. Both tuners'
+// host stack's slot thread, and the descrambling requests for what the tuner receives. Both tuners'
 // drivers share the slot, as both CI filters of the card reach the one module.
 //
 // Thread-safety: any thread (see cardkit::CiDriver).

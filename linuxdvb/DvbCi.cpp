@@ -23,9 +23,14 @@ std::vector<CiDevice> FindCiDevices(const std::shared_ptr<DvbIo>& io,
             if (!link && error == -EBUSY) link = CaDevice::OpenWhenFree(io, path);
             if (!link) continue;
             const auto slot = std::make_shared<en50221::CamSlot>(std::move(link));
-            for (const int tuner : tuners)
-                devices.push_back(
-                    {path, tuner, slot, std::make_shared<ServiceDescrambler>(slot, tuner)});
+            const auto route = std::make_shared<SingleTransponderRoute>();
+            for (const int tuner : tuners) {
+                auto descrambler = std::make_shared<ServiceDescrambler>(slot, tuner, route);
+                route->Watch(tuner, [weak = std::weak_ptr(descrambler)] {
+                    if (const auto held = weak.lock()) held->RouteLost();
+                });
+                devices.push_back({path, tuner, slot, std::move(descrambler)});
+            }
         }
     }
     return devices;

@@ -1,8 +1,8 @@
 // The CI slots of a real card as the backend found them: every CA device of an adapter whose
 // slot speaks the link layer, with its slot thread (started here, joined when the last holder
-// lets go), and per tuner of that adapter the descrambler that asks the module for the tuner's
-// service. One CI device results per (CA device, tuner of its adapter): both tuners' CI filters
-// reach the one module.
+// lets go), and per tuner of that adapter the descrambler that asks the module for what the
+// tuner receives (the tuners of a slot share its single-transponder route). One CI device
+// results per (CA device, tuner of its adapter): both tuners' CI filters reach the one module.
 //
 // Thread-safety: the lists do not change after construction; what they hold is thread-safe.
 #pragma once

@@ -326,4 +326,8 @@ std::int32_t DvbTunerDriver::SignalQuality() {
     return 0;
 }
 
+void DvbTunerDriver::StreamingChanged(bool running) {
+    if (m_streamingObserver) m_streamingObserver(running);
+}
+
 }  // namespace linuxdvb

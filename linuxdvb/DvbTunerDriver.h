@@ -62,11 +62,19 @@ public:
     HRESULT GetScif(cardkit::ScifConfig* config) override;
     std::int32_t SignalStrength() override;
     std::int32_t SignalQuality() override;
+    void StreamingChanged(bool running) override;
 
     // Told every tune request as CommitTune takes it (on CommitTune's thread), e.g. so the CAM
     // can be asked for the service it names. Set once, before the tuner is used.
     using TuneObserver = std::function<void(const cardkit::TuningSettings&)>;
     void SetTuneObserver(TuneObserver observer) { m_tuneObserver = std::move(observer); }
+    // Told when the tuner's graph starts or stops streaming (on the thread that runs or stops
+    // it), e.g. so that the CAM stops descrambling what the program no longer takes. Set once,
+    // before the tuner is used.
+    using StreamingObserver = std::function<void(bool running)>;
+    void SetStreamingObserver(StreamingObserver observer) {
+        m_streamingObserver = std::move(observer);
+    }
 
 private:
     // How the tries of one tune went.
@@ -128,6 +136,7 @@ private:
     cardkit::ScifConfig m_scif;
 
     TuneObserver m_tuneObserver;
+    StreamingObserver m_streamingObserver;
 };
 
 }  // namespace linuxdvb

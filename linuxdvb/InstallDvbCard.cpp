@@ -28,7 +28,7 @@ void RegisterTunersAndCaptures(const std::shared_ptr<DvbCard>& card) {
     }
 }
 
-// Each tuner's descramblers follow its tunes and its stream.
+// Each tuner's descramblers follow its tunes, its graph's state and its stream.
 void WatchServices(DvbCard& card, const std::vector<CiDevice>& ci) {
     for (int tuner = 1; tuner <= card.TunerCount(); ++tuner) {
         std::vector<std::shared_ptr<ServiceDescrambler>> descramblers;
@@ -37,6 +37,14 @@ void WatchServices(DvbCard& card, const std::vector<CiDevice>& ci) {
         if (descramblers.empty()) continue;
         card.Tuner(tuner)->SetTuneObserver([descramblers](const cardkit::TuningSettings& s) {
             for (const auto& descrambler : descramblers) descrambler->Tune(s.sid);
+        });
+        card.Tuner(tuner)->SetStreamingObserver([descramblers](bool running) {
+            for (const auto& descrambler : descramblers) {
+                if (running)
+                    descrambler->Start();
+                else
+                    descrambler->Stop();
+            }
         });
         card.Tap(tuner)->Set([descramblers](std::span<const std::uint8_t> packets) {
             for (const auto& descrambler : descramblers) descrambler->OnPackets(packets);

@@ -70,12 +70,18 @@ testcard_daemon_pid=""
 # A quarter of each transponder's bit rate: whole, paced streams that leave a machine without
 # acceleration the time for the checks.
 readonly testcard_rate_scale=0.25
+# In layout 2 the CI module behaves as some real ones do, so that the kernel's CA core meets
+# them: it answers the transport connection 1.5 s late, hands over several units in one read
+# and chains units longer than 64 bytes.
+readonly testcard_layout2_cam_quirks=late=1500,several-per-read,chain=64
 testcard_start() {
-    local layout=$1
+    local layout=$1 quirks=()
+    [ "$layout" = 2 ] && quirks=(--cam-quirks "$testcard_layout2_cam_quirks")
     export ORVALEN_TESTCARD_SOCKET=/run/orvalen-testcard.sock
     export ORVALEN_TESTCARD_BUS_LOG=$VM_OUT/testcard-layout$layout-bus.log
+    echo "CAM quirks: ${quirks[*]:-none}"
     "$VM_BUILD/bin/orvalen-testcardd" --socket "$ORVALEN_TESTCARD_SOCKET" \
-        --bus-log "$ORVALEN_TESTCARD_BUS_LOG" --rate-scale "$testcard_rate_scale" \
+        --bus-log "$ORVALEN_TESTCARD_BUS_LOG" --rate-scale "$testcard_rate_scale" "${quirks[@]}" \
         2>"$VM_OUT/testcardd-layout$layout.log" &
     testcard_daemon_pid=$!
     local tries=0

@@ -17,9 +17,10 @@ constexpr std::size_t kPacket = 188;
 
 }  // namespace
 
-CamBridge::CamBridge(Answer answer)
+CamBridge::CamBridge(Answer answer, const linuxdvb::en50221::ModuleQuirks& quirks)
     : m_answer(std::move(answer)),
-      m_module(std::make_unique<linuxdvb::en50221::SimulatedModule>()),
+      m_module(std::make_unique<linuxdvb::en50221::SimulatedModule>(
+          linuxdvb::en50221::SimulatedModule::kDefaultName, quirks)),
       m_fd(m_module->Io()->Open("slot", O_RDWR)),
       m_thread([this] { Run(); }) {}
 

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "CaPmtSelection.h"
+#include "ModuleQuirks.h"
 
 namespace linuxdvb::en50221 {
 class SimulatedModule;
@@ -31,7 +32,8 @@ public:
     // Sends the module's answer (connection id, then the TPDU) to the card; 0 or -errno.
     using Answer = std::function<int(std::span<const std::uint8_t> answer)>;
 
-    explicit CamBridge(Answer answer);
+    // The module behaves as `quirks` say (ModuleQuirks.h).
+    CamBridge(Answer answer, const linuxdvb::en50221::ModuleQuirks& quirks);
     ~CamBridge();
     CamBridge(const CamBridge&) = delete;
     CamBridge& operator=(const CamBridge&) = delete;

@@ -17,9 +17,11 @@ TestCardDaemon::TestCardDaemon(const DaemonOptions& options)
     : m_device(options.device),
       m_commands(options.commandSocket),
       m_antenna(card::DefaultSky()),
-      m_cam([this](std::span<const std::uint8_t> answer) {
-          return m_device.Send(KCARD_CMD_CAM_DATA, 0, answer);
-      }),
+      m_cam(
+          [this](std::span<const std::uint8_t> answer) {
+              return m_device.Send(KCARD_CMD_CAM_DATA, 0, answer);
+          },
+          options.camQuirks),
       m_stopFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
     if (!m_device.Ok())
         m_problem = "cannot open " + options.device + ": " + std::strerror(errno);

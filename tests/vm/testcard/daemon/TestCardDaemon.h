@@ -25,6 +25,7 @@
 #include "CamBridge.h"
 #include "CommandSocket.h"
 #include "ControlDevice.h"
+#include "ModuleQuirks.h"
 #include "StreamFeeder.h"
 
 namespace testcard {
@@ -34,6 +35,8 @@ struct DaemonOptions {
     std::string commandSocket = "/run/orvalen-testcard.sock";
     std::string busLog;      // where the bus events go; empty: nowhere
     double rateScale = 1.0;  // of each transponder's bit rate
+    // How the CI module behaves: like which real modules (none: a well-behaved one).
+    linuxdvb::en50221::ModuleQuirks camQuirks;
 };
 
 class TestCardDaemon {

@@ -1,6 +1,7 @@
 // orvalen-testcardd: plays the test card's hardware behind its kernel module (TestCardDaemon.h).
 //
 // usage: orvalen-testcardd [--device PATH] [--socket PATH] [--bus-log FILE] [--rate-scale X]
+//                          [--cam-quirks QUIRKS]
 // Runs until SIGTERM or SIGINT, or until the card's control device goes away.
 #include <signal.h>
 
@@ -26,7 +27,15 @@ bool ParseArguments(int argc, char** argv, testcard::DaemonOptions& options) {
             options.busLog = value;
         else if (name == "--rate-scale")
             options.rateScale = std::strtod(value.c_str(), nullptr);
-        else
+        else if (name == "--cam-quirks") {
+            std::string error;
+            const auto quirks = linuxdvb::en50221::ParseModuleQuirks(value, &error);
+            if (!quirks) {
+                std::cerr << "orvalen-testcardd: unknown CAM quirk '" << error << "'\n";
+                return false;
+            }
+            options.camQuirks = *quirks;
+        } else
             return false;
     }
     return options.rateScale > 0 && options.rateScale <= 1;
@@ -38,7 +47,7 @@ int main(int argc, char** argv) {
     testcard::DaemonOptions options;
     if (!ParseArguments(argc, argv, options)) {
         std::cerr << "usage: orvalen-testcardd [--device PATH] [--socket PATH] [--bus-log FILE] "
-                     "[--rate-scale 0..1]\n";
+                     "[--rate-scale 0..1] [--cam-quirks QUIRKS, e.g. late=1500,count-ff]\n";
         return 2;
     }
     // The signals are taken by a thread of their own, which asks the loop to stop.
