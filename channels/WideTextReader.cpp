@@ -37,6 +37,16 @@ bool Utf16NeedsDecoding(char16_t unit) {
 // one pass widens the plain text into the line buffer, finds where it stops and notes the
 // commas, which is most of the work of reading a list.
 
+// One copied block's masks, a bit per unit: notes the commas before the block's first stop and
+// returns how many of its units are plain (`width` when nothing in it stops).
+std::size_t NoteBlock(std::uint32_t stops, std::uint32_t found, std::size_t width, CommaMap* commas,
+                      std::size_t at) {
+    const std::size_t plain = stops ? static_cast<std::size_t>(std::countr_zero(stops)) : width;
+    if (stops) found &= (1u << plain) - 1;
+    if (commas && found) commas->Mark(at, found);
+    return plain;
+}
+
 // Copies the first of `max` bytes at `p` that need no decoding to `into` as units, noting the
 // commas among them in `commas` (when given) from unit `at` on; returns how many.
 std::size_t CopyPlainUtf8(char16_t* into, const std::uint8_t* p, std::size_t max, CommaMap* commas,
@@ -53,15 +63,10 @@ std::size_t CopyPlainUtf8(char16_t* into, const std::uint8_t* p, std::size_t max
             _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')));
         // A byte's top bit marks it as not ASCII, so the bytes themselves join the stops.
         const auto stops = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_or_si128(bytes, ends)));
-        auto found = static_cast<std::uint32_t>(
+        const auto found = static_cast<std::uint32_t>(
             _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(','))));
-        if (stops != 0) {
-            const auto plain = static_cast<std::size_t>(std::countr_zero(stops));
-            found &= (1u << plain) - 1;
-            if (commas && found) commas->Mark(at + run, found);
-            return run + plain;
-        }
-        if (commas && found) commas->Mark(at + run, found);
+        const std::size_t plain = NoteBlock(stops, found, 16, commas, at + run);
+        if (plain < 16) return run + plain;
     }
     for (; run < max && !kNeedsDecoding[p[run]]; ++run) {
         into[run] = p[run];
@@ -85,15 +90,10 @@ std::size_t CopyPlainUtf16(char16_t* into, const std::uint8_t* p, std::size_t ma
         // Each unit's result narrowed to one byte, so that a mask bit stands for one unit.
         const auto stops =
             static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(ends, zero)));
-        auto found = static_cast<std::uint32_t>(
+        const auto found = static_cast<std::uint32_t>(
             _mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(units, _mm_set1_epi16(',')), zero)));
-        if (stops != 0) {
-            const auto plain = static_cast<std::size_t>(std::countr_zero(stops));
-            found &= (1u << plain) - 1;
-            if (commas && found) commas->Mark(at + run, found);
-            return run + plain;
-        }
-        if (commas && found) commas->Mark(at + run, found);
+        const std::size_t plain = NoteBlock(stops, found, 8, commas, at + run);
+        if (plain < 8) return run + plain;
     }
     for (; run < max; ++run) {
         const char16_t unit = UnitAt(p + 2 * run);
