@@ -14,9 +14,9 @@
 #include "SimulatedModule.h"
 #include "card/PsiSections.h"
 #include "cardkit/Crc32.h"
+#include "en50221/ModuleCard.h"
 #include "faults/BoundedWait.h"
 #include "linuxdvb/CaDevice.h"
-#include "linuxdvb/InstallDvbCard.h"
 #include "linuxdvb/ServiceDescrambler.h"
 #include "platform/ClassIds.h"
 #include "platform/ComponentRegistry.h"
@@ -198,19 +198,10 @@ TEST_F(DescramblerTest, NothingIsAskedBetweenAStopAndTheNextRun) {
 TEST(DescramblingThroughTheGraph, EveryScrambledProgrammeIsAskedForUntilTheGraphGoes) {
     SimulatedModule module;
     const auto kernel = std::make_shared<linuxdvb_test::FakeKernel>();
-    for (int tuner = 0; tuner < 2; ++tuner) {
-        kernel->AddFrontend(0, tuner);
-        kernel->AddDemux(0, tuner);
-    }
-    kernel->AddCaDevice(0, 0, module.Io());
     ClearDevices();
     RegisterStandInClasses();
     {
-        linuxdvb::DvbCardOptions options;
-        options.root = kernel->Root();
-        options.io = kernel;
-        options.settleScale = 0;
-        const auto card = linuxdvb::InstallDvbCard(options);
+        const auto card = linuxdvb_test::InstallCardWithModule(kernel, module);
         Tables tables;
         auto graph = std::make_unique<TunerGraph>(1, 0);  // MTD
         ASSERT_EQ(graph->m_ready, 1);

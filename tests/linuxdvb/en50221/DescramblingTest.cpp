@@ -4,12 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "FakeKernel.h"
+#include "ModuleCard.h"
 #include "SimulatedModule.h"
 #include "cardkit/CardIds.h"
 #include "cardkit/Crc32.h"
 #include "faults/BoundedWait.h"
 #include "linuxdvb/CaDevice.h"
-#include "linuxdvb/InstallDvbCard.h"
 #include "linuxdvb/ServiceDescrambler.h"
 #include "platform/ClassIds.h"
 #include "platform/DeviceRegistry.h"
@@ -156,18 +156,9 @@ TEST_F(DescramblingTest, NothingForAServiceThePatLacks) {
 TEST(DvbCardCiTest, RegistersACiDevicePerTunerAndAsksForTheTunedServiceFromItsStream) {
     SimulatedModule module;
     const auto kernel = std::make_shared<linuxdvb_test::FakeKernel>();
-    for (int tuner = 0; tuner < 2; ++tuner) {
-        kernel->AddFrontend(0, tuner);
-        kernel->AddDemux(0, tuner);
-    }
-    kernel->AddCaDevice(0, 0, module.Io());
     ClearDevices();
     {
-        DvbCardOptions options;
-        options.root = kernel->Root();
-        options.io = kernel;
-        options.settleScale = 0;
-        const auto card = InstallDvbCard(options);
+        const auto card = linuxdvb_test::InstallCardWithModule(kernel, module);
         // The captures come first among the receiver components, then the CI devices.
         auto devices = DevicesInCategory(KSCATEGORY_BDA_RECEIVER_COMPONENT);
         ASSERT_EQ(devices.size(), 4u);

@@ -1,6 +1,6 @@
 // The Linux backend as main() installs it, over a fake kernel with two frontends of one adapter
-// whose CA device is the simulated module; for the suites that run the program's dialogs and
-// application on it. Call from the test's thread.
+// whose CA device is the simulated module; for the suites that run the program's graphs,
+// dialogs and application on it. Call from the test's thread.
 #pragma once
 
 #include <memory>
