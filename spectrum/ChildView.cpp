@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "spectrum/ArialFamily.h"
 #include "spectrum/OpaqueText.h"
 #include "spectrum/SignalMeter.h"
 #include "spectrum/SpectrumStore.h"
@@ -73,7 +74,7 @@ void DrawValue(QPainter& painter, const QRect& bar, std::uint32_t value) {
 }
 
 QFont ValueFont() {
-    QFont font(QStringLiteral("Arial"));
+    QFont font(ArialFamily());
     font.setStyleHint(QFont::SansSerif);
     font.setPointSize(24);
     return font;

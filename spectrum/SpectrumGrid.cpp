@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QPainter>
 
+#include "spectrum/ArialFamily.h"
 #include "spectrum/OpaqueText.h"
 #include "spectrum/PictureLine.h"
 #include "spectrum/SpectrumMapping.h"
@@ -28,7 +29,7 @@ const QColor kLabelColour(192, 192, 192);
 // four fifths of its width so that "2100" fits between two labelled lines. Never smoothed, so
 // the picture keeps a handful of colours.
 QFont LabelFont() {
-    QFont font(QStringLiteral("Arial"));
+    QFont font(ArialFamily());
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(11);
     font.setStretch(82);

@@ -13,6 +13,7 @@
 #include <QtTest/QTest>
 
 #include "AppFixture.h"
+#include "app/AppIcon.h"
 #include "app/CommandIds.h"
 #include "app/MainFrame.h"
 #include "app/MenuBar.h"
@@ -197,6 +198,15 @@ TEST_F(AppTest, AcceleratorsRunTheirCommandsFromAnywhereInTheWindow) {
     EXPECT_EQ(App().m_spectrum.RowCount(), 0);  // cleared
     EXPECT_EQ(App().m_spectrum.Traces()[0].tuner, 0);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "untouched");
+}
+
+// The icon is embedded as bare pixels for speed; orvalen.png is the picture they must be.
+TEST(AppIcon, ShowsThePixelsOfItsPng) {
+    const QImage png(QStringLiteral(ORVALEN_ICON_PNG));
+    ASSERT_EQ(png.size(), QSize(128, 128));
+    const QIcon icon = AppIcon();
+    ASSERT_EQ(icon.availableSizes(), QList<QSize>{QSize(128, 128)});
+    EXPECT_EQ(icon.pixmap(QSize(128, 128)).toImage(), QPixmap::fromImage(png).toImage());
 }
 
 TEST_F(AppTest, TheWindowIsTitledWithAnIconAndSizedToShowTheWholeClientArea) {

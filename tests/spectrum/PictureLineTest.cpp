@@ -11,8 +11,8 @@ namespace {
 
 constexpr QRgb kInk = qRgb(255, 255, 255);
 
-QImage Drawn(QPoint from, QPoint to, bool ownLine) {
-    QImage image(60, 60, QImage::Format_RGB888);
+QImage Drawn(QPoint from, QPoint to, bool ownLine, QSize size = QSize(60, 60)) {
+    QImage image(size, QImage::Format_RGB888);
     image.fill(Qt::black);
     QPainter painter(&image);
     painter.setPen(PicturePen(QColor(kInk)));
@@ -37,6 +37,27 @@ TEST(PictureLine, EveryDirectionDrawsTheWholeLineButItsEnd) {
         const QImage line = Drawn(centre, to, false);
         EXPECT_EQ(Pixel(line, centre.x(), centre.y()), kInk);
         EXPECT_EQ(line, expected);
+    }
+}
+
+// Long lines are drawn a band at a time; the bands must meet without a gap or a doubled pixel,
+// also where a line leaves the image.
+TEST(PictureLine, LongLinesDrawTheWholeLineButItsEnd) {
+    const QSize size(400, 300);
+    const QPoint centre(170, 150);
+    for (const QPoint delta :
+         {QPoint(0, 140), QPoint(0, -149), QPoint(229, 0), QPoint(-170, 0), QPoint(3, 130),
+          QPoint(-1, -128), QPoint(200, 129), QPoint(-129, 65), QPoint(97, -96), QPoint(1, 400),
+          QPoint(-500, 7), QPoint(260, -190), QPoint(-171, 151)}) {
+        SCOPED_TRACE(testing::Message() << delta.x() << "," << delta.y());
+        const QPoint to = centre + delta;
+        QImage expected = Drawn(centre, to, true, size);
+        if (expected.rect().contains(to)) expected.setPixel(to, qRgb(0, 0, 0));
+        EXPECT_EQ(Drawn(centre, to, false, size), expected);
+        // The same line drawn back from its far end.
+        QImage back = Drawn(to, centre, true, size);
+        back.setPixel(centre, qRgb(0, 0, 0));
+        EXPECT_EQ(Drawn(to, centre, false, size), back);
     }
 }
 
