@@ -5,9 +5,12 @@
 // and highest (goal: at least 0.95) and how many packets were lost on the way.
 //
 // Where the time goes: nearly all of it, on both sides, is the kernel copying into the page
-// cache; the graph's own work (delivery through the tee and demultiplexer, the hand-off to the
-// writer's I/O thread) is about one percent of the CPU time, so the ratio's spread from run to
-// run is the page cache's, not the program's, and only a median of pairs says anything.
+// cache. What the graph adds is the hand-off: with the source always ahead, the writer's queue
+// stays full and the source sleeps until the I/O thread frees a batch, so every batch costs the
+// I/O thread a wake-up of the source on the other core. That cost is set by the batch size
+// (perf, futex calls under `strace -c -f`); delivery through the tee and demultiplexer runs on
+// the source's core. The ratio's spread from run to run is the page cache's and the machine's,
+// so only a median of pairs says anything.
 //
 // The files go into the build directory and are deleted after each measurement.
 
