@@ -10,7 +10,11 @@
 
 namespace {
 
-constexpr std::size_t kBatchBytes = 1u << 20;
+// The I/O thread writes the queue in batches of this size and hands the room back after each, so
+// a streaming thread held back by a full queue is woken once per batch. 4 MiB (an eighth of the
+// default queue) keeps that to a few hundred wake-ups per gigabyte while room still comes back
+// long before the queue has drained.
+constexpr std::size_t kBatchBytes = 4u << 20;
 
 std::string ToUtf8(const std::u16string& text) {
     std::string out;
@@ -126,41 +130,60 @@ HRESULT FileWriter::Queue(const MediaBuffer& buffer) {
 }
 
 void FileWriter::WriteLoop(int fd) {
+    std::vector<MediaBuffer> batch;
+    BatchOutcome last;
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_queued.wait(lock, [this] { return !m_queue.empty() || m_stopping; });
-        if (m_queue.empty()) return;
-        // A bounded batch, so that room frees up while the rest of the queue is still written.
-        std::vector<MediaBuffer> batch;
-        std::size_t batchBytes = 0;
-        while (!m_queue.empty() && batchBytes < kBatchBytes) {
-            batchBytes += m_queue.front()->size();
-            batch.push_back(std::move(m_queue.front()));
-            m_queue.pop_front();
+        // One visit to the lock per batch: the last batch's room is handed back, its outcome
+        // recorded, and the next batch taken. A streaming thread waiting for room is woken with
+        // the lock released, so that it does not wake only to block on the mutex at once.
+        bool roomFreed = Settle(last);
+        last = {};
+        if (m_queue.empty() && !m_stopping) {
+            if (roomFreed) m_drained.notify_all();
+            roomFreed = false;
+            m_queued.wait(lock, [this] { return !m_queue.empty() || m_stopping; });
         }
+        if (m_queue.empty()) return;
+        last.queuedBytes = TakeBatch(batch);
+        const bool failed = m_writeFailed;
         lock.unlock();
-        WriteBatch(fd, batch);
+        if (roomFreed) m_drained.notify_all();
+        WriteBatch(fd, batch, failed, last);
+        batch.clear();  // the buffers go back to their owners outside the lock
         lock.lock();
-        m_queuedBytes -= batchBytes;
-        m_drained.notify_all();
     }
+}
+
+// Moves up to one batch from the queue into `batch`; returns its bytes. A bounded batch, so that
+// room frees up while the rest of the queue is still written. Called with the lock held.
+std::size_t FileWriter::TakeBatch(std::vector<MediaBuffer>& batch) {
+    std::size_t bytes = 0;
+    while (!m_queue.empty() && bytes < kBatchBytes) {
+        bytes += m_queue.front()->size();
+        batch.push_back(std::move(m_queue.front()));
+        m_queue.pop_front();
+    }
+    return bytes;
+}
+
+// Accounts for a batch the I/O thread has finished; whether it gave back room. Called with the
+// lock held.
+bool FileWriter::Settle(const BatchOutcome& outcome) {
+    m_queuedBytes -= outcome.queuedBytes;
+    m_written += outcome.writtenBytes;
+    m_writeFailed = m_writeFailed || outcome.failed;
+    return outcome.queuedBytes > 0;
 }
 
 // Runs on the I/O thread without the lock. After a failed write the rest is dropped: the file
 // cannot be completed, and the streaming thread must not wait for room that never comes.
-void FileWriter::WriteBatch(int fd, const std::vector<MediaBuffer>& batch) {
-    bool failed;
-    {
-        std::lock_guard lock(m_mutex);
-        failed = m_writeFailed;
-    }
-    std::uint64_t bytes = 0;
+void FileWriter::WriteBatch(int fd, const std::vector<MediaBuffer>& batch, bool failed,
+                            BatchOutcome& outcome) {
     for (const auto& buffer : batch) {
         if (failed) break;
         failed = !WriteAll(fd, *buffer);
-        if (!failed) bytes += buffer->size();
+        if (!failed) outcome.writtenBytes += buffer->size();
     }
-    std::lock_guard lock(m_mutex);
-    m_writeFailed = failed;
-    m_written += bytes;
+    outcome.failed = failed;
 }

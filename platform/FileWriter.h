@@ -13,6 +13,7 @@
 #include <deque>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "platform/FilterBase.h"
 
@@ -33,9 +34,19 @@ protected:
     void OnStop() override;
 
 private:
+    // What one batch of the I/O thread came to.
+    struct BatchOutcome {
+        std::size_t queuedBytes = 0;  // the room it held in the queue
+        std::uint64_t writtenBytes = 0;
+        bool failed = false;
+    };
+
     HRESULT Queue(const MediaBuffer& buffer);
     void WriteLoop(int fd);
-    void WriteBatch(int fd, const std::vector<MediaBuffer>& batch);
+    std::size_t TakeBatch(std::vector<MediaBuffer>& batch);
+    bool Settle(const BatchOutcome& outcome);
+    static void WriteBatch(int fd, const std::vector<MediaBuffer>& batch, bool failed,
+                           BatchOutcome& outcome);
 
     const std::size_t m_queueLimit;
     mutable std::mutex m_mutex;

@@ -143,10 +143,19 @@ std::vector<std::shared_ptr<PinBase>> FilterBase::Pins() const {
 
 void FilterBase::AddPin(std::shared_ptr<PinBase> pin) {
     std::lock_guard lock(m_mutex);
+    if (pin->Direction() == PINDIR_OUTPUT) {
+        auto outputs = std::make_shared<PinList>(*m_outputs);
+        outputs->push_back(pin);
+        m_outputs = std::move(outputs);
+    }
     m_pins.push_back(std::move(pin));
 }
 
 void FilterBase::DeliverToEveryOutput(const MediaBuffer& buffer) {
-    for (const auto& pin : Pins())
-        if (pin->Direction() == PINDIR_OUTPUT) pin->Deliver(buffer);
+    std::shared_ptr<const PinList> outputs;
+    {
+        std::lock_guard lock(m_mutex);
+        outputs = m_outputs;
+    }
+    for (const auto& pin : *outputs) pin->Deliver(buffer);
 }

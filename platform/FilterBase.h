@@ -75,8 +75,13 @@ protected:
     virtual void OnStop() {}
 
 private:
+    using PinList = std::vector<std::shared_ptr<PinBase>>;
+
     mutable std::mutex m_mutex;
-    std::vector<std::shared_ptr<PinBase>> m_pins;
+    PinList m_pins;
+    // The output pins, a list replaced (never changed) when one is added: a streaming thread
+    // takes it with one reference per buffer instead of copying the pin list each time.
+    std::shared_ptr<const PinList> m_outputs = std::make_shared<const PinList>();
     std::weak_ptr<IFilterGraph> m_graph;
     std::u16string m_name;
     std::atomic<FILTER_STATE> m_state{State_Stopped};

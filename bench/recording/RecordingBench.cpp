@@ -2,17 +2,22 @@
 // into the MPEG-2 demultiplexer (every output rendered) and the file writer, against a plain
 // write() loop of the same chunk size into the same directory in the same run, as interleaved
 // pairs. Reports both rates in MB/s (medians), the median of the pairs' ratios with the lowest
-// and highest (goal: at least 0.95) and how many packets were lost on the way.
+// and highest (goal: at least 0.95), the median ratio of their CPU times (every thread of the
+// process counted) and how many packets were lost on the way.
 //
 // Where the time goes: nearly all of it, on both sides, is the kernel copying into the page
-// cache; the graph's own work (delivery through the tee and demultiplexer, the hand-off to the
-// writer's I/O thread) is about one percent of the CPU time, so the ratio's spread from run to
-// run is the page cache's, not the program's, and only a median of pairs says anything.
+// cache. What the graph adds is the hand-off: with the source always ahead, the writer's queue
+// stays full and the source sleeps until the I/O thread frees a batch, so every batch costs the
+// I/O thread a wake-up of the source on the other core. That cost is set by the batch size
+// (perf, futex calls under `strace -c -f`); delivery through the tee and demultiplexer runs on
+// the source's core. The ratio's spread from run to run is the page cache's and the machine's,
+// so only a median of pairs says anything.
 //
 // The files go into the build directory and are deleted after each measurement.
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -103,15 +108,31 @@ double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
+// The CPU time this process has used so far, every thread counted, in seconds. Unlike the wall
+// clock it holds still when other programs share the cores.
+double ProcessCpuSeconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 double MegabytesPerSecond(std::uint64_t bytes, double seconds) {
     return bytes / 1e6 / seconds;
 }
 
+// One side's run: its rate and the CPU time it took.
+struct Run {
+    double megabytesPerSecond = 0;
+    double cpuSeconds = 0;
+};
+
 // The plain loop: the same chunks written with write() and the file closed.
-double PlainWrite(const fs::path& path) {
+Run PlainWrite(const fs::path& path) {
+    const double cpuStart = ProcessCpuSeconds();
     const auto start = std::chrono::steady_clock::now();
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return 0;
+    if (fd < 0) return {};
     const auto& chunks = Chunks();
     for (std::uint64_t i = 0; i < kChunks; ++i) {
         const auto& chunk = *chunks[i % chunks.size()];
@@ -124,12 +145,12 @@ double PlainWrite(const fs::path& path) {
     }
     ::close(fd);
     const double seconds = Seconds(start);
+    const double cpuSeconds = ProcessCpuSeconds() - cpuStart;
     fs::remove(path);
-    return MegabytesPerSecond(kChunks * kChunkBytes, seconds);
+    return {MegabytesPerSecond(kChunks * kChunkBytes, seconds), cpuSeconds};
 }
 
-struct GraphResult {
-    double megabytesPerSecond = 0;
+struct GraphResult : Run {
     std::uint64_t packetsLost = 0;
 };
 
@@ -159,6 +180,7 @@ GraphResult GraphWrite(const fs::path& path) {
         renderers.push_back(std::dynamic_pointer_cast<NullRenderer>(info.pFilter));
     }
 
+    const double cpuStart = ProcessCpuSeconds();
     const auto start = std::chrono::steady_clock::now();
     graph->Run();
     source->WaitUntilDone();
@@ -167,10 +189,12 @@ GraphResult GraphWrite(const fs::path& path) {
     writer.reset();
     graph.reset();  // the writer's last owner: the file is closed now
     const double seconds = Seconds(start);
+    const double cpuSeconds = ProcessCpuSeconds() - cpuStart;
 
     const std::uint64_t pushed = kChunks * kPacketsPerChunk;
     GraphResult result;
     result.megabytesPerSecond = MegabytesPerSecond(kChunks * kChunkBytes, seconds);
+    result.cpuSeconds = cpuSeconds;
     result.packetsLost = pushed - source->PacketsDelivered();
     result.packetsLost += pushed - fs::file_size(path) / kTransportPacketSize;
     result.packetsLost += pushed - written / kTransportPacketSize;
@@ -188,14 +212,30 @@ void BM_RecordingAgainstPlainWrite(benchmark::State& state) {
     // unmeasured pass comes first.
     PlainWrite(plainFile);
     std::uint64_t lost = 0;
+    std::vector<double> graphCpu, plainCpu;
     orvalen::bench::RunInterleavedPairs(
         state, "graph", "plain",
         [&] {
             const GraphResult graph = GraphWrite(graphFile);
             lost += graph.packetsLost;
+            graphCpu.push_back(graph.cpuSeconds);
             return graph.megabytesPerSecond;
         },
-        [&] { return PlainWrite(plainFile); });
+        [&] {
+            const Run plain = PlainWrite(plainFile);
+            plainCpu.push_back(plain.cpuSeconds);
+            return plain.megabytesPerSecond;
+        });
+    // What the recording costs in CPU time against the plain loop, pair by pair: a figure that
+    // holds still on a loaded machine, where the rates do not.
+    std::vector<double> cpuRatios;
+    for (std::size_t i = 0; i < graphCpu.size() && i < plainCpu.size(); ++i)
+        if (plainCpu[i] > 0) cpuRatios.push_back(graphCpu[i] / plainCpu[i]);
+    if (!cpuRatios.empty()) {
+        state.counters["cpu_ratio"] = orvalen::bench::Median(cpuRatios);
+        state.counters["cpu_ratio_min"] = *std::min_element(cpuRatios.begin(), cpuRatios.end());
+        state.counters["cpu_ratio_max"] = *std::max_element(cpuRatios.begin(), cpuRatios.end());
+    }
     state.counters["packets_lost"] = static_cast<double>(lost);
     state.counters["GiB_per_run"] = static_cast<double>(kChunks * kChunkBytes) / (1ull << 30);
 }

@@ -168,6 +168,25 @@ TEST_F(FileWriterTest, AFullQueueHoldsTheSourceBackAndStopStillCompletes) {
     ::close(reader);
 }
 
+TEST_F(FileWriterTest, BuffersLargerThanTheWholeQueueGoInOneAtATime) {
+    // Each buffer waits for the queue to be empty, so the I/O thread must wake the source when
+    // it has drained the queue, not only when a batch leaves room.
+    constexpr std::uint64_t kPackets = 4000;
+    const fs::path path = m_dir / "large.ts";
+    auto source = std::make_shared<TestSource>(100, kPackets);  // 18,800 bytes a buffer
+    auto writer = std::make_shared<FileWriter>(8 * 1024);
+    ASSERT_EQ(S_OK, writer->SetFileName(Utf16(path.string()), nullptr));
+    RecordingChain chain(source, writer);
+    ASSERT_EQ(S_OK, chain.Graph().Run());
+    ASSERT_TRUE(source->WaitForPackets(kPackets));
+    EXPECT_EQ(kPackets, source->PacketsDelivered());
+    ASSERT_EQ(S_OK, chain.Graph().Stop());
+    EXPECT_EQ(0u, writer->QueuedBytes());
+    EXPECT_EQ(TestPackets(0, kPackets), ReadFile(path));
+    writer.reset();
+    chain.Release();
+}
+
 TEST_F(FileWriterTest, WithoutAFileNameTheStreamIsDiscarded) {
     constexpr std::uint64_t kPackets = 3000;
     auto source = std::make_shared<TestSource>(10, kPackets);
