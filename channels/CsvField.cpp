@@ -61,15 +61,6 @@ CsvField NextCsvField(std::u16string_view& cursor) {
     return value;
 }
 
-void CsvFields::Split(std::span<CsvField> values) const {
-    std::size_t given = 0;
-    ForEach(values.size(), [values, &given](std::size_t i, std::u16string_view value) {
-        values[i] = value;
-        given = i + 1;
-    });
-    for (std::size_t i = given; i < values.size(); ++i) values[i] = std::nullopt;
-}
-
 std::int32_t ParseAnyDecimalInt32(std::u16string_view text) {
     std::size_t i = 0;
     const std::size_t size = text.size();

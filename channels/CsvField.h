@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string_view>
 
 #include "channels/CommaMap.h"
@@ -36,10 +35,6 @@ struct CsvFields {
     // from 0; stops at the line's last field or before a failed one.
     template <typename Field>
     void ForEach(std::size_t count, Field&& field) const;
-
-    // Fills `values` with the fields; those past the line's last field (or past a failed one)
-    // are none.
-    void Split(std::span<CsvField> values) const;
 };
 
 // Column name comparison: ASCII letters without regard to case, nothing trimmed.
