@@ -2,6 +2,7 @@
 
 #include <emmintrin.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -95,9 +96,9 @@ void NoteUnit(char16_t unit, CommaMap* commas, std::size_t at) {
     if (commas && unit == u',') commas->Mark(at, 1);
 }
 
-// Copies the first of `max` bytes at `p` that need no decoding to `into` as units, noting the
-// commas among them in `commas` (when given) from unit `at` on; returns how many.
-std::size_t CopyPlainUtf8(char16_t* into, const std::uint8_t* p, std::size_t max, CommaMap* commas,
+// Copies the first of `max` bytes at `p` that are ASCII and no stop to `into` as units, noting
+// the commas among them in `commas` (when given) from unit `at` on; returns how many.
+std::size_t CopyAsciiUtf8(char16_t* into, const std::uint8_t* p, std::size_t max, CommaMap* commas,
                           std::size_t at) {
     std::size_t run = 0;
     for (; run + 32 <= max; run += 32) {
@@ -116,6 +117,31 @@ std::size_t CopyPlainUtf8(char16_t* into, const std::uint8_t* p, std::size_t max
         NoteUnit(into[run], commas, at + run);
     }
     return run;
+}
+
+// Copies the UTF-8 text at `p` (`left` bytes) that needs no decoder to `into`, at most `room`
+// units: ASCII but the stops, and the two-byte characters (the accented letters of most
+// European names), which are decoded here so that a name does not leave the copying loop for
+// each of them. Notes the commas as CopyAsciiUtf8 does; returns the units and sets `used` to the
+// bytes they took. A two-byte character cut by the end of the window is left to the decoder.
+std::size_t CopyPlainUtf8(char16_t* into, std::size_t room, const std::uint8_t* p, std::size_t left,
+                          CommaMap* commas, std::size_t at, std::size_t& used) {
+    std::size_t units = 0;
+    std::size_t bytes = 0;
+    for (;;) {
+        const std::size_t ascii = CopyAsciiUtf8(
+            into + units, p + bytes, std::min(room - units, left - bytes), commas, at + units);
+        units += ascii;
+        bytes += ascii;
+        if (units >= room || bytes + 1 >= left) break;
+        const std::uint8_t lead = p[bytes];
+        const std::uint8_t trail = p[bytes + 1];
+        if (lead < 0xC2 || lead > 0xDF || (trail & 0xC0) != 0x80) break;
+        into[units++] = static_cast<char16_t>((lead & 0x1F) << 6 | (trail & 0x3F));
+        bytes += 2;
+    }
+    used = bytes;
+    return units;
 }
 
 // The same in UTF-16LE units, `max` of them at `p`.
@@ -263,8 +289,9 @@ std::size_t WideTextReader::CopyPlainRun(char16_t* into, std::size_t room, Comma
     const std::uint8_t* const data = bytes_.data() + pos_;
     const std::size_t left = bytes_.size() - pos_;
     if (encoding_ == Encoding::Utf8) {
-        const std::size_t run = CopyPlainUtf8(into, data, room < left ? room : left, commas, at);
-        pos_ += run;
+        std::size_t used = 0;
+        const std::size_t run = CopyPlainUtf8(into, room, data, left, commas, at, used);
+        pos_ += used;
         return run;
     }
     // A unit cut in two by the end of the chunk is left to the decoder, which reads on.

@@ -144,13 +144,18 @@ TEST(WideTextReaderLines, CharactersNeedingDecodingAreFoundAtEveryPlaceInAWord) 
         std::string bytes;
         std::u16string reads;
     };
-    const Special specials[] = {{"\r\n", u"\n"},
-                                {"\r", u"\r"},
-                                {"\n", u"\n"},
-                                {std::string(1, '\0'), std::u16string(1, u'\0')},
-                                {"\xC3\xA9", u"\u00E9"},
-                                {"\xFF", u"\uFFFD"},
-                                {"\t\x01\x0D\x0E", u"\t\u0001\r\u000E"}};
+    const Special specials[] = {
+        {"\r\n", u"\n"},
+        {"\r", u"\r"},
+        {"\n", u"\n"},
+        {std::string(1, '\0'), std::u16string(1, u'\0')},
+        {"\xC3\xA9", u"\u00E9"},
+        {"\xFF", u"\uFFFD"},
+        {"\t\x01\x0D\x0E", u"\t\u0001\r\u000E"},
+        // The first and last two-byte characters, and the sequences just outside them.
+        {"\xC2\x80\xDF\xBF", u"\u0080\u07FF"},
+        {"\xC1\xBF\xC3(", u"\uFFFD\uFFFD\uFFFD("},
+        {"\xE0\xA0\x80\xC3\xC3\xA9", u"\u0800\uFFFD\u00E9"}};
     for (std::size_t k = 0; k <= 40; ++k) {
         for (const Special& special : specials) {
             const std::string text =
