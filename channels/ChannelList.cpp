@@ -30,12 +30,12 @@ ChannelList LoadFrom(const Source& source, ListReadObserver* why) {
     std::unique_ptr<ChannelRecord> spare;
     LoadCsvTable(
         source,
-        [&columns, &spare](std::span<const std::u16string_view> names,
-                           std::span<const CsvField> values, int columnCount) {
+        [&columns, &spare](std::span<const std::u16string_view> names, const CsvFields& fields,
+                           int columnCount) {
             if (!columns) columns.emplace(names, columnCount);
             std::unique_ptr<ChannelRecord> record =
                 spare ? std::move(spare) : std::make_unique<ChannelRecord>();
-            ParseChannelRecord(*columns, values, *record);
+            ParseChannelRecord(*columns, fields, *record);
             return record;
         },
         [&list, &spare, why](std::unique_ptr<ChannelRecord> record, const CsvLine& line) {

@@ -71,7 +71,7 @@ ChannelColumns::ChannelColumns(std::span<const std::u16string_view> names, int c
     for (std::size_t i = 0; i < count_; ++i) columns_[i] = ColumnOf(names[i]);
 }
 
-void ParseChannelRecord(const ChannelColumns& columns, std::span<const CsvField> values,
+void ParseChannelRecord(const ChannelColumns& columns, const CsvFields& fields,
                         ChannelRecord& record) {
     // Every value is reset but the texts, which keep their storage until the line has been
     // read: a line without them leaves them unset at the end.
@@ -83,10 +83,7 @@ void ParseChannelRecord(const ChannelColumns& columns, std::span<const CsvField>
     bool commented = false;
 
     const std::span<const Column> kinds = columns.columns();
-    const std::size_t count = std::min(kinds.size(), values.size());
-    for (std::size_t i = 0; i < count; ++i) {
-        if (!values[i]) continue;
-        const std::u16string_view value = *values[i];
+    fields.ForEach(kinds.size(), [&](std::size_t i, std::u16string_view value) {
         switch (kinds[i]) {
             case Column::Name:
                 if (!named) SetText(record.name, value);
@@ -122,7 +119,7 @@ void ParseChannelRecord(const ChannelColumns& columns, std::span<const CsvField>
             case Column::Other:
                 break;
         }
-    }
+    });
     if (!named) record.name.reset();
     if (!commented) record.comment.reset();
     record.valid = record.frequencyKHz != 0 && record.name && record.symbolRate != 0 &&

@@ -53,12 +53,12 @@ private:
     std::size_t count_ = 0;
 };
 
-// Fills `record` from the values of one line under `columns` (values past the line's last field
-// are none). Texts: the first column with a value wins; numbers and POL: the last one does.
-// Never fails; the record says whether it is valid. Whatever `record` held before is replaced;
-// the storage of its texts is reused, so that a record dropped by the reader can take the next
-// line without allocating again.
-void ParseChannelRecord(const ChannelColumns& columns, std::span<const CsvField> values,
+// Fills `record` from the fields of one line under `columns` (a column past the line's last
+// field has no value). Texts: the first column with a value wins; numbers and POL: the last one
+// does. Never fails; the record says whether it is valid. Whatever `record` held before is
+// replaced; the storage of its texts is reused, so that a record dropped by the reader can take the
+// next line without allocating again.
+void ParseChannelRecord(const ChannelColumns& columns, const CsvFields& fields,
                         ChannelRecord& record);
 
 }  // namespace orvalen

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 
@@ -22,29 +21,20 @@ public:
         used_ = 0;
     }
 
-    // Marks the units at `at` + i for each bit i set in `bits`; `at` + 15 must be below kUnits
+    // Marks the units at `at` + i for each bit i set in `bits`; `at` + 31 must be below kUnits
     // when any of the upper bits can be set, and `at` below kUnits always.
     void Mark(std::size_t at, std::uint32_t bits) {
         const std::size_t word = at / 64;
         const std::size_t shift = at % 64;
         words_[word] |= std::uint64_t{bits} << shift;
         // The spare word at the end takes what a block near the end carries over.
-        if (shift > 48) words_[word + 1] |= std::uint64_t{bits} >> (64 - shift);
+        if (shift > 32) words_[word + 1] |= std::uint64_t{bits} >> (64 - shift);
         used_ = std::max(used_, word + 2);
     }
 
-    // The first marked unit at or after `from` and before `end`, or `end` when there is none;
-    // `from` < `end` <= kUnits.
-    std::size_t Next(std::size_t from, std::size_t end) const {
-        std::size_t word = from / 64;
-        std::uint64_t bits = words_[word] & (~std::uint64_t{0} << (from % 64));
-        while (bits == 0) {
-            if (++word * 64 >= end) return end;
-            bits = words_[word];
-        }
-        const std::size_t at = word * 64 + static_cast<std::size_t>(std::countr_zero(bits));
-        return at < end ? at : end;
-    }
+    // The marks of units 64 * `index` to 64 * `index` + 63, the lowest bit the first unit;
+    // `index` below kUnits / 64.
+    std::uint64_t Word(std::size_t index) const { return words_[index]; }
 
 private:
     std::array<std::uint64_t, kUnits / 64 + 1> words_{};

@@ -61,44 +61,6 @@ CsvField NextCsvField(std::u16string_view& cursor) {
     return value;
 }
 
-void SplitCsvLine(std::u16string_view line, const CommaMap& commas, std::span<CsvField> values) {
-    const char16_t* const text = line.data();
-    const std::size_t size = line.size();
-    // The line feed, when there is one, ends the last field.
-    const std::size_t end = size > 0 && text[size - 1] == u'\n' ? size - 1 : size;
-    std::size_t at = 0;
-    std::size_t i = 0;
-    for (; i < values.size() && at < end; ++i) {
-        if (text[at] == u'"') {
-            std::u16string_view rest(text + at, size - at);
-            values[i] = NextCsvField(rest);
-            if (!values[i]) break;
-            at = static_cast<std::size_t>(rest.data() - text);
-            continue;
-        }
-        // Unquoted, the common case: the field runs to the next comma or the line's end.
-        const std::size_t fieldEnd = commas.Next(at, end);
-        values[i] = std::u16string_view(text + at, fieldEnd - at);
-        at = fieldEnd + 1;
-    }
-    for (; i < values.size(); ++i) values[i] = std::nullopt;
-}
-
-// The units are taken as one word, the first in its lowest lane.
-std::int32_t FourDigitsAt(const char16_t* p) {
-    const std::uint64_t word = wordscan::Load(p);
-    // Every unit from 0x30 to 0x3F, and none of them reaching 0x40 with 6 added: '0' to '9'.
-    if ((word & 0xFFF0FFF0FFF0FFF0) != 0x0030003000300030 ||
-        ((word + 0x0006000600060006) & 0x0040004000400040) != 0) {
-        return -1;
-    }
-    const std::uint64_t digits = word & 0x000F000F000F000F;
-    // Each lane times ten plus the lane after it: the first and third lanes hold two-digit
-    // numbers.
-    const std::uint64_t pairs = digits * 10 + (digits >> 16);
-    return static_cast<std::int32_t>((pairs & 0xFFFF) * 100 + ((pairs >> 32) & 0xFFFF));
-}
-
 std::int32_t ParseAnyDecimalInt32(std::u16string_view text) {
     std::size_t i = 0;
     const std::size_t size = text.size();

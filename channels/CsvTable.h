@@ -39,7 +39,7 @@ public:
     virtual void LineDropped(const CsvLine& line, std::string_view why) = 0;
 };
 
-// Reads the table from `reader`. For each data line, `parse(names, values, columnCount)` builds
+// Reads the table from `reader`. For each data line, `parse(names, fields, columnCount)` builds
 // a record (std::unique_ptr<Record>) and `keep(std::move(record), line)` takes it; a record the
 // rule does not store is freed when the rule returns.
 template <typename Parse, typename Keep>
@@ -48,7 +48,6 @@ void LoadCsvTable(WideTextReader& reader, Parse&& parse, Keep&& keep,
     std::array<char16_t, kCsvLineUnits> headerBuffer;
     std::array<char16_t, kCsvLineUnits> lineBuffer;
     std::array<std::u16string_view, kMaxCsvColumns> names;
-    std::array<CsvField, kMaxCsvColumns> values;
     CommaMap commas;
 
     // A line's text ends at its first zero unit, as for any C string.
@@ -71,8 +70,7 @@ void LoadCsvTable(WideTextReader& reader, Parse&& parse, Keep&& keep,
     while (!reader.AtEnd()) {
         if (reader.ReadLine(lineBuffer.data(), lineBuffer.size(), &textUnits, &commas) == 0) break;
         const CsvLine line{++lineNumber, std::u16string_view(lineBuffer.data(), textUnits)};
-        SplitCsvLine(line.text, commas, std::span<CsvField>(values.data(), columns));
-        keep(parse(std::span<const std::u16string_view>(names), std::span<const CsvField>(values),
+        keep(parse(std::span<const std::u16string_view>(names), CsvFields{line.text, commas},
                    columns),
              line);
     }

@@ -6,16 +6,12 @@
 namespace orvalen {
 
 std::unique_ptr<SatelliteRecord> ParseSatelliteRecord(std::span<const std::u16string_view> names,
-                                                      std::span<const CsvField> values,
-                                                      int columnCount) {
+                                                      const CsvFields& fields, int columnCount) {
     auto record = std::make_unique<SatelliteRecord>();
-    const std::size_t columns =
-        std::min({columnCount < 0 ? std::size_t{0} : static_cast<std::size_t>(columnCount),
-                  names.size(), values.size()});
-    for (std::size_t i = 0; i < columns; ++i) {
-        if (!values[i]) continue;
+    const std::size_t columns = std::min(
+        {columnCount < 0 ? std::size_t{0} : static_cast<std::size_t>(columnCount), names.size()});
+    fields.ForEach(columns, [&names, &record](std::size_t i, std::u16string_view value) {
         const std::u16string_view name = names[i];
-        const std::u16string_view value = *values[i];
         if (ColumnNameIs(name, u"NAME")) {
             if (!record->name) record->name.emplace(value);
         } else if (ColumnNameIs(name, u"Comment")) {
@@ -27,7 +23,7 @@ std::unique_ptr<SatelliteRecord> ParseSatelliteRecord(std::span<const std::u16st
         } else if (ColumnNameIs(name, u"LNBSource")) {
             record->lnbSource = ParseDecimalInt32(value);
         }
-    }
+    });
     record->valid = record->name && record->channelListFile &&
                     (record->tuner == 1 || record->tuner == 2) && record->lnbSource >= 1 &&
                     record->lnbSource <= 4;

@@ -24,7 +24,6 @@ struct SatelliteRecord {
 
 // As ParseChannelRecord: texts first-wins, numbers last-wins; never fails.
 std::unique_ptr<SatelliteRecord> ParseSatelliteRecord(std::span<const std::u16string_view> names,
-                                                      std::span<const CsvField> values,
-                                                      int columnCount);
+                                                      const CsvFields& fields, int columnCount);
 
 }  // namespace orvalen

@@ -53,9 +53,10 @@ private:
     // many. Must not be called at the end.
     int DecodeNext(char16_t& first, char16_t& second);
     char32_t DecodeUtf8();
-    // Copies the characters from the read position on that need no decoding (ASCII or any
-    // UTF-16 unit but zero, CR and LF), at most `room` units and not past the window; returns
-    // how many. Their commas are marked in `commas`, when given, as units from `at` on.
+    // Copies the characters from the read position on that need no decoder (ASCII, two-byte
+    // UTF-8 characters, or any UTF-16 unit from U+000E on), at most `room` units and not past
+    // the window; returns how many units. Their commas are marked in `commas`, when given, as units
+    // from `at` on.
     std::size_t CopyPlainRun(char16_t* into, std::size_t room, CommaMap* commas, std::size_t at);
     // The bytes of an LF or a CR LF at the read position when they are all in the window, else
     // 0. The read position must be inside the window.

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -137,18 +136,27 @@ TEST(WideTextReaderLines, BehavesAsFgetwsOnALineBuffer) {
     EXPECT_EQ(buffer[0], 0);
 }
 
-// Plain text is copied eight bytes (four UTF-16 units) at a time; wherever in such a word a
-// character that needs decoding stands, and wherever a read ends, the text reads the same.
+// Plain text is copied thirty-two bytes at a time; wherever in such a step a character that
+// needs decoding stands (control characters among them, which decode to themselves), and wherever
+// a read ends, the text reads the same.
 TEST(WideTextReaderLines, CharactersNeedingDecodingAreFoundAtEveryPlaceInAWord) {
     struct Special {
         std::string bytes;
         std::u16string reads;
     };
     const Special specials[] = {
-        {"\r\n", u"\n"},         {"\r", u"\r"},
-        {"\n", u"\n"},           {std::string(1, '\0'), std::u16string(1, u'\0')},
-        {"\xC3\xA9", u"\u00E9"}, {"\xFF", u"\uFFFD"}};
-    for (std::size_t k = 0; k <= 16; ++k) {
+        {"\r\n", u"\n"},
+        {"\r", u"\r"},
+        {"\n", u"\n"},
+        {std::string(1, '\0'), std::u16string(1, u'\0')},
+        {"\xC3\xA9", u"\u00E9"},
+        {"\xFF", u"\uFFFD"},
+        {"\t\x01\x0D\x0E", u"\t\u0001\r\u000E"},
+        // The first and last two-byte characters, and the sequences just outside them.
+        {"\xC2\x80\xDF\xBF", u"\u0080\u07FF"},
+        {"\xC1\xBF\xC3(", u"\uFFFD\uFFFD\uFFFD("},
+        {"\xE0\xA0\x80\xC3\xC3\xA9", u"\u0800\uFFFD\u00E9"}};
+    for (std::size_t k = 0; k <= 40; ++k) {
         for (const Special& special : specials) {
             const std::string text =
                 std::string(k, 'x') + special.bytes + "yz" + std::string(k, 'w');
@@ -237,12 +245,12 @@ TEST(WideTextReaderSource, ReadsTheSameTextWhateverTheSizeOfEachRead) {
 
 // The fields of each line as the field syntax gives them one after the other, against those cut
 // at the commas the reader noted while it widened the line. Commas stand at every place of the
-// sixteen bytes (eight UTF-16 units) the reader copies at a time, next to characters it must
-// decode, inside quotes, in lines cut by a short buffer and in UTF-16LE reads that end inside a
-// comma.
+// bytes the reader copies at a time and on both sides of each 64-unit word of the map, next to
+// characters it must decode, inside quotes (also quotes across two words), in lines cut by a
+// short buffer and in UTF-16LE reads that end inside a comma.
 TEST(WideTextReaderCommas, FieldsCutAtTheNotedCommasAreTheFieldSyntaxs) {
     std::u16string text = u"NAME,FREQ\r\n";
-    for (std::size_t k = 0; k <= 33; ++k) {
+    for (std::size_t k = 0; k <= 70; ++k) {
         for (const std::u16string_view special : {u"", u"\u00E9", u"\r", u"\U0001F4FA"}) {
             text += std::u16string(k, u'x') + std::u16string(special) + u",a,,b" +
                     std::u16string(k % 7, u'y') + u",\"q,r\",z" + std::u16string(k % 3, u',') +
@@ -265,15 +273,21 @@ TEST(WideTextReaderCommas, FieldsCutAtTheNotedCommasAreTheFieldSyntaxs) {
                 std::size_t lines = 0;
                 while (reader.ReadLine(buffer.data(), capacity, &textUnits, &commas) != 0) {
                     const std::u16string_view line(buffer.data(), textUnits);
-                    std::array<CsvField, 20> cut;
-                    SplitCsvLine(line, commas, cut);
+                    std::vector<std::u16string_view> cut;
+                    CsvFields{line, commas}.ForEach(
+                        20,
+                        [&cut](std::size_t, std::u16string_view field) { cut.push_back(field); });
+                    std::vector<std::u16string_view> oneByOne;
                     std::u16string_view rest = line;
-                    for (const CsvField& field : cut) {
-                        ASSERT_EQ(field, NextCsvField(rest)) << "line " << lines;
+                    while (oneByOne.size() < 20) {
+                        const CsvField field = NextCsvField(rest);
+                        if (!field) break;
+                        oneByOne.push_back(*field);
                     }
+                    ASSERT_EQ(cut, oneByOne) << "line " << lines;
                     ++lines;
                 }
-                EXPECT_GT(lines, 4 * 34u);
+                EXPECT_GT(lines, 4 * 71u);
             }
         }
     }
