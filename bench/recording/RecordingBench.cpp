@@ -240,7 +240,7 @@ void BM_RecordingAgainstPlainWrite(benchmark::State& state) {
     state.counters["GiB_per_run"] = static_cast<double>(kChunks * kChunkBytes) / (1ull << 30);
 }
 
-BENCHMARK(BM_RecordingAgainstPlainWrite)->Iterations(7)->Unit(benchmark::kSecond);
+BENCHMARK(BM_RecordingAgainstPlainWrite)->Iterations(15)->Unit(benchmark::kSecond);
 
 }  // namespace
 

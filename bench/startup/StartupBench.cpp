@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kStartUpLaunches = 21;
+constexpr int kStartUpLaunches = 51;
 constexpr int kMemoryLaunches = 3;
 
 fs::path ProbeDirectory() {
