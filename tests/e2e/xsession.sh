@@ -175,16 +175,15 @@ pixels() {
         sed -n 's/^\([0-9]*,[0-9]*\): *(\([0-9]*\),\([0-9]*\),\([0-9]*\)[,)].*/\1 \2,\3,\4/p'
 }
 
-# The columns, counted from `x`, of a `width` x `height` block at screen (x, y) that hold at least
-# one pixel of `colour` ("r,g,b", not black), one per line from the left. ImageMagick folds the
-# block into one row of its own: a text dump of every pixel of the spectrum's plot takes tens of
-# seconds in the test machine, this takes a fraction of one.
-colour_columns() {
+# The pixels of `colour` ("r,g,b", not black) in a `width` x `height` block at screen (x, y), as
+# lines "x,y" counted from the block's corner. Every other pixel is made transparent and only the
+# rest is listed: a text dump of every pixel of the spectrum's plot takes tens of seconds in the
+# test machine, this a fraction of one.
+colour_pixels() {
     local file=$1 x=$2 y=$3 width=$4 height=$5 colour=$6
     convert "$file" -crop "${width}x${height}+${x}+${y}" +repage \
-        -fill black +opaque "rgb($colour)" -fill white -opaque "rgb($colour)" \
-        -scale "${width}x1!" -threshold 0 -depth 8 txt:- |
-        sed -n 's/^\([0-9]*\),0: *(255,.*/\1/p'
+        -fill black +opaque "rgb($colour)" -transparent black sparse-color:- |
+        tr ' ' '\n' | sed -n 's/^\([0-9]*,[0-9]*\),.*/\1/p'
 }
 
 # Finds the client view on a screenshot by its meter bars, which always cover client columns
@@ -219,6 +218,6 @@ bar_start_colour() {
 # How many of the plot's 601 columns hold a pixel of a trace's colour (the first trace's green
 # unless given); the grid, its labels and the black background hold none.
 trace_columns() {
-    colour_columns "$1" "$((CLIENT_LEFT + PLOT_LEFT))" "$((CLIENT_TOP + PLOT_TOP))" \
-        "$PLOT_WIDTH" "$PLOT_HEIGHT" "${2:-$TRACE_GREEN}" | wc -l
+    colour_pixels "$1" "$((CLIENT_LEFT + PLOT_LEFT))" "$((CLIENT_TOP + PLOT_TOP))" \
+        "$PLOT_WIDTH" "$PLOT_HEIGHT" "${2:-$TRACE_GREEN}" | cut -d, -f1 | sort -u | wc -l
 }

@@ -53,10 +53,9 @@ wait_until 120 locked tuned || session_fail "the last channel of Tuner 1 > Sat 1
 # whose level could not be read (the program draws it at full scale): it is listed apart.
 trace_peaks() {
     local limit=$(((80 - peak_db) * (PLOT_HEIGHT - 1) / 50))
-    pixels "$1" "$((CLIENT_LEFT + PLOT_LEFT))" "$((CLIENT_TOP + PLOT_TOP))" "$PLOT_WIDTH" "$PLOT_HEIGHT" |
-        awk -v green="$TRACE_GREEN" '$2 == green { split($1, p, ",")
-                                                   if (!(p[1] in top) || p[2] < top[p[1]]) top[p[1]] = p[2] }
-                                     END { for (x in top) print x, top[x] }' |
+    colour_pixels "$1" "$((CLIENT_LEFT + PLOT_LEFT))" "$((CLIENT_TOP + PLOT_TOP))" "$PLOT_WIDTH" \
+        "$PLOT_HEIGHT" "$TRACE_GREEN" |
+        awk -F, '!($1 in top) || $2 + 0 < top[$1] { top[$1] = $2 + 0 } END { for (x in top) print x, top[x] }' |
         sort -n |
         awk -v limit="$limit" -v unread="$SESSION_DIR/unread-steps" '
             $2 == 0 { print $1 >> unread; next }

@@ -124,8 +124,8 @@ check_sweep() {
     peaks=$(awk -v floor="$median" -v above="$carrier_above_median_db" \
         '$1 >= floor + above { n++ } END { print n + 0 }' "$SESSION_DIR/read")
     saved_levels "$file" "$column" | awk '$2 >= 30 && $2 <= 80 { print $1 }' | sort >"$SESSION_DIR/on-plot"
-    colour_columns "$shot" "$((CLIENT_LEFT + PLOT_LEFT))" "$((CLIENT_TOP + PLOT_TOP))" "$PLOT_WIDTH" \
-        "$PLOT_HEIGHT" "$colour" | sort >"$SESSION_DIR/drawn"
+    colour_pixels "$shot" "$((CLIENT_LEFT + PLOT_LEFT))" "$((CLIENT_TOP + PLOT_TOP))" "$PLOT_WIDTH" \
+        "$PLOT_HEIGHT" "$colour" | cut -d, -f1 | sort -u >"$SESSION_DIR/drawn"
     missing=$(join -v 1 "$SESSION_DIR/on-plot" "$SESSION_DIR/drawn" | sort -n | tr '\n' ' ')
     echo "tuner $tuner's sweep: $steps steps, $with_level with a level, $peaks of them" \
         "$carrier_above_median_db dB or more above their median $median dB; not drawn: ${missing:-none}"
