@@ -6,8 +6,9 @@
 #include "app/UserPrompts.h"
 
 void COrvalenApp::OnCommand(int id) {
-    // A command that comes before the window's first paint finds the CAM menu dialog all the
-    // same (a graph made now is its CAM's).
+    // A command that comes before the window's first paint finds the menus and the CAM menu
+    // dialog all the same (a graph made now fills its Sat popups and is its CAM's).
+    CompleteMenus();
     MakeCamMenu();
     switch (id) {
         case ID_CREATE_ALL:

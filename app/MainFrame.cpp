@@ -39,11 +39,9 @@ CMainFrame::CMainFrame(COrvalenApp& app, const SignalMeters& meters, const Spect
     CreateStatusBar();
     m_timerId = startTimer(kCamPollMilliseconds);
 
-    const CommandSink route = [this](int id) { OnCommand(id); };
-    BuildMenuBar(*menuBar(), MainMenuResource(), route);
-    InstallAccelerators(*this, MainAccelerators(), route);
+    AddMenuTitles(*menuBar(), MainMenuResource());
+    InstallAccelerators(*this, MainAccelerators(), [this](int id) { OnCommand(id); });
     m_messagePane->FollowMenus(*menuBar());
-    if (QAction* item = FindCommandItem(*menuBar(), ID_VIEW_STATUS_BAR)) item->setChecked(true);
 
     setWindowTitle(kMainWindowTitle);
     setWindowIcon(AppIcon());
@@ -75,6 +73,13 @@ QSize CMainFrame::FirstSize() const {
     if (const QScreen* display = screen())
         size = size.boundedTo(display->availableGeometry().size());
     return size;
+}
+
+void CMainFrame::AddMenuItems() {
+    ::AddMenuItems(*menuBar(), MainMenuResource(), [this](int id) { OnCommand(id); });
+    // The bar may have been hidden with its key before the item was there to show it.
+    if (QAction* item = FindCommandItem(*menuBar(), ID_VIEW_STATUS_BAR))
+        item->setChecked(!m_wndStatusBar->isHidden());
 }
 
 void CMainFrame::AppendCommandItem(QMenu& popup, const QString& text, int id) {

@@ -20,11 +20,15 @@ class CMainFrame final : public QMainWindow {
     Q_OBJECT
 
 public:
-    // Builds the whole window (view, status bar, timer, menu bar, accelerators, title, icon,
+    // Builds the whole window (view, status bar, timer, menu titles, accelerators, title, icon,
     // first size) without showing it. The window deletes itself once it has closed.
     CMainFrame(COrvalenApp& app, const SignalMeters& meters, const SpectrumStore& spectrum);
 
     CChildView& View() const { return *m_wndView; }
+
+    // Gives the menus their items; called once. The first paint shows only the titles, so the
+    // application object calls this after it, or with a command that comes sooner.
+    void AddMenuItems();
 
     // Appends a command item that routes like every other menu item.
     void AppendCommandItem(QMenu& popup, const QString& text, int id);

@@ -152,9 +152,14 @@ std::span<const MenuEntry> MainMenuResource() {
     return kMainMenu;
 }
 
-void BuildMenuBar(QMenuBar& bar, std::span<const MenuEntry> entries, const CommandSink& sink) {
-    for (const MenuEntry& entry : entries) {
-        FillMenu(*bar.addMenu(QString::fromUtf8(entry.text)), entry.popup, sink);
+void AddMenuTitles(QMenuBar& bar, std::span<const MenuEntry> entries) {
+    for (const MenuEntry& entry : entries) bar.addMenu(QString::fromUtf8(entry.text));
+}
+
+void AddMenuItems(QMenuBar& bar, std::span<const MenuEntry> entries, const CommandSink& sink) {
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (QMenu* popup = PopupAt(bar, static_cast<int>(i)))
+            FillMenu(*popup, entries[i].popup, sink);
     }
 }
 

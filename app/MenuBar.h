@@ -33,9 +33,13 @@ std::span<const MenuEntry> MainMenuResource();
 // Receives the id of every command item that is triggered.
 using CommandSink = std::function<void(int id)>;
 
-// Appends `entries` to `bar`. Every command item carries its id (QAction::data) and its prompt
-// (QAction::statusTip) and reports to `sink` when triggered.
-void BuildMenuBar(QMenuBar& bar, std::span<const MenuEntry> entries, const CommandSink& sink);
+// Appends the popups of `entries` to `bar`, titles only: what the window shows before anything is
+// opened. AddMenuItems gives them their items.
+void AddMenuTitles(QMenuBar& bar, std::span<const MenuEntry> entries);
+
+// Fills the popups that AddMenuTitles appended for the same `entries`. Every command item carries
+// its id (QAction::data) and its prompt (QAction::statusTip) and reports to `sink` when triggered.
+void AddMenuItems(QMenuBar& bar, std::span<const MenuEntry> entries, const CommandSink& sink);
 
 // Appends a plain command item to `popup`.
 QAction* AppendCommandItem(QMenu& popup, const QString& text, int id, const CommandSink& sink);

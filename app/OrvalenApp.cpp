@@ -44,20 +44,29 @@ bool COrvalenApp::InitInstance() {
     if (!frame) return false;
     m_mainFrame = frame;
 
+    // The first paint shows the menu titles, not their items; and the CAM menu dialog stays
+    // hidden until the CAM has something to show, while making it loads a font of its own. Both
+    // wait until the window has painted (watched from before the show, which may paint at once).
+    m_menusDue = true;
+    m_camMenuDue = true;
+    AfterFirstPaint(frame->View(), *this, [this] {
+        CompleteMenus();
+        MakeCamMenu();
+    });
+    frame->show();
+    return true;
+}
+
+void COrvalenApp::CompleteMenus() {
+    if (!m_menusDue || !m_mainFrame) return;
+    m_menusDue = false;
+    m_mainFrame->AddMenuItems();
     // The menu resource gives every Sat popup a placeholder; a popup holds exactly the channels
     // of its slot.
     for (int slot = 0; slot < orvalen::kSatelliteSlots; ++slot) {
-        DeleteCommandItem(*frame->menuBar(), PlaceholderCommandId(slot));
+        DeleteCommandItem(*m_mainFrame->menuBar(), PlaceholderCommandId(slot));
     }
-    frame->CheckMenuRadioItem(ID_CI_MTD);  // m_ciModeFlags 0
-
-    // The CAM menu dialog stays hidden until the CAM has something to show, and making it loads
-    // a font of its own: it waits until the window has painted (watched from before the show,
-    // which may paint at once).
-    m_camMenuDue = true;
-    AfterFirstPaint(frame->View(), *this, [this] { MakeCamMenu(); });
-    frame->show();
-    return true;
+    m_mainFrame->CheckMenuRadioItem(ID_CI_MTD);  // m_ciModeFlags 0: no command has run yet
 }
 
 void COrvalenApp::MakeCamMenu() {

@@ -92,6 +92,10 @@ private:
     TunerGraph* Graph(int tuner) const { return m_graphs[tuner - 1].get(); }
     void AskRecordFile(TunerGraph& graph, int tuner);
     void ShowCamName(TunerGraph& graph);
+    // Gives the menus their items when they are due, with what start-up does to them (the Sat
+    // popups' placeholders go, the CI mode's item is checked): after the window's first paint,
+    // or with the first command when that comes sooner.
+    void CompleteMenus();
     // Makes the CAM menu dialog when it is due: after the window's first paint, or with the
     // first command when that comes sooner.
     void MakeCamMenu();
@@ -103,6 +107,7 @@ private:
     UserPrompts& m_prompts;
     SocketLibrary& m_sockets;
     ThreadMessageBridge m_bridge;
+    bool m_menusDue = false;    // from start-up until the menus have their items
     bool m_camMenuDue = false;  // from start-up until the dialog is made or the window closes
     // The CAM item reads "not ready": tuner 1's graph reads the name again on each tick.
     bool m_camNamePending = false;

@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QThread>
 
+#include "app/CommandIds.h"
 #include "app/MainFrame.h"
 #include "app/MenuBar.h"
 #include "platform/ClassIds.h"
@@ -72,6 +73,12 @@ AppTest::~AppTest() {
 }
 
 void AppTest::Start() {
+    Launch();
+    ASSERT_TRUE(WaitFor([this] { return Item(ID_APP_EXIT) != nullptr; }))
+        << "the menus got no items after the first paint";
+}
+
+void AppTest::Launch() {
     simulatedCard = card::InstallSimulatedCard(config);
     m_app = std::make_unique<COrvalenApp>(prompts, sockets);
     ASSERT_TRUE(m_app->InitInstance());

@@ -71,7 +71,11 @@ protected:
     AppTest();
     ~AppTest() override;
 
+    // InitInstance, then events until the window has painted once and its menus have their
+    // items, as a user first sees it.
     void Start();
+    // InitInstance alone: no event has been handled yet.
+    void Launch();
     COrvalenApp& App() { return *m_app; }
     CMainFrame& Frame();
 

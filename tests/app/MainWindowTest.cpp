@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QClipboard>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
@@ -101,6 +102,42 @@ TEST_F(AppTest, TheMenuBarIsBuiltAsTheResourceDescribesIt) {
     for (const QAction* action : Frame().findChildren<QAction*>()) {
         EXPECT_TRUE(action->shortcut().isEmpty()) << action->text().toStdString();
     }
+}
+
+// Counts the items of the File popup when the view first paints.
+class ItemsAtFirstPaint final : public QObject {
+public:
+    ItemsAtFirstPaint(QWidget& view, const QMenu& file) : m_file(file) {
+        view.installEventFilter(this);
+    }
+    int items = -1;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint && items < 0) items = m_file.actions().size();
+        return false;
+    }
+
+private:
+    const QMenu& m_file;
+};
+
+TEST_F(AppTest, TheFirstPaintShowsTheMenuTitlesAndTheItemsFollowIt) {
+    Launch();
+    QMenuBar& menus = *Frame().menuBar();
+    ASSERT_EQ(menus.actions().size(), 6);
+    const ItemsAtFirstPaint watch(Frame().View(), *PopupAt(menus, 0));
+    ASSERT_TRUE(WaitFor([this] { return Item(ID_APP_EXIT) != nullptr; }));
+    EXPECT_EQ(watch.items, 0);
+}
+
+TEST_F(AppTest, CommandsBeforeTheFirstPaintFindTheMenusComplete) {
+    Launch();
+    Frame().OnCommand(ID_VIEW_STATUS_BAR);  // hides the bar before its item exists
+    App().OnCommand(ID_CREATE_1);
+    EXPECT_FALSE(SatPopup(1, 1).actions().isEmpty());
+    EXPECT_EQ(Item(PlaceholderCommandId(0)), nullptr);
+    EXPECT_FALSE(Item(ID_VIEW_STATUS_BAR)->isChecked());
 }
 
 TEST_F(AppTest, HighlightedItemsShowTheirPromptInTheMessagePane) {
