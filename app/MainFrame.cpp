@@ -40,7 +40,7 @@ CMainFrame::CMainFrame(COrvalenApp& app, const SignalMeters& meters, const Spect
     m_timerId = startTimer(kCamPollMilliseconds);
 
     AddMenuTitles(*menuBar(), MainMenuResource());
-    InstallAccelerators(*this, MainAccelerators(), [this](int id) { OnCommand(id); });
+    InstallAccelerators(*this, MainAccelerators(), Route());
     m_messagePane->FollowMenus(*menuBar());
 
     setWindowTitle(kMainWindowTitle);
@@ -75,15 +75,19 @@ QSize CMainFrame::FirstSize() const {
     return size;
 }
 
+CommandSink CMainFrame::Route() {
+    return [this](int id) { OnCommand(id); };
+}
+
 void CMainFrame::AddMenuItems() {
-    ::AddMenuItems(*menuBar(), MainMenuResource(), [this](int id) { OnCommand(id); });
+    ::AddMenuItems(*menuBar(), MainMenuResource(), Route());
     // The bar may have been hidden with its key before the item was there to show it.
     if (QAction* item = FindCommandItem(*menuBar(), ID_VIEW_STATUS_BAR))
         item->setChecked(!m_wndStatusBar->isHidden());
 }
 
 void CMainFrame::AppendCommandItem(QMenu& popup, const QString& text, int id) {
-    ::AppendCommandItem(popup, text, id, [this](int command) { OnCommand(command); });
+    ::AppendCommandItem(popup, text, id, Route());
 }
 
 void CMainFrame::CheckMenuRadioItem(int id) {

@@ -7,6 +7,8 @@
 #include <QMainWindow>
 #include <array>
 
+#include "app/MenuBar.h"
+
 class CChildView;
 class COrvalenApp;
 class QLabel;
@@ -48,6 +50,8 @@ private:
     void ToggleStatusBar();
     void UpdateKeyIndicators();
     QSize FirstSize() const;
+    // Where menu items and accelerators send their commands: OnCommand.
+    CommandSink Route();
 
     COrvalenApp& m_app;
     int m_timerId = 0;  // 0: the timer did not start, and the CAM dialog gets no polls
