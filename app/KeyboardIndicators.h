@@ -10,5 +10,6 @@ struct KeyboardLocks {
 };
 
 // The lock keys as the display server reports them (X11); empty on a platform that does not
-// report them (Wayland, offscreen), where the panes stay unlit.
+// report them (Wayland, offscreen), where the panes stay unlit. User-interface thread only: it
+// keeps what it learnt of the display between calls.
 std::optional<KeyboardLocks> ReadKeyboardLocks();

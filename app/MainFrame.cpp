@@ -63,7 +63,8 @@ void CMainFrame::CreateStatusBar() {
         m_keyIndicators[i] = pane;
     }
     setStatusBar(m_wndStatusBar);
-    UpdateKeyIndicators();
+    // The panes start unlit and are read on the first poll tick: reading them asks the display
+    // server six questions, each a round trip the first paint would wait for.
 }
 
 QSize CMainFrame::FirstSize() const {
