@@ -107,4 +107,22 @@ inline std::uint32_t Tag3(ByteView in) {
     return static_cast<std::uint32_t>(in[0]) << 16 | in[1] << 8 | in[2];
 }
 
+// The one slot and transport connection the module serves, and a unit as the kernel's CA device
+// carries it: [slot][connection id][TPDUs].
+inline constexpr std::uint8_t kSlot = 0, kTcid = 1;
+inline Bytes Frame(ByteView tpdus) {
+    Bytes frame{kSlot, kTcid};
+    frame.insert(frame.end(), tpdus.begin(), tpdus.end());
+    return frame;
+}
+
+// A tagged object whose length field claims three bytes more than it carries.
+inline Bytes Overlong(ByteView object, std::size_t tagSize) {
+    const auto read = ReadObject(object, tagSize);
+    Bytes out(object.begin(), object.begin() + tagSize);
+    AppendLength(out, read->body.size() + 3);
+    out.insert(out.end(), read->body.begin(), read->body.end());
+    return out;
+}
+
 }  // namespace linuxdvb::en50221::wire

@@ -85,32 +85,40 @@ public:
     std::optional<std::uint8_t> DataRate() const;
 
 private:
+    // The slot as the kernel's CA device shows it (ModuleSlot.cpp).
     class HostEnd;
     friend class HostEnd;
-
     int OnIoctl(unsigned long request, void* argument);
     bool Held() const;
     // Whether the kernel would take units for the module now.
     bool Running() const;
+    void PullOut();
+
+    // The module's thread and the frames it sends on its own (SimulatedModule.cpp).
     void Run();
+    void SendLater(Bytes frame, std::chrono::milliseconds delay);
+    void SendDue();
+    void StartAfresh();
+
+    // Transport (ModuleTransport.cpp).
     Bytes Respond(ByteView frame);
     Bytes RespondToTpdu(std::uint8_t tag, ByteView body);
     Bytes Status();
+    Bytes TakeData();
+    void SendSpdu(Bytes spdu);
+
+    // Sessions (ModuleSessions.cpp).
     void OnSpdu(ByteView spdu);
-    void OnApdu(std::uint16_t session, std::uint32_t tag, ByteView body);
-    void OnMmiApdu(std::uint32_t tag, ByteView body);
-    void OnSessionOpened(std::uint32_t resource, std::uint16_t session);
     void RequestSession(std::uint32_t resource);
     void SendApdu(std::uint32_t resource, std::uint32_t tag, ByteView body = {});
     // An object written out whole (tag, length, body).
     void SendWhole(std::uint32_t resource, ByteView apdu);
-    void SendSpdu(Bytes spdu);
+
+    // Resources and the MMI dialogue (ModuleResources.cpp).
+    void OnSessionOpened(std::uint32_t resource, std::uint16_t session);
+    void OnApdu(std::uint16_t session, std::uint32_t tag, ByteView body);
+    void OnMmiApdu(std::uint32_t tag, ByteView body);
     void ShowPage();
-    void StartAfresh();
-    void PullOut();
-    void SendLater(Bytes frame, std::chrono::milliseconds delay);
-    void SendDue();
-    Bytes TakeData();
 
     std::shared_ptr<HostEnd> m_io;
     int m_hostFd = -1;
