@@ -32,10 +32,11 @@ bool Apply(std::string_view name, std::optional<std::string_view> value, ModuleQ
         &ModuleQuirks::strayAfterOpen,      &ModuleQuirks::strayAfterReset,
         &ModuleQuirks::severalPerRead,      &ModuleQuirks::profileFirst,
         &ModuleQuirks::applicationVersion3, &ModuleQuirks::countNotGiven,
-        &ModuleQuirks::freshMmiSession,     &ModuleQuirks::removeInDialogue};
+        &ModuleQuirks::freshMmiSession,     &ModuleQuirks::keepConnection,
+        &ModuleQuirks::removeInDialogue};
     const std::string_view names[] = {
-        "stray-after-open", "stray-after-reset", "several-per-read",  "profile-first", "ai-v3",
-        "count-ff",         "fresh-mmi",         "remove-in-dialogue"};
+        "stray-after-open", "stray-after-reset", "several-per-read", "profile-first",     "ai-v3",
+        "count-ff",         "fresh-mmi",         "keep-connection",  "remove-in-dialogue"};
     for (std::size_t i = 0; i < std::size(names); ++i) {
         if (name != names[i]) continue;
         quirks.*flags[i] = true;
@@ -52,7 +53,7 @@ ModuleQuirks AllQuirks() {
     quirks.strayAfterOpen = quirks.strayAfterReset = quirks.severalPerRead = true;
     quirks.chainBytes = 16;
     quirks.profileFirst = quirks.applicationVersion3 = true;
-    quirks.countNotGiven = quirks.freshMmiSession = true;
+    quirks.countNotGiven = quirks.freshMmiSession = quirks.keepConnection = true;
     return quirks;
 }
 

@@ -12,6 +12,10 @@
 //   ai-v3              opens application information version 3 (as CI Plus modules do)
 //   count-ff           leaves the item count of menus and lists out (0xFF)
 //   fresh-mmi          opens a fresh MMI session for each dialogue and closes it at the end
+//   keep-connection    keeps its connection and sessions when the host creates the connection
+//                      again without a reset (after the host's program started again, or gave
+//                      up on a connection that fell silent): it answers the create and waits
+//                      on sessions the host no longer knows
 //   remove-in-dialogue is pulled out of the slot when the host first answers one of its menus
 //                      (and stays out until put back): not part of "all", whose dialogue must
 //                      reach the PIN enquiry
@@ -35,6 +39,7 @@ struct ModuleQuirks {
     bool applicationVersion3 = false;
     bool countNotGiven = false;
     bool freshMmiSession = false;
+    bool keepConnection = false;
     bool removeInDialogue = false;
 };
 

@@ -13,7 +13,8 @@ namespace linuxdvb::en50221 {
 using namespace wire;
 
 Bytes SimulatedModule::Respond(ByteView frame) {
-    if (!m_present || frame.size() < 2 || frame[0] != kSlot || frame[1] != kTcid) return {};
+    if (!m_present || m_hung || frame.size() < 2 || frame[0] != kSlot || frame[1] != kTcid)
+        return {};
     const auto tpdu = frame.subspan(2);
     const auto object = ReadObject(tpdu, 1);
     if (!object || object->body.empty() || object->body[0] != kTcid) return {};
@@ -28,9 +29,12 @@ Bytes SimulatedModule::RespondToTpdu(std::uint8_t tag, ByteView body) {
     Bytes response;
     switch (tag) {
         case kCreate: {
-            StartAfresh();
-            m_connected = true;
-            RequestSession(kResourceManager);
+            // Only a module that keeps its connection answers a second create as it stands.
+            if (!m_quirks.keepConnection || !m_connected) {
+                StartAfresh();
+                m_connected = true;
+                RequestSession(kResourceManager);
+            }
             response = Tpdu(kCreateReply, kTcid);
             const Bytes status = Status();
             response.insert(response.end(), status.begin(), status.end());

@@ -84,6 +84,7 @@ void SimulatedModule::Run() {
 }
 
 void SimulatedModule::StartAfresh() {
+    m_hung = false;
     m_connected = false;
     m_outgoing.clear();
     m_pendingOpens.clear();
@@ -120,6 +121,11 @@ void SimulatedModule::CloseMmiSession() {
     SendSpdu(CloseRequest(session->second));
     m_sessions.erase(session);
     m_menus.Close();
+}
+
+void SimulatedModule::Hang() {
+    std::lock_guard lock(m_mutex);
+    m_hung = true;
 }
 
 void SimulatedModule::AskForReset() {

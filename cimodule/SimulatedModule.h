@@ -68,6 +68,8 @@ public:
     void KeepStarting(bool starting);
     // A unit waiting on the host's end before anyone opens it, as a previous opener may leave.
     void LeaveStaleUnit();
+    // The module hangs: it answers nothing until it starts afresh (reset, restarted, taken out).
+    void Hang();
     // The module's application asks the host to reset it.
     void AskForReset();
     // Another program holds the device: opening it fails with EBUSY until released.
@@ -136,6 +138,7 @@ private:
     bool m_held = false;
     bool m_starting = false;
     bool m_notReadyOnce = false;
+    bool m_hung = false;
     std::uint32_t m_resets = 0;
     std::atomic<bool> m_stop{false};
     std::size_t m_split = 0;

@@ -49,6 +49,11 @@ std::unique_ptr<CaDevice> CaDevice::Open(std::shared_ptr<DvbIo> io, const std::s
     }
     auto device = std::unique_ptr<CaDevice>(new CaDevice(std::move(io), fd, slot));
     device->Drain();
+    // The kernel keeps the module's connection and sessions across a close and an open, and a
+    // module need not start afresh on a second create_t_c: reset it, so that the host's first
+    // connection is the module's first too. The slot reads not ready until the kernel has
+    // brought the module up again.
+    device->Reset();
     return device;
 }
 

@@ -15,13 +15,13 @@ namespace linuxdvb {
 
 class CaDevice final : public en50221::CaLink {
 public:
-    // Opens the device and checks that it has a link-layer slot; none otherwise, with `error`
-    // set to open's -errno (-EBUSY: another program holds it), or to 0 when the device has no
-    // link-layer slot.
+    // Opens the device, checks that it has a link-layer slot and resets the slot's module;
+    // none otherwise, with `error` set to open's -errno (-EBUSY: another program holds it), or
+    // to 0 when the device has no link-layer slot.
     static std::unique_ptr<CaDevice> Open(std::shared_ptr<DvbIo> io, const std::string& path,
                                           int* error = nullptr);
     // A device another program holds now: it reads as an empty slot and is tried again every
-    // kReopenInterval, with one line on standard error, until it opens.
+    // kReopenInterval, with one line on standard error, until it opens (as Open does).
     static std::unique_ptr<CaDevice> OpenWhenFree(std::shared_ptr<DvbIo> io, std::string path);
     static constexpr std::chrono::seconds kReopenInterval{3};
     ~CaDevice() override;

@@ -57,7 +57,7 @@ void HostStack::OnResponse(ByteView response, Clock::time_point now) {
 }
 
 void HostStack::OnSilence(Clock::time_point now) {
-    m_transport.OnSilence(now);
+    if (m_transport.OnSilence(now)) m_resetRequested = true;
     if (!m_transport.IsOpen()) ForgetSessions();
 }
 

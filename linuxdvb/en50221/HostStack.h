@@ -80,7 +80,8 @@ public:
     // section withdraws the programme (the module is told it is no longer selected).
     void SetCaPmt(int key, Bytes section);
 
-    // Whether the module's application asked to be reset since the last call.
+    // Whether the module wants a reset since the last call: its application asked for one, or
+    // it fell silent on an open connection.
     bool TakeResetRequest() { return std::exchange(m_resetRequested, false); }
 
 private:

@@ -100,9 +100,11 @@ std::vector<Bytes> Transport::OnResponse(ByteView response, Clock::time_point no
     return units;
 }
 
-void Transport::OnSilence(Clock::time_point now) {
-    if (!std::exchange(m_awaiting, false)) return;
+bool Transport::OnSilence(Clock::time_point now) {
+    if (!std::exchange(m_awaiting, false)) return false;
+    const bool wasOpen = m_state == State::Open || m_state == State::Deleting;
     Closed(now);
+    return wasOpen;
 }
 
 void Transport::Abort(Clock::time_point now) {

@@ -8,7 +8,8 @@
 //
 // Bytes that cannot be split into units (lengths past the end, a foreign connection id) and
 // chained data beyond kMaxSpduSize delete the connection; the host creates a new one
-// kRetryDelay later.
+// kRetryDelay later. A connection the module let fall silent is not created again: the slot
+// resets the module first (OnSilence says so).
 //
 // Not thread-safe: the slot's thread owns it.
 #pragma once
@@ -54,8 +55,10 @@ public:
     // What the module sent, in answer to the outstanding command or on its own (read before
     // the next command); returns the complete session units it carried.
     std::vector<Bytes> OnResponse(ByteView response, Clock::time_point now);
-    // The module did not answer in time: the connection is gone.
-    void OnSilence(Clock::time_point now);
+    // The module did not answer in time: the connection is gone. True when it had been open: the
+    // module may still hold it, and a module need not start afresh on a second create_t_c, so
+    // it wants a reset rather than a new connection.
+    bool OnSilence(Clock::time_point now);
     // What the connection carried made no sense: delete it and start again later.
     void Abort(Clock::time_point now);
 

@@ -75,12 +75,13 @@ protected:
 TEST_F(CamDriverTest, NamedAfterStartUpAndAgainAfterAReset) {
     EXPECT_EQ(Name(), "Kestrel CAM");
     const Object menu = OpenMenu();
+    const std::uint32_t resets = module.Resets();
     EXPECT_EQ(driver.Reset(), S_OK);
     EXPECT_EQ(Get().id, 0u);  // the dialogue ends at once
     std::string name;
     EXPECT_EQ(driver.CamName(&name), HRESULT_ERROR_BUSY);  // there, starting again
     EXPECT_TRUE(WaitUntil([&] { return Name() == "Kestrel CAM"; }));
-    EXPECT_EQ(module.Resets(), 1u);
+    EXPECT_EQ(module.Resets(), resets + 1);
     EXPECT_GT(OpenMenu().id, menu.id);  // ids are never reused
 
     module.Remove();
@@ -221,15 +222,17 @@ TEST_F(CamDriverTest, AnObjectShownAgainIsNewAndTheOldIdIsStale) {
     EXPECT_EQ(driver.MmiAnswerMenu(again.id, 1), S_OK);
 }
 
-TEST(CaDeviceTest, OpeningDropsUnitsAPreviousOpenerLeft) {
+TEST(CaDeviceTest, OpeningDropsUnitsAPreviousOpenerLeftAndResetsTheModule) {
     SimulatedModule module;
     module.LeaveStaleUnit();
     const auto device = CaDevice::Open(module.Io(), "/dev/dvb/adapter0/ca0");
     ASSERT_TRUE(device);
     Bytes unit;
     EXPECT_EQ(device->Read(unit, std::chrono::milliseconds(0)), CaLink::ReadResult::Timeout);
-    EXPECT_TRUE(device->Reset());
     EXPECT_EQ(module.Resets(), 1u);
+    EXPECT_FALSE(device->QuerySlot()->ready);  // until the kernel has brought it up again
+    EXPECT_TRUE(device->Reset());
+    EXPECT_EQ(module.Resets(), 2u);
 }
 
 TEST(MmiPageTest, ObjectsOverTheTextAreaLoseTrailingItems) {

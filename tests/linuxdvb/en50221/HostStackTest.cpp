@@ -137,6 +137,7 @@ TEST_F(HostStackTest, TransportGarbageOrSilenceDeletesTheConnectionAndANewOneFol
         EXPECT_EQ(Command(), (Bytes{0x82, 0x01, 0x01}));
     }
     stack.OnSilence(now);
+    EXPECT_FALSE(stack.TakeResetRequest());  // a create unanswered: no reset, the module is slow
     now += Transport::kRetryDelay;
     EXPECT_EQ(Command(), (Bytes{0x82, 0x01, 0x01}));
 }

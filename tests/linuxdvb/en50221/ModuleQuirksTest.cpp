@@ -94,9 +94,37 @@ TEST(ModuleQuirksTest, AModuleThatAsksForAResetIsReset) {
     SimulatedModule module;
     const auto slot = std::make_shared<CamSlot>(CaDevice::Open(module.Io(), "ca0"));
     ASSERT_TRUE(WaitUntil([&] { return slot->CamName().has_value(); }));
+    const std::uint32_t resets = module.Resets();
     module.AskForReset();
-    EXPECT_TRUE(WaitUntil([&] { return module.Resets() == 1; }));
+    EXPECT_TRUE(WaitUntil([&] { return module.Resets() == resets + 1; }));
     EXPECT_TRUE(WaitUntil([&] { return slot->CamName().has_value(); }));
+}
+
+// The kernel keeps a module's connection across our close and open: a module that does not
+// start afresh on a second create_t_c is reset before the host talks to it.
+TEST(ModuleQuirksTest, AModuleAnEarlierRunLeftConnectedIsResetBeforeItIsTalkedTo) {
+    ModuleQuirks quirks;
+    quirks.keepConnection = true;
+    SimulatedModule module(SimulatedModule::kDefaultName, quirks);
+    {
+        CamSlot earlier(CaDevice::Open(module.Io(), "ca0"));
+        ASSERT_TRUE(WaitUntil([&] { return earlier.CamName().has_value(); }));
+    }
+    const std::uint32_t resets = module.Resets();
+    CamSlot slot(CaDevice::Open(module.Io(), "ca0"));
+    EXPECT_TRUE(WaitUntil([&] { return slot.CamName().has_value(); }));
+    EXPECT_EQ(module.Resets(), resets + 1);
+}
+
+TEST(ModuleQuirksTest, AModuleThatFellSilentIsResetRatherThanConnectedAgain) {
+    SimulatedModule module;
+    CamSlot slot(CaDevice::Open(module.Io(), "ca0"));
+    ASSERT_TRUE(WaitUntil([&] { return slot.CamName().has_value(); }));
+    const std::uint32_t resets = module.Resets();
+    module.Hang();
+    ASSERT_TRUE(WaitUntil([&] { return !slot.CamName(); }));
+    EXPECT_TRUE(WaitUntil([&] { return slot.CamName().has_value(); }));
+    EXPECT_EQ(module.Resets(), resets + 1);
 }
 
 }  // namespace
