@@ -1,7 +1,8 @@
 // Conditional-access support: the module lists its CA systems, and the host asks it to
 // descramble the programmes its tuners are on. One module serves both tuners, so the list it
 // holds is managed: the first programme goes out as the only one, each further one is added, a
-// new PMT version updates its own entry, and a programme a tuner leaves is marked not selected.
+// new PMT version updates its own entry, and a programme a tuner leaves is marked not selected
+// unless the other tuner still watches it: the module keeps one entry per programme number.
 #include "linuxdvb/en50221/CaPmt.h"
 #include "linuxdvb/en50221/HostStack.h"
 
@@ -36,7 +37,8 @@ void HostStack::SetCaPmt(int key, Bytes section) {
         // version gives the module nothing to descramble.
         const bool updated =
             !section.empty() && SendCaPmt(*number, section, kCaPmtUpdate, kCaPmtOkDescrambling);
-        if (!updated) SendCaPmt(*number, it->second.section, kCaPmtUpdate, kCaPmtNotSelected);
+        if (!updated && !HeldForAnotherKey(key, it->second.section))
+            SendCaPmt(*number, it->second.section, kCaPmtUpdate, kCaPmtNotSelected);
         if (section.empty()) {
             m_programmes.erase(it);
             return;
@@ -56,6 +58,16 @@ void HostStack::SetCaPmt(int key, Bytes section) {
     for (const auto& [other, entry] : m_programmes) othersSent = othersSent || entry.sent;
     programme.sent = SendCaPmt(*number, programme.section, othersSent ? kCaPmtAdd : kCaPmtOnly,
                                kCaPmtOkDescrambling);
+}
+
+bool HostStack::HeldForAnotherKey(int key, ByteView section) const {
+    const auto identity = ReadPmtIdentity(section);
+    for (const auto& [other, programme] : m_programmes) {
+        if (other == key || !programme.sent) continue;
+        const auto held = ReadPmtIdentity(programme.section);
+        if (identity && held && held->programNumber == identity->programNumber) return true;
+    }
+    return false;
 }
 
 bool HostStack::SendCaPmt(std::uint16_t number, ByteView section, std::uint8_t listManagement,

@@ -77,7 +77,9 @@ public:
     // descramble it now when it has told its CA systems, else once it does (and again on every
     // new conditional-access session). Several programmes share the module: the first goes out
     // as the only one, each further one is added, a new version updates its own. An empty
-    // section withdraws the programme (the module is told it is no longer selected).
+    // section withdraws the programme: the module is told it is no longer selected, unless
+    // another key's programme it holds has the same programme number (both tuners on one
+    // service share the module's entry).
     void SetCaPmt(int key, Bytes section);
 
     // Whether the module wants a reset since the last call: its application asked for one, or
@@ -117,6 +119,8 @@ private:
     void SendAllCaPmts(std::uint16_t number);
     bool SendCaPmt(std::uint16_t number, ByteView section, std::uint8_t listManagement,
                    std::uint8_t command);
+    // Whether another key's programme the module holds has the programme number of `section`.
+    bool HeldForAnotherKey(int key, ByteView section) const;
     void EndMmi();
     void Show(std::optional<MmiDisplay> display);
     void SendDueDateTimes(Clock::time_point now);

@@ -151,6 +151,29 @@ TEST_F(DescramblingTest, NothingForAServiceThePatLacks) {
     EXPECT_EQ(module.CaPmts()[0][1], 0x12);
 }
 
+// Both tuners on one programme share the module's entry for it: the first to leave it must not
+// take it from the other.
+TEST_F(DescramblingTest, ATunerLeavingAProgrammeTheOtherWatchesLeavesItSelected) {
+    ServiceDescrambler second{slot, 2};
+    for (ServiceDescrambler* tuner : {&descrambler, &second}) {
+        tuner->SetCiMode(1);
+        tuner->Tune(kService);
+        for (const Bytes& packet : {Pat(0), Pmt(3, 0)}) tuner->OnPackets(packet);
+    }
+    ASSERT_TRUE(Received(2));
+    descrambler.SetCiMode(0);
+    second.SetCiMode(0);
+    // Tuner 1 back on it, so that everything before has reached the module.
+    descrambler.SetCiMode(1);
+    ASSERT_TRUE(WaitUntil(
+        [&] { return module.CaPmts().size() >= 3 && module.CaPmts().back()[0] == 0x03; }));
+    // (list management, command) of each request.
+    std::vector<std::pair<int, int>> requests;
+    for (const Bytes& request : module.CaPmts()) requests.emplace_back(request[0], request[6]);
+    EXPECT_EQ(requests, (std::vector<std::pair<int, int>>{
+                            {0x03, 0x01}, {0x04, 0x01}, {0x05, 0x04}, {0x03, 0x01}}));
+}
+
 // The card as main() installs it: a CI device per tuner, and each tuner's tunes and stream
 // reaching its descrambler.
 TEST(DvbCardCiTest, RegistersACiDevicePerTunerAndAsksForTheTunedServiceFromItsStream) {
