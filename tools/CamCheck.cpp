@@ -21,7 +21,7 @@ using namespace std::chrono_literals;
 const char* const kCamCheckUsage =
     "usage: orvalen-cam [CA_DEVICE] [--reset] [--menu] [--simulated[=QUIRKS]]\n"
     "Checks the module in a CA device's slot (default /dev/dvb/adapter0/ca0).\n"
-    "  --reset              reset the module first\n"
+    "  --reset              reset the module once more (opening the device resets it)\n"
     "  --menu               walk the module's menu: numbers choose (0 = back), text answers\n"
     "  --simulated[=QUIRKS] use the simulated module, with quirks such as late=1500,count-ff\n"
     "  --help, --version\n";
