@@ -29,7 +29,8 @@ Bytes SimulatedModule::RespondToTpdu(std::uint8_t tag, ByteView body) {
     Bytes response;
     switch (tag) {
         case kCreate: {
-            // Only a module that keeps its connection answers a second create as it stands.
+            // A create on an open connection starts afresh, unless the module keeps its
+            // connection: then it answers and goes on with the sessions it has.
             if (!m_quirks.keepConnection || !m_connected) {
                 StartAfresh();
                 m_connected = true;
