@@ -1,6 +1,5 @@
 #include "linuxdvb/LnbBus.h"
 
-#include <mutex>
 #include <utility>
 
 #include "linuxdvb/SingleCableLock.h"
@@ -61,7 +60,7 @@ void LnbBus::PowerUp() {
 
 int LnbBus::SendAt18Volts(std::span<const std::uint8_t> message) {
     // Routers listen at 18 V with the tone off, and are then fed at 13 V.
-    std::lock_guard cable(SingleCableLock());
+    const auto cable = m_frontend.Acquire(SingleCableLock());
     m_frontend.SetTone(false);
     m_toneOn = false;
     SetVoltage(true);
