@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <utility>
 
 #include "cardkit/SingleCable.h"
@@ -40,7 +41,10 @@ DvbTunerDriver::DvbTunerDriver(std::shared_ptr<DvbIo> io, const FoundFrontend& f
       m_maxKHz(frontend.maxKHz),
       m_minSymbolRate(frontend.minSymbolRate),
       m_maxSymbolRate(frontend.maxSymbolRate),
-      m_bus(m_frontend),
+      m_bus(m_frontend,
+            [path = frontend.frontendPath](const std::string& text) {
+                std::fprintf(stderr, "%s: %s\n", path.c_str(), text.c_str());
+            }),
       m_steps(m_frontend, frontend.minSymbolRate, frontend.maxSymbolRate, settleScale),
       m_tries(frontend.dvbs, frontend.dvbs2),
       m_random(std::random_device{}()) {}
@@ -56,7 +60,13 @@ bool DvbTunerDriver::SymbolRateInRange(std::uint64_t symbolRate) const {
 }
 
 HRESULT DvbTunerDriver::CommitTune(const cardkit::TuningSettings& settings) {
-    if (m_tuneObserver) m_tuneObserver(settings);
+    const HRESULT result = Tune(settings);
+    // What was asked for before stays asked for until a tune went to the frontend.
+    if (SUCCEEDED(result) && m_tuneObserver) m_tuneObserver(settings);
+    return result;
+}
+
+HRESULT DvbTunerDriver::Tune(const cardkit::TuningSettings& settings) {
     const cardkit::ScifConfig scif = [this] {
         std::lock_guard lock(m_scifMutex);
         return m_scif;
@@ -102,11 +112,13 @@ HRESULT DvbTunerDriver::CommitTune(const cardkit::TuningSettings& settings) {
     }
     const bool set = m_lnb && *m_lnb == selection && m_lnbSource == source;
     m_lnb.reset();
-    const bool switched = set || m_bus.Switch(selection, source);
+    // A switch left where it was would show the old satellite's transponder as this one.
+    if (const int switched = set ? 0 : m_bus.Switch(selection, source); switched < 0)
+        return Conclude({.error = switched});
     const Outcome outcome = TryToLock(transponder, kEverySystem);
     // A switch that missed its message is only found out by the missing lock: until a tune
     // through it locked, the next tune sets it again.
-    if (outcome.locked && switched) {
+    if (outcome.locked) {
         m_lnb = selection;
         m_lnbSource = source;
     }
@@ -126,7 +138,8 @@ DvbTunerDriver::Outcome DvbTunerDriver::TuneThroughRouter(const Transponder& tra
     Outcome outcome;
     for (int send = 0; send <= kCableRepeats; ++send) {
         if (send > 0) m_frontend.Pause(std::chrono::milliseconds(wait(m_random)));
-        m_bus.SendAt18Volts(command);
+        // A router that did not hear the command delivers what it still has on the user band.
+        if (const int sent = m_bus.SendAt18Volts(command); sent < 0) return {.error = sent};
         outcome = TryToLock(transponder, send == kCableRepeats ? kEverySystem : 1);
         if (outcome.locked || !outcome.accepted) break;
     }

@@ -13,7 +13,8 @@
 // - Lock waits fit the demodulator (LockWait.h). When no delivery system locked, the frontend
 //   is tuned once more with the first one tried and left there, so a late lock still shows.
 // - A committed-switch position counts as set only once a tune through it locked; until then
-//   every tune sends it again.
+//   every tune sends it again. A switching command or LNB supply the driver refuses fails the
+//   tune with the driver's reason, as a refused tune does (LnbBus.h).
 // - When the tune after a single-cable command does not lock, another receiver on the cable
 //   may have talked over it: it is said again, up to three more times, each after a random
 //   100-300 ms (longer than one 81 ms command, spread so that two receivers that collided do
@@ -57,8 +58,8 @@ public:
     std::int32_t SignalQuality() override;
     void StreamingChanged(bool running) override;
 
-    // Told every tune request as CommitTune takes it (on CommitTune's thread), e.g. so the CAM
-    // can be asked for the service it names. Set once, before the tuner is used.
+    // Told every tune that went to the frontend, as CommitTune ends (on its thread), e.g. so the
+    // CAM can be asked for the service it names. Set once, before the tuner is used.
     using TuneObserver = std::function<void(const cardkit::TuningSettings&)>;
     void SetTuneObserver(TuneObserver observer) { m_tuneObserver = std::move(observer); }
     // Told when the tuner's graph starts or stops streaming (on the thread that runs or stops
@@ -82,6 +83,8 @@ private:
         std::uint32_t symbolRate = 0;  // symbols/s
     };
 
+    // CommitTune without the observer.
+    HRESULT Tune(const cardkit::TuningSettings& settings);
     bool InRange(std::int64_t frequencyKHz) const;
     bool SymbolRateInRange(std::uint64_t symbolRate) const;
     // The channel change and the tries after it, said again while nothing locks.

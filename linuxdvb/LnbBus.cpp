@@ -1,5 +1,7 @@
 #include "linuxdvb/LnbBus.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <utility>
 
 #include "linuxdvb/SingleCableLock.h"
@@ -11,6 +13,11 @@ using namespace std::chrono_literals;
 
 constexpr auto kDiseqcGap = 15ms;
 constexpr auto kSwitchPowerUp = 200ms;
+constexpr int kNotSupported = 524;  // ENOTSUPP, the kernel's answer for an operation left out
+
+bool Lacks(int result) {
+    return result == -EOPNOTSUPP || result == -ENOTTY || result == -kNotSupported;
+}
 
 }  // namespace
 
@@ -32,47 +39,67 @@ std::chrono::microseconds LnbBus::GapBeforeMessage() {
     return std::exchange(m_switchesWaking, false) ? kSwitchPowerUp : kDiseqcGap;
 }
 
-bool LnbBus::Switch(const cardkit::LnbSelection& selection, int source) {
-    bool failed = false;
-    const auto check = [&failed](int result) { failed = failed || result < 0; };
+int LnbBus::DoWithout(int result, bool& said, const char* what) {
+    if (!Lacks(result)) return result;
+    if (!std::exchange(said, true))
+        m_say(std::string("the driver has no ") + what + "; tunes go on without it");
+    return 0;
+}
+
+int LnbBus::SetTone(bool on) {
+    int result = m_frontend.SetTone(on);
+    if (!on) result = DoWithout(result, m_saidNoTone, "22 kHz tone");
+    if (result >= 0) m_toneOn = on;
+    return result;
+}
+
+int LnbBus::SendBurst(bool b) {
+    return DoWithout(m_frontend.SendBurst(b), m_saidNoBurst, "tone burst");
+}
+
+int LnbBus::Switch(const cardkit::LnbSelection& selection, int source) {
     if (source) {
-        check(m_frontend.SetTone(false));
-        check(SetVoltage(selection.horizontal));
+        if (const int result = SetTone(false); result < 0) return result;
+        if (const int result = SetVoltage(selection.horizontal); result < 0) return result;
         m_frontend.Pause(GapBeforeMessage());
-        check(m_frontend.SendMessage(cardkit::CommittedSwitchMessage(selection)));
+        const int sent = m_frontend.SendMessage(cardkit::CommittedSwitchMessage(selection));
+        if (sent < 0) return sent;
         m_frontend.Pause(kDiseqcGap);
-        check(m_frontend.SendBurst(selection.position == 2 || selection.position == 4));
+        if (const int result = SendBurst(selection.position == 2 || selection.position == 4);
+            result < 0)
+            return result;
         m_frontend.Pause(kDiseqcGap);
-    } else {
-        check(SetVoltage(selection.horizontal));
+    } else if (const int result = SetVoltage(selection.horizontal); result < 0) {
+        return result;
     }
-    check(m_frontend.SetTone(selection.highBand));
-    m_toneOn = selection.highBand;
-    return !failed;
+    return SetTone(selection.highBand);
 }
 
 void LnbBus::PowerUp() {
     if (m_powered) return;
     SetVoltage(false);
-    m_frontend.SetTone(false);
-    m_toneOn = false;
+    SetTone(false);
 }
 
 int LnbBus::SendAt18Volts(std::span<const std::uint8_t> message) {
     // Routers listen at 18 V with the tone off, and are then fed at 13 V.
     const auto cable = m_frontend.Acquire(SingleCableLock());
-    m_frontend.SetTone(false);
-    m_toneOn = false;
-    SetVoltage(true);
+    if (const int result = SetTone(false); result < 0) return result;
+    if (const int result = SetVoltage(true); result < 0) return result;
     m_frontend.Pause(GapBeforeMessage());
     const int sent = m_frontend.SendMessage(message);
     m_frontend.Pause(kDiseqcGap);
-    m_frontend.SetVoltage(false);
-    return sent;
+    // Back to 13 V even after a refused message: at 18 V the line would garble every other
+    // receiver's commands.
+    const int fed = m_frontend.SetVoltage(false);
+    return sent < 0 ? sent : std::min(fed, 0);
 }
 
 int LnbBus::Send(std::span<const std::uint8_t> message) {
-    if (!m_powered) SetVoltage(false);  // the equipment on the cable needs power to listen
+    // The equipment on the cable needs power to listen.
+    if (!m_powered) {
+        if (const int result = SetVoltage(false); result < 0) return result;
+    }
     if (m_toneOn) m_frontend.SetTone(false);
     m_frontend.Pause(GapBeforeMessage());
     const int sent = m_frontend.SendMessage(message);

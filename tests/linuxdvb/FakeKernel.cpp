@@ -20,7 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kNotSupported = 524;  // what the kernel answers for an operation a driver lacks
 // How long the kernel lets an open wait for another frontend of the same tuner to be let go.
 constexpr std::chrono::seconds kOneTunerWait{5};
 constexpr std::uint32_t kLockedStatus = 0x1F;
@@ -366,6 +365,8 @@ int FakeKernel::FrontendIoctl(Frontend& frontend, bool readOnly, unsigned long r
                       request == FE_READ_STATUS || request == FE_READ_SIGNAL_STRENGTH ||
                       request == FE_READ_SNR;
     if (readOnly && !asks) return -EPERM;
+    if (const auto refused = model.refuses.find(request); refused != model.refuses.end())
+        return -refused->second;
     if (asks && request != FE_GET_INFO) AwaitSearch(frontend);
     switch (request) {
         case FE_GET_INFO: {

@@ -37,6 +37,9 @@
 
 namespace linuxdvb_test {
 
+// ENOTSUPP, what the kernel answers for an operation a driver lacks.
+inline constexpr int kNotSupported = 524;
+
 // What the frontend was last tuned to.
 struct Tuned {
     std::uint32_t system = 0;
@@ -61,6 +64,10 @@ struct FrontendModel {
     std::chrono::microseconds timeOut{0};
     // The kernel refuses every tune with this errno (limits of a tuner FE_GET_INFO does not show).
     int tuneError = 0;
+    // Requests the driver answers with an errno and nothing done: kNotSupported for an operation
+    // it lacks (what dvb-core answers then; many drivers have no burst), or a failure of its own
+    // (EIO for an I2C error or an overloaded LNB supply).
+    std::map<unsigned long, int> refuses;
     // The driver refuses ROLLOFF_AUTO on DVB-S2 in the frontend's thread: the property call
     // succeeds and the frontend simply never locks.
     bool refusesAutoRolloff = false;
