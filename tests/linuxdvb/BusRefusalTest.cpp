@@ -62,6 +62,8 @@ TEST_F(BusRefusal, AFailedSingleCableCommandFailsTheTuneAndTheLineReturnsTo13Vol
         EXPECT_THAT(journal, Not(Contains(HasSubstr("tune "))));
         if (request == FE_DISEQC_SEND_MASTER_CMD) {
             EXPECT_EQ(journal.back(), "voltage 13");
+        } else {
+            EXPECT_THAT(journal, Not(Contains(HasSubstr("diseqc"))));  // not at 13 V either
         }
         EXPECT_EQ(driver->SignalQuality(), 0);
     }
