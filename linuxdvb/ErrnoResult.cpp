@@ -4,18 +4,21 @@
 
 namespace linuxdvb {
 
+namespace {
+
+constexpr int kNotSupported = 524;  // ENOTSUPP, not in the C library's errno.h
+
+}  // namespace
+
+bool LacksOperation(int result) {
+    return result == -EOPNOTSUPP || result == -ENOTTY || result == -kNotSupported;
+}
+
 HRESULT FromErrno(int result) {
     if (result >= 0) return S_OK;
-    switch (-result) {
-        case EINVAL:
-            return HRESULT_ERROR_INVALID_PARAMETER;
-        case EOPNOTSUPP:
-        case ENOTTY:
-        case 524:  // ENOTSUPP: the frontend's driver lacks the operation
-            return HRESULT_ERROR_NOT_SUPPORTED;
-        default:
-            return E_FAIL;
-    }
+    if (result == -EINVAL) return HRESULT_ERROR_INVALID_PARAMETER;
+    if (LacksOperation(result)) return HRESULT_ERROR_NOT_SUPPORTED;
+    return E_FAIL;
 }
 
 }  // namespace linuxdvb

@@ -10,4 +10,8 @@ namespace linuxdvb {
 
 HRESULT FromErrno(int result);
 
+// Whether `result` says the frontend's driver lacks the operation: EOPNOTSUPP, ENOTTY, or the
+// kernel's own ENOTSUPP (524, which dvb-core answers for an operation a driver left out).
+bool LacksOperation(int result);
+
 }  // namespace linuxdvb

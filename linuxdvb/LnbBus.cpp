@@ -1,9 +1,9 @@
 #include "linuxdvb/LnbBus.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <utility>
 
+#include "linuxdvb/ErrnoResult.h"
 #include "linuxdvb/SingleCableLock.h"
 
 namespace linuxdvb {
@@ -13,11 +13,6 @@ using namespace std::chrono_literals;
 
 constexpr auto kDiseqcGap = 15ms;
 constexpr auto kSwitchPowerUp = 200ms;
-constexpr int kNotSupported = 524;  // ENOTSUPP, the kernel's answer for an operation left out
-
-bool Lacks(int result) {
-    return result == -EOPNOTSUPP || result == -ENOTTY || result == -kNotSupported;
-}
 
 }  // namespace
 
@@ -40,7 +35,7 @@ std::chrono::microseconds LnbBus::GapBeforeMessage() {
 }
 
 int LnbBus::DoWithout(int result, bool& said, const char* what) {
-    if (!Lacks(result)) return result;
+    if (!LacksOperation(result)) return result;
     if (!std::exchange(said, true))
         m_say(std::string("the driver has no ") + what + "; tunes go on without it");
     return 0;
