@@ -41,13 +41,27 @@ DvbTunerDriver::DvbTunerDriver(std::shared_ptr<DvbIo> io, const FoundFrontend& f
       m_maxKHz(frontend.maxKHz),
       m_minSymbolRate(frontend.minSymbolRate),
       m_maxSymbolRate(frontend.maxSymbolRate),
-      m_bus(m_frontend,
-            [path = frontend.frontendPath](const std::string& text) {
-                std::fprintf(stderr, "%s: %s\n", path.c_str(), text.c_str());
-            }),
+      m_bus(m_frontend, [this](const std::string& text) { Say(text); }),
       m_steps(m_frontend, frontend.minSymbolRate, frontend.maxSymbolRate, settleScale),
       m_tries(frontend.dvbs, frontend.dvbs2),
-      m_random(std::random_device{}()) {}
+      m_random(std::random_device{}()),
+      m_path(frontend.frontendPath) {}
+
+void DvbTunerDriver::SetNoticeObserver(NoticeObserver observer) {
+    std::lock_guard lock(m_noticeMutex);
+    m_noticeObserver = std::move(observer);
+}
+
+void DvbTunerDriver::Say(const std::string& text) {
+    const NoticeObserver observer = [this] {
+        std::lock_guard lock(m_noticeMutex);
+        return m_noticeObserver;
+    }();
+    if (observer)
+        observer(text);
+    else
+        std::fprintf(stderr, "%s: %s\n", m_path.c_str(), text.c_str());
+}
 
 bool DvbTunerDriver::InRange(std::int64_t frequencyKHz) const {
     return frequencyKHz >= m_minKHz && frequencyKHz <= m_maxKHz;

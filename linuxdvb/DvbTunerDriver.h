@@ -32,6 +32,7 @@
 #include <mutex>
 #include <optional>
 #include <random>
+#include <string>
 
 #include "cardkit/CommittedSwitch.h"
 #include "cardkit/TunerDriver.h"
@@ -70,6 +71,12 @@ public:
         m_streamingObserver = std::move(observer);
     }
 
+    // Told, once per operation, of a switching operation the driver lacks that tunes go on
+    // without (on the tuning thread); until one is set, such lines go to standard error with
+    // the frontend's path. Any thread.
+    using NoticeObserver = std::function<void(const std::string&)>;
+    void SetNoticeObserver(NoticeObserver observer);
+
 private:
     // How the tries of one tune went.
     struct Outcome {
@@ -83,6 +90,8 @@ private:
         std::uint32_t symbolRate = 0;  // symbols/s
     };
 
+    // Tells the user `text` through the notice observer.
+    void Say(const std::string& text);
     // CommitTune without the observer.
     HRESULT Tune(const cardkit::TuningSettings& settings);
     bool InRange(std::int64_t frequencyKHz) const;
@@ -117,6 +126,9 @@ private:
 
     TuneObserver m_tuneObserver;
     StreamingObserver m_streamingObserver;
+    const std::string m_path;  // the frontend's
+    std::mutex m_noticeMutex;
+    NoticeObserver m_noticeObserver;
 };
 
 }  // namespace linuxdvb

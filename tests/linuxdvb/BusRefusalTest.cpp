@@ -86,5 +86,13 @@ TEST_F(BusRefusal, AMissingBurstOrSingleCableToneIsSaidOnceAndTheTuneGoesOn) {
                         "the driver has no 22 kHz tone; tunes go on without it\n");
 }
 
+TEST_F(BusRefusal, ANoticeGoesToTheObserverOnceOneIsSet) {
+    std::vector<std::string> told;
+    driver->SetNoticeObserver([&](const std::string& text) { told.push_back(text); });
+    EXPECT_EQ(TuneElsewhereRefusing(FE_DISEQC_SEND_BURST, kNotSupported), S_OK);
+    EXPECT_THAT(told,
+                ::testing::ElementsAre("the driver has no tone burst; tunes go on without it"));
+}
+
 }  // namespace
 }  // namespace linuxdvb_test
