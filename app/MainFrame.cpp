@@ -103,6 +103,10 @@ void CMainFrame::OnCommand(int id) {
     m_app.OnCommand(id);
 }
 
+void CMainFrame::ShowNotice(const QString& notice) {
+    m_messagePane->ShowNotice(notice);
+}
+
 void CMainFrame::ToggleStatusBar() {
     // A hidden bar gives its area to the view.
     const bool show = m_wndStatusBar->isHidden();

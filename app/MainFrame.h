@@ -40,6 +40,9 @@ public:
     // Offers a command to the frame first (status bar), then to the application object.
     void OnCommand(int id);
 
+    // Shows a line the card's backend says in the message pane.
+    void ShowNotice(const QString& notice);
+
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

@@ -36,3 +36,7 @@ void MessagePane::FollowMenus(const QMenuBar& bar) {
 void MessagePane::ShowPrompt(const QString& prompt) {
     setText(prompt.isEmpty() && !MenuOpen() ? kIdleMessage : prompt);
 }
+
+void MessagePane::ShowNotice(const QString& notice) {
+    setText(notice);
+}

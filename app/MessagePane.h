@@ -1,5 +1,6 @@
 // The status bar's message pane: "Ready" while the program is idle; while a menu is open, the
-// prompt of the highlighted item, or nothing for an item or popup that has no prompt.
+// prompt of the highlighted item, or nothing for an item or popup that has no prompt. A notice
+// from the card stays until the menus or a prompt take the pane again.
 //
 // User-interface thread only.
 #pragma once
@@ -20,4 +21,6 @@ public:
 
     // What a highlighted item asks to show (its status tip, empty when it has no prompt).
     void ShowPrompt(const QString& prompt);
+    // A line the card's backend says to the user.
+    void ShowNotice(const QString& notice);
 };

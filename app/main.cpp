@@ -5,8 +5,10 @@
 #include <cstdlib>
 
 #include "Version.h"
+#include "app/BackendNotices.h"
 #include "app/CommandLine.h"
 #include "app/InstallCard.h"
+#include "app/MainFrame.h"
 #include "app/OrvalenApp.h"
 #include "app/QtUserPrompts.h"
 #include "app/SocketStartup.h"
@@ -44,7 +46,11 @@ int main(int argc, char* argv[]) {
     StandInSocketLibrary sockets;
     COrvalenApp app(prompts, sockets);
     int result = EXIT_FAILURE;
-    if (app.InitInstance()) result = QApplication::exec();
+    if (app.InitInstance()) {
+        if (installed.dvb && app.m_mainFrame)
+            installed.dvb->SetNoticeObserver(NoticesToMessagePane(*app.m_mainFrame));
+        result = QApplication::exec();
+    }
     app.ExitInstance();
     return result;
 }

@@ -39,6 +39,13 @@ std::unique_ptr<DvrReader> DvbCard::NewReader(int tuner) const {
     return std::make_unique<DvrReader>(m_io, frontend.demuxPath, frontend.dvrPath, Tap(tuner));
 }
 
+void DvbCard::SetNoticeObserver(const DvbTunerDriver::NoticeObserver& observer) {
+    for (std::size_t i = 0; i < m_tuners.size(); ++i)
+        m_tuners[i]->SetNoticeObserver([observer, tuner = i + 1](const std::string& text) {
+            observer("Tuner " + std::to_string(tuner) + ": " + text);
+        });
+}
+
 std::string SkipLine(const SkippedFrontend& skipped) {
     return skipped.path + ": " + skipped.reason;
 }

@@ -45,6 +45,9 @@ public:
     // A new stream source for the tuner's capture filter.
     std::unique_ptr<DvrReader> NewReader(int tuner) const;
     const std::shared_ptr<DvbIo>& Io() const { return m_io; }
+    // Where the tuners' notices go (DvbTunerDriver::SetNoticeObserver), each line starting
+    // "Tuner n: ". Any thread.
+    void SetNoticeObserver(const DvbTunerDriver::NoticeObserver& observer);
 
 private:
     const std::shared_ptr<DvbIo> m_io;

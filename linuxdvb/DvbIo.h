@@ -1,5 +1,6 @@
 // The system calls through which the backend reaches the kernel's DVB devices (frontend, demux,
-// dvr), plus the pauses and the clock that DiSEqC timing and lock waits need. The real one passes
+// dvr), plus the pauses and the clock that DiSEqC timing and lock waits need, and the waits for
+// a lock another tuner holds across its pauses. The real one passes
 // each call to the kernel; host tests put a fake kernel in its place, so every byte the backend
 // sends can be checked without a card.
 //
@@ -14,6 +15,7 @@
 #include <chrono>
 #include <cstddef>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace linuxdvb {
@@ -38,6 +40,12 @@ public:
     // The clock that Sleep advances: lock waits and the time a kernel call took are measured
     // on it, so a fake kernel with a virtual clock can run them without waiting.
     virtual std::chrono::steady_clock::time_point Now() { return std::chrono::steady_clock::now(); }
+    // Takes `lock`, which another tuner may hold across its pauses (the single-cable lock). A
+    // fake kernel with a virtual clock counts the thread as waiting meanwhile, so that time
+    // moves on for the holder.
+    virtual std::unique_lock<std::mutex> Acquire(std::mutex& lock) {
+        return std::unique_lock(lock);
+    }
 
     // Pointer arguments of Ioctl.
     template <typename T>

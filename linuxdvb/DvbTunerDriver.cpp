@@ -1,47 +1,23 @@
 #include "linuxdvb/DvbTunerDriver.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <utility>
 
 #include "cardkit/SingleCable.h"
+#include "linuxdvb/ErrnoResult.h"
 #include "linuxdvb/LockWait.h"
 #include "linuxdvb/SignalScale.h"
-#include "linuxdvb/SingleCableLock.h"
 
 namespace linuxdvb {
 namespace {
 
-using namespace std::chrono_literals;
-
-// DiSEqC timing: 15 ms of quiet before and after every message and burst.
-constexpr auto kDiseqcGap = 15ms;
-// Switches power up 100-200 ms after the LNB supply comes on.
-constexpr auto kSwitchPowerUp = 200ms;
 constexpr std::size_t kEverySystem = 3;
 // Single-cable repeats: how many, and the random wait before each (see the header).
 constexpr int kCableRepeats = 3;
 constexpr int kRepeatMinMs = 100;
 constexpr int kRepeatMaxMs = 300;
-// Spectrum steps: narrow, or wide on demodulators whose reads wait for a search (see the header).
-constexpr std::uint32_t kStepSymbolRate = 1000000;
-constexpr std::uint32_t kWideStepSymbolRate = 22000000;
-constexpr auto kBlockingRead = 150ms;
-
-HRESULT FromErrno(int result) {
-    if (result >= 0) return S_OK;
-    switch (-result) {
-        case EINVAL:
-            return HRESULT_ERROR_INVALID_PARAMETER;
-        case EOPNOTSUPP:
-        case ENOTTY:
-        case 524:  // ENOTSUPP: the frontend's driver lacks the operation
-            return HRESULT_ERROR_NOT_SUPPORTED;
-        default:
-            return E_FAIL;
-    }
-}
 
 bool IsHorizontal(::Polarisation polarity, bool current) {
     switch (polarity) {
@@ -65,9 +41,27 @@ DvbTunerDriver::DvbTunerDriver(std::shared_ptr<DvbIo> io, const FoundFrontend& f
       m_maxKHz(frontend.maxKHz),
       m_minSymbolRate(frontend.minSymbolRate),
       m_maxSymbolRate(frontend.maxSymbolRate),
-      m_settleScale(settleScale),
+      m_bus(m_frontend, [this](const std::string& text) { Say(text); }),
+      m_steps(m_frontend, frontend.minSymbolRate, frontend.maxSymbolRate, settleScale),
       m_tries(frontend.dvbs, frontend.dvbs2),
-      m_random(std::random_device{}()) {}
+      m_random(std::random_device{}()),
+      m_path(frontend.frontendPath) {}
+
+void DvbTunerDriver::SetNoticeObserver(NoticeObserver observer) {
+    std::lock_guard lock(m_noticeMutex);
+    m_noticeObserver = std::move(observer);
+}
+
+void DvbTunerDriver::Say(const std::string& text) {
+    const NoticeObserver observer = [this] {
+        std::lock_guard lock(m_noticeMutex);
+        return m_noticeObserver;
+    }();
+    if (observer)
+        observer(text);
+    else
+        std::fprintf(stderr, "%s: %s\n", m_path.c_str(), text.c_str());
+}
 
 bool DvbTunerDriver::InRange(std::int64_t frequencyKHz) const {
     return frequencyKHz >= m_minKHz && frequencyKHz <= m_maxKHz;
@@ -80,7 +74,13 @@ bool DvbTunerDriver::SymbolRateInRange(std::uint64_t symbolRate) const {
 }
 
 HRESULT DvbTunerDriver::CommitTune(const cardkit::TuningSettings& settings) {
-    if (m_tuneObserver) m_tuneObserver(settings);
+    const HRESULT result = Tune(settings);
+    // What was asked for before stays asked for until a tune went to the frontend.
+    if (SUCCEEDED(result) && m_tuneObserver) m_tuneObserver(settings);
+    return result;
+}
+
+HRESULT DvbTunerDriver::Tune(const cardkit::TuningSettings& settings) {
     const cardkit::ScifConfig scif = [this] {
         std::lock_guard lock(m_scifMutex);
         return m_scif;
@@ -113,7 +113,7 @@ HRESULT DvbTunerDriver::CommitTune(const cardkit::TuningSettings& settings) {
     }
     if (!InRange(tuneKHz)) return HRESULT_ERROR_INVALID_PARAMETER;
 
-    LeaveOneShot();
+    m_steps.Leave();
     // Whatever the frontend locked to before is not this transponder.
     m_tuned = false;
     const Transponder transponder{{static_cast<std::uint32_t>(source), selection.horizontal,
@@ -126,11 +126,13 @@ HRESULT DvbTunerDriver::CommitTune(const cardkit::TuningSettings& settings) {
     }
     const bool set = m_lnb && *m_lnb == selection && m_lnbSource == source;
     m_lnb.reset();
-    const bool switched = set || SwitchLnb(selection, source);
+    // A switch left where it was would show the old satellite's transponder as this one.
+    if (const int switched = set ? 0 : m_bus.Switch(selection, source); switched < 0)
+        return Conclude({.error = switched});
     const Outcome outcome = TryToLock(transponder, kEverySystem);
     // A switch that missed its message is only found out by the missing lock: until a tune
     // through it locked, the next tune sets it again.
-    if (outcome.locked && switched) {
+    if (outcome.locked) {
         m_lnb = selection;
         m_lnbSource = source;
     }
@@ -144,59 +146,14 @@ HRESULT DvbTunerDriver::Conclude(const Outcome& outcome) {
     return FromErrno(outcome.error);
 }
 
-int DvbTunerDriver::SetVoltage(bool horizontal) {
-    const int result = m_frontend.SetVoltage(horizontal);
-    if (!m_powered && result >= 0) {
-        m_powered = true;
-        m_freshlyPowered = true;
-        m_switchesWaking = true;
-    }
-    return result;
-}
-
-std::chrono::microseconds DvbTunerDriver::GapBeforeMessage() {
-    return std::exchange(m_switchesWaking, false) ? kSwitchPowerUp : kDiseqcGap;
-}
-
-bool DvbTunerDriver::SwitchLnb(const cardkit::LnbSelection& selection, int source) {
-    bool failed = false;
-    const auto check = [&failed](int result) { failed = failed || result < 0; };
-    if (source) {
-        check(m_frontend.SetTone(false));
-        check(SetVoltage(selection.horizontal));
-        m_frontend.Pause(GapBeforeMessage());
-        check(m_frontend.SendMessage(cardkit::CommittedSwitchMessage(selection)));
-        m_frontend.Pause(kDiseqcGap);
-        check(m_frontend.SendBurst(selection.position == 2 || selection.position == 4));
-        m_frontend.Pause(kDiseqcGap);
-    } else {
-        check(SetVoltage(selection.horizontal));
-    }
-    check(m_frontend.SetTone(selection.highBand));
-    m_toneOn = selection.highBand;
-    return !failed;
-}
-
-int DvbTunerDriver::SendAt18Volts(std::span<const std::uint8_t> message) {
-    // Routers listen at 18 V with the tone off, and are then fed at 13 V.
-    std::lock_guard cable(SingleCableLock());
-    m_frontend.SetTone(false);
-    m_toneOn = false;
-    SetVoltage(true);
-    m_frontend.Pause(GapBeforeMessage());
-    const int sent = m_frontend.SendMessage(message);
-    m_frontend.Pause(kDiseqcGap);
-    m_frontend.SetVoltage(false);
-    return sent;
-}
-
 DvbTunerDriver::Outcome DvbTunerDriver::TuneThroughRouter(const Transponder& transponder,
                                                           std::span<const std::uint8_t> command) {
     std::uniform_int_distribution<int> wait(kRepeatMinMs, kRepeatMaxMs);
     Outcome outcome;
     for (int send = 0; send <= kCableRepeats; ++send) {
         if (send > 0) m_frontend.Pause(std::chrono::milliseconds(wait(m_random)));
-        SendAt18Volts(command);
+        // A router that did not hear the command delivers what it still has on the user band.
+        if (const int sent = m_bus.SendAt18Volts(command); sent < 0) return {.error = sent};
         outcome = TryToLock(transponder, send == kCableRepeats ? kEverySystem : 1);
         if (outcome.locked || !outcome.accepted) break;
     }
@@ -220,7 +177,7 @@ DvbTunerDriver::Outcome DvbTunerDriver::TryToLock(const Transponder& transponder
         outcome.accepted = true;
         if (!first) first = modulation;
         last = modulation;
-        const bool afterPowerUp = std::exchange(m_freshlyPowered, false);
+        const bool afterPowerUp = m_bus.TakeFreshlyPowered();
         if (WaitForLock(m_frontend, LockWaitCap(transponder.symbolRate, afterPowerUp))) {
             m_tries.Remember(transponder.key, modulation);
             outcome.locked = true;
@@ -234,12 +191,6 @@ DvbTunerDriver::Outcome DvbTunerDriver::TryToLock(const Transponder& transponder
     return outcome;
 }
 
-void DvbTunerDriver::LeaveOneShot() {
-    if (!m_oneShot) return;
-    m_frontend.SetOneShot(false);
-    m_oneShot = false;
-}
-
 HRESULT DvbTunerDriver::SendDiseqc(std::span<const std::uint8_t> message) {
     // The kernel's master command holds 3 to 6 bytes.
     if (message.size() < 3 || message.size() > 6) return HRESULT_ERROR_NOT_SUPPORTED;
@@ -250,45 +201,17 @@ HRESULT DvbTunerDriver::SendDiseqc(std::span<const std::uint8_t> message) {
     std::lock_guard lock(m_mutex);
     // The message may move a switch or a router: the next tune sets everything again.
     m_lnb.reset();
-    if (singleCable) return FromErrno(SendAt18Volts(message));
-    if (!m_powered) SetVoltage(false);  // the equipment on the cable needs power to listen
-    if (m_toneOn) m_frontend.SetTone(false);
-    m_frontend.Pause(GapBeforeMessage());
-    const int sent = m_frontend.SendMessage(message);
-    m_frontend.Pause(kDiseqcGap);
-    if (m_toneOn) m_frontend.SetTone(true);
-    return FromErrno(sent);
-}
-
-std::uint32_t DvbTunerDriver::StepSymbolRate() const {
-    const std::uint32_t wanted = m_wideSteps ? kWideStepSymbolRate : kStepSymbolRate;
-    const std::uint32_t floor = std::max(wanted, m_minSymbolRate);
-    return m_maxSymbolRate ? std::min(floor, m_maxSymbolRate) : floor;
+    return FromErrno(singleCable ? m_bus.SendAt18Volts(message) : m_bus.Send(message));
 }
 
 HRESULT DvbTunerDriver::MeasureSpectrumStep(std::uint32_t frequencyHz, std::uint32_t settle) {
     const std::uint32_t frequencyKHz = frequencyHz / 1000;
     if (!InRange(frequencyKHz)) return HRESULT_ERROR_INVALID_PARAMETER;
     std::lock_guard lock(m_mutex);
-    if (!m_powered) {
-        // An unpowered LNB gives no level at all.
-        SetVoltage(false);
-        m_frontend.SetTone(false);
-        m_toneOn = false;
-    }
-    if (!m_oneShot) {
-        // One-shot: the frontend neither zigzags around the step nor keeps retuning it.
-        if (const int result = m_frontend.SetOneShot(true); result < 0) return FromErrno(result);
-        m_oneShot = true;
-    }
+    m_bus.PowerUp();
+    if (const int result = m_steps.Enter(); result < 0) return FromErrno(result);
     m_tuned = false;  // a step is no transponder to show the quality of
-    const Modulation plain = m_tries.Plainest();
-    const int tuned =
-        m_frontend.Tune({frequencyKHz, StepSymbolRate(), plain.system, plain.modulation});
-    if (tuned < 0) return FromErrno(tuned);
-    m_frontend.Pause(std::chrono::microseconds(
-        std::llround(static_cast<double>(settle) * 1000.0 * m_settleScale)));
-    return S_OK;
+    return FromErrno(m_steps.Step(frequencyKHz, settle, m_tries.Plainest()));
 }
 
 HRESULT DvbTunerDriver::SetScif(const cardkit::ScifConfig& config) {
@@ -310,7 +233,7 @@ std::int32_t DvbTunerDriver::SignalStrength() {
     // the later steps are tuned so that their search ends sooner.
     const auto before = m_frontend.Now();
     m_frontend.Status();
-    if (m_oneShot && m_frontend.Now() - before > kBlockingRead) m_wideSteps = true;
+    m_steps.NoteRead(m_frontend.Now() - before);
     std::optional<std::int32_t> level = LevelFromStrength(m_frontend.Strength());
     if (!level)
         if (const auto legacy = m_frontend.LegacyStrength()) level = LevelFromRelative(*legacy);

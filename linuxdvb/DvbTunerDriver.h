@@ -1,8 +1,8 @@
 // A tuner of a real card: the driver side of one satellite frontend. It does what the kernel
-// leaves to the program: universal-LNB band and IF, LNB voltage and tone, the committed switch
-// with its tone burst, the single-cable (EN 50494) channel change, trying the delivery systems
-// until one locks, spectrum steps by stepping the frontend, and the conversion of the
-// frontend's statistics to the program's scales (SignalScale.h).
+// leaves to the program: universal-LNB band and IF, the LNB and its switches (LnbBus.h), the
+// single-cable (EN 50494) channel change, trying the delivery systems until one locks
+// (DeliveryTries.h), spectrum steps (SpectrumSteps.h), and the conversion of the frontend's
+// statistics to the program's scales (SignalScale.h).
 //
 // What real frontends ask of it:
 // - A tune the kernel refuses (EINVAL for a value outside the frontend's limits, EOPNOTSUPP,
@@ -12,21 +12,13 @@
 //   what FE_GET_INFO gives are refused before anything is sent.
 // - Lock waits fit the demodulator (LockWait.h). When no delivery system locked, the frontend
 //   is tuned once more with the first one tried and left there, so a late lock still shows.
-// - After the LNB supply comes on, the first DiSEqC message waits 200 ms: switches need
-//   100-200 ms to power up and ignore what comes earlier. A committed-switch position counts as
-//   set only once a tune through it locked; until then every tune sends it again.
-// - Single-cable commands go out under SingleCableLock(). When the tune after one does not
-//   lock, another receiver on the cable may have talked over it: it is said again, up to three
-//   more times, each after a random 100-300 ms (longer than one 81 ms command, spread so that
-//   two receivers that collided do not collide again); the last time every system is tried.
-// - Spectrum steps tune a 1 Msym/s carrier in one-shot mode, so a step reads the level of a
-//   slice about as wide as the 2 MHz between steps. Some demodulators search in the kernel
-//   whatever the tune mode and make every status or strength read wait for that search, whose
-//   time-out grows as the symbol rate falls (seconds below 2 Msym/s): a 601-step sweep at
-//   1 Msym/s would take the better part of an hour on them. Once a read during a step takes
-//   longer than 150 ms, the tuner steps at 22 Msym/s instead, where their search gives up
-//   after a few hundred milliseconds: the sweep then takes minutes, at the price of each step
-//   reading the level over about 30 MHz (carriers show wider and the floor between them less).
+// - A committed-switch position counts as set only once a tune through it locked; until then
+//   every tune sends it again. A switching command or LNB supply the driver refuses fails the
+//   tune with the driver's reason, as a refused tune does (LnbBus.h).
+// - When the tune after a single-cable command does not lock, another receiver on the cable
+//   may have talked over it: it is said again, up to three more times, each after a random
+//   100-300 ms (longer than one 81 ms command, spread so that two receivers that collided do
+//   not collide again); the last time every system is tried.
 //
 // Thread-safety: as TunerDriver. Tunes, DiSEqC messages and spectrum steps are serialised on
 // one lock (a tune may hold it for several seconds while it waits for lock); the meters read
@@ -40,12 +32,15 @@
 #include <mutex>
 #include <optional>
 #include <random>
+#include <string>
 
 #include "cardkit/CommittedSwitch.h"
 #include "cardkit/TunerDriver.h"
 #include "linuxdvb/DeliveryTries.h"
 #include "linuxdvb/DeviceScan.h"
 #include "linuxdvb/Frontend.h"
+#include "linuxdvb/LnbBus.h"
+#include "linuxdvb/SpectrumSteps.h"
 
 namespace linuxdvb {
 
@@ -64,8 +59,8 @@ public:
     std::int32_t SignalQuality() override;
     void StreamingChanged(bool running) override;
 
-    // Told every tune request as CommitTune takes it (on CommitTune's thread), e.g. so the CAM
-    // can be asked for the service it names. Set once, before the tuner is used.
+    // Told every tune that went to the frontend, as CommitTune ends (on its thread), e.g. so the
+    // CAM can be asked for the service it names. Set once, before the tuner is used.
     using TuneObserver = std::function<void(const cardkit::TuningSettings&)>;
     void SetTuneObserver(TuneObserver observer) { m_tuneObserver = std::move(observer); }
     // Told when the tuner's graph starts or stops streaming (on the thread that runs or stops
@@ -75,6 +70,12 @@ public:
     void SetStreamingObserver(StreamingObserver observer) {
         m_streamingObserver = std::move(observer);
     }
+
+    // Told, once per operation, of a switching operation the driver lacks that tunes go on
+    // without (on the tuning thread); until one is set, such lines go to standard error with
+    // the frontend's path. Any thread.
+    using NoticeObserver = std::function<void(const std::string&)>;
+    void SetNoticeObserver(NoticeObserver observer);
 
 private:
     // How the tries of one tune went.
@@ -89,17 +90,12 @@ private:
         std::uint32_t symbolRate = 0;  // symbols/s
     };
 
+    // Tells the user `text` through the notice observer.
+    void Say(const std::string& text);
+    // CommitTune without the observer.
+    HRESULT Tune(const cardkit::TuningSettings& settings);
     bool InRange(std::int64_t frequencyKHz) const;
     bool SymbolRateInRange(std::uint64_t symbolRate) const;
-    // Voltage, tone, committed switch and burst for `selection` (`source` 0: no switch); false
-    // when a call failed.
-    bool SwitchLnb(const cardkit::LnbSelection& selection, int source);
-    // The LNB voltage, noting when the supply comes on.
-    int SetVoltage(bool horizontal);
-    // The quiet before a DiSEqC message: longer for the first one after power-up.
-    std::chrono::microseconds GapBeforeMessage();
-    // One message at 18 V under the single-cable lock, then back to 13 V.
-    int SendAt18Volts(std::span<const std::uint8_t> message);
     // The channel change and the tries after it, said again while nothing locks.
     Outcome TuneThroughRouter(const Transponder& transponder,
                               std::span<const std::uint8_t> command);
@@ -107,36 +103,32 @@ private:
     Outcome TryToLock(const Transponder& transponder, std::size_t attempts);
     // CommitTune's answer; a tune the kernel took no try of forgets the tuning.
     HRESULT Conclude(const Outcome& outcome);
-    void LeaveOneShot();
-    std::uint32_t StepSymbolRate() const;
 
     Frontend m_frontend;
     const std::uint32_t m_minKHz;
     const std::uint32_t m_maxKHz;
     const std::uint32_t m_minSymbolRate;
     const std::uint32_t m_maxSymbolRate;  // 0: not given
-    const double m_settleScale;
 
     std::mutex m_mutex;  // serialises tunes, messages and steps; guards everything below
+    LnbBus m_bus;
+    SpectrumSteps m_steps;  // its reads of how steps go are the meters' too
     DeliveryTries m_tries;
     std::optional<cardkit::LnbSelection> m_lnb;  // what the switch is known to be set to
     int m_lnbSource = 0;
-    bool m_toneOn = false;
-    bool m_powered = false;         // LNB voltage set since open
-    bool m_freshlyPowered = false;  // no tune has waited for lock since the supply came on
-    bool m_switchesWaking = false;  // no DiSEqC message since the supply came on
     std::mt19937 m_random;
 
     // Read by the meters without the lock.
-    std::atomic<bool> m_tuned{false};      // the last tune was accepted by the kernel
-    std::atomic<bool> m_oneShot{false};    // spectrum steps in progress
-    std::atomic<bool> m_wideSteps{false};  // reads block on a search in the kernel
+    std::atomic<bool> m_tuned{false};  // the last tune was accepted by the kernel
 
     std::mutex m_scifMutex;
     cardkit::ScifConfig m_scif;
 
     TuneObserver m_tuneObserver;
     StreamingObserver m_streamingObserver;
+    const std::string m_path;  // the frontend's
+    std::mutex m_noticeMutex;
+    NoticeObserver m_noticeObserver;
 };
 
 }  // namespace linuxdvb

@@ -18,6 +18,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <span>
 
@@ -67,6 +68,7 @@ public:
 
     void Pause(std::chrono::microseconds time) { m_io->Sleep(time); }
     std::chrono::steady_clock::time_point Now() { return m_io->Now(); }
+    std::unique_lock<std::mutex> Acquire(std::mutex& lock) { return m_io->Acquire(lock); }
 
 private:
     int Value(unsigned long request, unsigned long value);

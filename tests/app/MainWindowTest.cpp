@@ -12,9 +12,11 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QtTest/QTest>
+#include <thread>
 
 #include "AppFixture.h"
 #include "app/AppIcon.h"
+#include "app/BackendNotices.h"
 #include "app/CommandIds.h"
 #include "app/MainFrame.h"
 #include "app/MenuBar.h"
@@ -155,6 +157,15 @@ QString MessageShown(const QStatusBar& bar) {
     if (!bar.currentMessage().isEmpty()) return bar.currentMessage();
     const QLabel* pane = bar.findChild<QLabel*>();
     return pane && pane->isVisible() ? pane->text() : QString();
+}
+
+TEST_F(AppTest, ANoticeTheCardSaysOnATuningThreadShowsInTheMessagePane) {
+    Start();
+    const auto say = NoticesToMessagePane(Frame());
+    const std::string notice = "Tuner 2: the driver has no tone burst; tunes go on without it";
+    std::thread([&] { say(notice); }).join();
+    EXPECT_TRUE(WaitFor(
+        [&] { return MessageShown(*Frame().statusBar()) == QString::fromStdString(notice); }));
 }
 
 TEST_F(AppTest, WhileAMenuIsOpenTheMessagePaneShowsThePromptOrNothingThenReadyAgain) {

@@ -1,6 +1,6 @@
 // Two tuners on one single-cable line: their commands never overlap, and a command that
 // another receiver on the cable talked over is said again until the tune locks.
-#include <thread>
+#include <functional>
 
 #include "TunerFixture.h"
 
@@ -43,8 +43,8 @@ protected:
 };
 
 TEST_F(OneCable, TheProgramsTwoTunersNeverTalkAtOnce) {
-    std::vector<std::thread> tuners;
     int unlocked[2] = {0, 0};
+    std::vector<std::function<void()>> tuners;
     for (int t = 0; t < 2; ++t)
         tuners.emplace_back([this, t, &unlocked] {
             for (int i = 0; i < 100; ++i) {
@@ -52,7 +52,7 @@ TEST_F(OneCable, TheProgramsTwoTunersNeverTalkAtOnce) {
                 if (drivers[t]->SignalQuality() == 0) ++unlocked[t];
             }
         });
-    for (auto& tuner : tuners) tuner.join();
+    kernel->RunTogether(tuners);
     EXPECT_EQ(kernel->CableCollisions(), 0);
     EXPECT_EQ(unlocked[0] + unlocked[1], 0);
 }

@@ -114,6 +114,7 @@ TEST_F(DvrStream, ACardUnpluggedWhileTheReaderWaitsIsNoticedAndSaidSo) {
     kernel->Feed(0, 0, Packets(1));
     EXPECT_EQ(received.WaitFor(188).size(), 188u);
     testing::internal::CaptureStderr();
+    kernel->AwaitPoll(0, 0);  // the reader waits for data
     kernel->Unplug();
     // The reader ends on its own and closes its devices on the way out; nothing wakes it.
     const auto stopped = [&] { return kernel->OpenCount() == 0; };

@@ -20,12 +20,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kNotSupported = 524;  // what the kernel answers for an operation a driver lacks
 // How long the kernel lets an open wait for another frontend of the same tuner to be let go.
 constexpr std::chrono::seconds kOneTunerWait{5};
 constexpr std::uint32_t kLockedStatus = 0x1F;
 
 using std::chrono::microseconds;
+
+// The kernel whose RunTogether started the calling thread.
+thread_local const FakeKernel* t_together = nullptr;
 
 std::string Hex(std::uint8_t byte) {
     char text[4];
@@ -292,7 +294,7 @@ int FakeKernel::FrontendOpen(Frontend& frontend, const std::string& device, bool
             if (name == device || !name.starts_with(adapter) || other.opened == 0 ||
                 other.model.oneTuner != model.oneTuner)
                 continue;
-            m_now += kOneTunerWait;
+            MoveTo(m_now + kOneTunerWait);
             Note("open of " + device + " waited 5 s for " + name);
             return EBUSY;
         }
@@ -318,7 +320,7 @@ void FakeKernel::AwaitSearch(const Frontend& frontend) {
     const microseconds search = frontend.lockable
                                     ? LockDelay(frontend)
                                     : frontend.model.blockingSearch(frontend.tuned.symbolRate);
-    m_now = std::max(m_now, frontend.tunedAt + search);
+    MoveTo(frontend.tunedAt + search);
 }
 
 void FakeKernel::SetVoltage(Frontend& frontend, std::uint32_t voltage) {
@@ -363,6 +365,8 @@ int FakeKernel::FrontendIoctl(Frontend& frontend, bool readOnly, unsigned long r
                       request == FE_READ_STATUS || request == FE_READ_SIGNAL_STRENGTH ||
                       request == FE_READ_SNR;
     if (readOnly && !asks) return -EPERM;
+    if (const auto refused = model.refuses.find(request); refused != model.refuses.end())
+        return -refused->second;
     if (asks && request != FE_GET_INFO) AwaitSearch(frontend);
     switch (request) {
         case FE_GET_INFO: {
@@ -531,24 +535,103 @@ long FakeKernel::Write(int fd, const void* buffer, std::size_t size) {
 }
 
 int FakeKernel::Poll(pollfd* fds, std::size_t count, int timeoutMs) {
+    const auto polling = [&](int change) {
+        std::lock_guard lock(m_mutex);
+        for (std::size_t i = 0; i < count; ++i) m_polling[fds[i].fd] += change;
+        m_changed.notify_all();
+    };
+    polling(1);
     const int result = ::poll(fds, count, timeoutMs);
-    return result < 0 ? -errno : result;
+    const int error = errno;
+    polling(-1);
+    return result < 0 ? -error : result;
+}
+
+void FakeKernel::AwaitPoll(int adapter, int dvr) {
+    std::unique_lock lock(m_mutex);
+    const Dvr& device = m_dvrs.at(Device(adapter, "dvr" + std::to_string(dvr)));
+    m_changed.wait(lock, [&] { return device.fd >= 0 && m_polling[device.fd] > 0; });
 }
 
 void FakeKernel::Sleep(std::chrono::microseconds time) {
     std::function<void()> hook;
     {
-        std::lock_guard lock(m_mutex);
-        m_now += time;
+        std::unique_lock lock(m_mutex);
         if (time.count() % 1000 == 0)
             Note("sleep " + std::to_string(time.count() / 1000) + " ms");
         else
             Note("sleep " + std::to_string(time.count()) + " us");
+        if (Together())
+            SleepUntil(lock, m_now + time);
+        else
+            MoveTo(m_now + time);
         hook = m_onSleep;
     }
     // Lets another thread in, as a real pause would.
     std::this_thread::yield();
     if (hook) hook();
+}
+
+bool FakeKernel::Together() const {
+    return t_together == this;
+}
+
+void FakeKernel::MoveTo(std::chrono::microseconds now) {
+    m_now = std::max(m_now, now);
+    while (!m_wakes.empty() && *m_wakes.begin() <= m_now) {
+        m_wakes.erase(m_wakes.begin());
+        ++m_running;
+    }
+    m_changed.notify_all();
+}
+
+void FakeKernel::MoveWhenAllWait() {
+    if (m_running == 0 && !m_wakes.empty()) MoveTo(*m_wakes.begin());
+}
+
+void FakeKernel::SleepUntil(std::unique_lock<std::mutex>& lock, std::chrono::microseconds wake) {
+    // MoveTo counts the sleeper as running again once its time has come.
+    m_wakes.insert(wake);
+    --m_running;
+    MoveWhenAllWait();
+    m_changed.wait(lock, [&] { return m_now >= wake; });
+}
+
+std::unique_lock<std::mutex> FakeKernel::Acquire(std::mutex& mutex) {
+    std::unique_lock held(mutex, std::try_to_lock);
+    if (held.owns_lock()) return held;
+    if (!Together()) {
+        held.lock();
+        return held;
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        --m_running;
+        MoveWhenAllWait();
+    }
+    held.lock();
+    std::lock_guard lock(m_mutex);
+    ++m_running;
+    return held;
+}
+
+void FakeKernel::RunTogether(const std::vector<std::function<void()>>& bodies) {
+    {
+        // Counted before any starts, so that none runs ahead of one not yet started.
+        std::lock_guard lock(m_mutex);
+        m_running += static_cast<int>(bodies.size());
+    }
+    std::vector<std::thread> threads;
+    for (const auto& body : bodies)
+        threads.emplace_back([this, &body] {
+            t_together = this;
+            body();
+            t_together = nullptr;
+            std::lock_guard lock(m_mutex);
+            --m_running;
+            MoveWhenAllWait();
+        });
+    for (auto& thread : threads) thread.join();
 }
 
 std::chrono::steady_clock::time_point FakeKernel::Now() {
@@ -558,7 +641,7 @@ std::chrono::steady_clock::time_point FakeKernel::Now() {
 
 void FakeKernel::Advance(std::chrono::microseconds time) {
     std::lock_guard lock(m_mutex);
-    m_now += time;
+    MoveTo(m_now + time);
 }
 
 std::chrono::microseconds FakeKernel::Elapsed() const {

@@ -7,6 +7,9 @@
 // It keeps the kernel's own rules: a tune outside FE_GET_INFO's frequency or symbol-rate limits
 // answers EINVAL and leaves the frontend as it was; a read-only descriptor may only read. Time
 // is virtual: Sleep advances the clock, and a carrier locks after the delay its model gives.
+// Threads started by RunTogether share the clock as the threads of a real program share real
+// time: one that pauses stays paused, with the devices as it left them (a line at 18 V stays at
+// 18 V), while the others run, and time moves only when every one of them waits.
 // By default everything answers at once, as before; a test picks a driver's quirks through the
 // model (a slow locker, a blocking-search demodulator, a driver that refuses automatic roll-off,
 // frontends that are one tuner, single-cable lines) or unplugs the card.
@@ -17,6 +20,7 @@
 #include <linux/dvb/frontend.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -24,6 +28,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -31,6 +36,9 @@
 #include "linuxdvb/Frontend.h"
 
 namespace linuxdvb_test {
+
+// ENOTSUPP, what the kernel answers for an operation a driver lacks.
+inline constexpr int kNotSupported = 524;
 
 // What the frontend was last tuned to.
 struct Tuned {
@@ -56,6 +64,10 @@ struct FrontendModel {
     std::chrono::microseconds timeOut{0};
     // The kernel refuses every tune with this errno (limits of a tuner FE_GET_INFO does not show).
     int tuneError = 0;
+    // Requests the driver answers with an errno and nothing done: kNotSupported for an operation
+    // it lacks (what dvb-core answers then; many drivers have no burst), or a failure of its own
+    // (EIO for an I2C error or an overloaded LNB supply).
+    std::map<unsigned long, int> refuses;
     // The driver refuses ROLLOFF_AUTO on DVB-S2 in the frontend's thread: the property call
     // succeeds and the frontend simply never locks.
     bool refusesAutoRolloff = false;
@@ -109,6 +121,13 @@ public:
     std::chrono::microseconds Elapsed() const;
     // Called (outside the kernel's lock) after every Sleep, on the sleeping thread.
     void OnSleep(std::function<void()> hook);
+    // Runs each of `bodies` on a thread of its own, all on the virtual clock together, and
+    // joins them. A thread that sleeps, or waits in Acquire for a lock another holds, counts
+    // as waiting; while any runs, time stands still; once all wait, time moves to the earliest
+    // wake-up and that sleeper runs on.
+    void RunTogether(const std::vector<std::function<void()>>& bodies);
+    // Blocks until a thread waits in Poll on dvr `dvr` of `adapter`.
+    void AwaitPoll(int adapter, int dvr);
 
     std::vector<std::string> Journal() const;
     void ClearJournal();
@@ -123,6 +142,7 @@ public:
     int Close(int fd) override;
     void Sleep(std::chrono::microseconds time) override;
     std::chrono::steady_clock::time_point Now() override;
+    std::unique_lock<std::mutex> Acquire(std::mutex& lock) override;
 
 private:
     struct Frontend {
@@ -166,6 +186,14 @@ private:
     int GetProperties(Frontend& frontend, dtv_properties& properties);
     void Push(Dvr& dvr, DvrChunk chunk);
     std::shared_ptr<linuxdvb::DvbIo> CaDeviceOf(int fd) const;
+    // The clock (under m_mutex): time moves to `now` when that is later, and the sleepers due
+    // by then run again.
+    void MoveTo(std::chrono::microseconds now);
+    // Once every thread of RunTogether waits: time moves to the earliest wake-up.
+    void MoveWhenAllWait();
+    // The calling thread of RunTogether waits until `wake`.
+    void SleepUntil(std::unique_lock<std::mutex>& lock, std::chrono::microseconds wake);
+    bool Together() const;
 
     std::string m_root;
     mutable std::mutex m_mutex;
@@ -177,6 +205,10 @@ private:
     std::map<int, std::shared_ptr<linuxdvb::DvbIo>> m_caHandles;
     std::vector<std::string> m_journal;
     std::chrono::microseconds m_now{0};
+    std::condition_variable m_changed;                 // time moved, or a poll began
+    int m_running = 0;                                 // threads of RunTogether not waiting
+    std::multiset<std::chrono::microseconds> m_wakes;  // of the sleeping ones
+    std::map<int, int> m_polling;                      // threads in Poll, per descriptor
     bool m_unplugged = false;
     std::map<int, int> m_talkOver;  // per cable
     int m_collisions = 0;

@@ -111,6 +111,23 @@ TEST_F(Tuning, ATuneTheKernelRefusesFailsAndTheOldLockNoLongerShows) {
     EXPECT_EQ(driver->SignalQuality(), 0);
 }
 
+TEST_F(Tuning, OnlyATuneThatWentToTheFrontendIsToldToTheTuneObserver) {
+    std::vector<std::int32_t> told;
+    driver->SetTuneObserver([&](const cardkit::TuningSettings& s) { told.push_back(s.sid); });
+    auto settings = Settings(11362000, BDA_POLARISATION_LINEAR_V, 1, 45001);  // too fast
+    settings.sid = 1;
+    EXPECT_TRUE(FAILED(driver->CommitTune(settings)));
+    ASSERT_EQ(driver->SetScif({0, 2150, cardkit::kScifUnset, 0}), S_OK);
+    settings = Settings(14600000, BDA_POLARISATION_LINEAR_V, 1);  // a word beyond ten bits
+    settings.sid = 2;
+    EXPECT_TRUE(FAILED(driver->CommitTune(settings)));
+    ASSERT_EQ(driver->SetScif({}), S_OK);
+    settings = Settings(11362000, BDA_POLARISATION_LINEAR_V, 1);
+    settings.sid = 3;
+    EXPECT_EQ(driver->CommitTune(settings), S_OK);
+    EXPECT_THAT(told, ElementsAre(3));
+}
+
 class DeliverySystems : public TunerFixture {
 protected:
     DeliverySystems() : TunerFixture(Model()) {}

@@ -1,0 +1,24 @@
+#include "linuxdvb/ErrnoResult.h"
+
+#include <cerrno>
+
+namespace linuxdvb {
+
+namespace {
+
+constexpr int kNotSupported = 524;  // ENOTSUPP, not in the C library's errno.h
+
+}  // namespace
+
+bool LacksOperation(int result) {
+    return result == -EOPNOTSUPP || result == -ENOTTY || result == -kNotSupported;
+}
+
+HRESULT FromErrno(int result) {
+    if (result >= 0) return S_OK;
+    if (result == -EINVAL) return HRESULT_ERROR_INVALID_PARAMETER;
+    if (LacksOperation(result)) return HRESULT_ERROR_NOT_SUPPORTED;
+    return E_FAIL;
+}
+
+}  // namespace linuxdvb
