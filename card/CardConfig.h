@@ -37,6 +37,9 @@ struct CardConfig {
     std::array<cardkit::TunerTopology, 2> tuners{cardkit::DefaultTunerTopology(1),
                                                  cardkit::DefaultTunerTopology(2)};
 
+    // The single-cable router's PIN: with one, it obeys only channel changes that carry it.
+    std::optional<std::uint8_t> routerPin;
+
     bool camPresent = true;
     std::string camName = "Kestrel CAM 2.04";  // 8-bit text
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "cardkit/CardIds.h"
 
@@ -58,15 +59,24 @@ HRESULT SimulatedCard::CommitTune(int tuner, const cardkit::TuningSettings& s) {
     const bool switchPosition = s.diseqcEnabled && s.lnbSource >= 1 && s.lnbSource <= 4;
     if (switchPosition) lnb.position = static_cast<int>(s.lnbSource);
 
+    std::optional<cardkit::ChannelChange> change;
+    if (t.scif.Enabled()) {
+        change = MakeChannelChange(t.scif, BankOf(lnb, t.scif), ifMHz);
+        // A tuning word that does not fit would send the router elsewhere.
+        if (!change->fits) return HRESULT_ERROR_INVALID_PARAMETER;
+    }
+
     t.settings = s;
     t.lnb = lnb;
-    if (t.scif.Enabled()) {
+    if (change) {
         // The router replaces the switch: it picks the bank and puts the transponder on the
-        // tuner's user band, within its 4 MHz tuning steps.
-        auto change = MakeChannelChange(t.scif, BankOf(lnb), ifMHz);
-        Log(tuner, std::move(change.message));
-        t.receivedLnb = RouterBank(lnb);
-        t.receivedIfMHz = change.routedIfMHz;
+        // tuner's user band, within its tuning steps. A router with a PIN ignores a command
+        // without it, and the band keeps what it carried.
+        Log(tuner, std::move(change->message));
+        if (RouterHears(t.scif)) {
+            t.receivedLnb = RouterBank(lnb, t.scif);
+            t.receivedIfMHz = change->routedIfMHz;
+        }
         t.tunedIfMHz = t.scif.frequencyMHz;
     } else {
         if (switchPosition) Log(tuner, CommittedSwitchMessage(lnb));
@@ -80,10 +90,15 @@ HRESULT SimulatedCard::CommitTune(int tuner, const cardkit::TuningSettings& s) {
     return S_OK;
 }
 
+bool SimulatedCard::RouterHears(const ScifConfig& scif) const {
+    return !m_config.routerPin || (scif.HasPin() && scif.pin == *m_config.routerPin);
+}
+
 std::int32_t SimulatedCard::SignalStrength(int tuner) {
     std::lock_guard lock(m_mutex);
     const Tuner& t = At(tuner);
-    if (t.probing) return StrengthOf(m_model.LevelDb(t.lnb, t.probeIfMHz) + Noise(kSpectrumNoiseDb));
+    if (t.probing)
+        return StrengthOf(m_model.LevelDb(t.lnb, t.probeIfMHz) + Noise(kSpectrumNoiseDb));
     if (t.tunedIfMHz == 0)
         return StrengthOf(m_model.NoiseFloorDb(kIfFirstMHz) + Noise(kTunedNoiseDb));
     return StrengthOf(m_model.LevelDb(t.receivedLnb, t.receivedIfMHz) + Noise(kTunedNoiseDb));

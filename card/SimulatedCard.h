@@ -65,7 +65,7 @@ public:
     // Streaming side.
     struct Reception {
         const Transponder* transponder = nullptr;  // none while not locked
-        std::uint64_t generation = 0;               // changes with every tune or step
+        std::uint64_t generation = 0;              // changes with every tune or step
     };
     Reception CurrentReception(int tuner) const;
     // Whether the CI path of the tuner hands scrambled services to the CAM and gets them back
@@ -84,7 +84,7 @@ private:
     struct Tuner {
         cardkit::TuningSettings settings;  // as last committed
         LnbState lnb;
-        LnbState receivedLnb;     // what reaches the demodulator (the router's bank with SCIF)
+        LnbState receivedLnb;      // what reaches the demodulator (the router's bank with SCIF)
         double tunedIfMHz = 0;     // front-end frequency
         double receivedIfMHz = 0;  // LNB frequency whose signal the front end receives
         const Transponder* locked = nullptr;
@@ -98,6 +98,8 @@ private:
     Tuner& At(int tuner) { return m_tuners[static_cast<std::size_t>(tuner - 1)]; }
     const Tuner& At(int tuner) const { return m_tuners[static_cast<std::size_t>(tuner - 1)]; }
     void Log(int tuner, std::vector<std::uint8_t> bytes);
+    // Whether the single-cable router obeys a channel change sent with `scif`'s PIN.
+    bool RouterHears(const ScifConfig& scif) const;
     double Noise(double sigmaDb);
 
     const CardConfig m_config;

@@ -2,15 +2,15 @@
 
 namespace card {
 
-LnbState RouterBank(const LnbState& state) {
-    LnbState bank = state;
-    bank.position = (state.position - 1) % 2 + 1;
-    return bank;
+cardkit::SingleCableBank BankOf(const LnbState& state, const ScifConfig& config) {
+    return cardkit::BankFor(config, state.position,
+                            state.polarisation == LinearPolarisation::Horizontal, state.highBand);
 }
 
-cardkit::SingleCableBank BankOf(const LnbState& state) {
-    const LnbState bank = RouterBank(state);
-    return {bank.position == 2, bank.polarisation == LinearPolarisation::Horizontal, bank.highBand};
+LnbState RouterBank(const LnbState& state, const ScifConfig& config) {
+    LnbState bank = state;
+    bank.position = static_cast<int>(BankOf(state, config).position) + 1;
+    return bank;
 }
 
 }  // namespace card

@@ -1,5 +1,5 @@
-// Single-cable reception (EN 50494) as the simulated router does it: which bank it serves for
-// the LNB state a tuner asks for.
+// Single-cable reception as the simulated router does it: which bank it serves for the LNB
+// state a tuner asks for, under either protocol (EN 50494 or EN 50607).
 #pragma once
 
 #include "card/SignalModel.h"
@@ -13,10 +13,11 @@ using cardkit::kScifBandOff;
 using cardkit::kScifUnset;
 using cardkit::ScifConfig;
 
-// The router knows two positions (A, B): positions 1 and 3 reach A, 2 and 4 reach B.
-LnbState RouterBank(const LnbState& state);
+// What the router delivers for `state`: an EN 50494 router knows two positions (A, B), so
+// positions 1 and 3 reach A and 2 and 4 reach B; an EN 50607 router reaches all four.
+LnbState RouterBank(const LnbState& state, const ScifConfig& config);
 
-// The bank bits of the channel change that asks for `state`.
-cardkit::SingleCableBank BankOf(const LnbState& state);
+// The bank of the channel change that asks for `state`.
+cardkit::SingleCableBank BankOf(const LnbState& state, const ScifConfig& config);
 
 }  // namespace card

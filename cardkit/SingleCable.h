@@ -1,7 +1,7 @@
-// The EN 50494 ODU_Channel_change message (E0 10 5A d1 d2, or E0 10 5C d1 d2 PIN) that asks a
-// single-cable router to put a transponder on the tuner's user band, and where the tuner then
-// finds it. Which bank a router serves for an LNB source is the router's business, not this
-// format's: the caller names the bank.
+// The channel change that asks a single-cable router to put a transponder on the tuner's user
+// band, and where the tuner then finds it: EN 50494's ODU_Channel_change (E0 10 5A d1 d2, or
+// E0 10 5C d1 d2 PIN) or EN 50607's (70 d1 d2 d3, or 71 d1 d2 d3 PIN), as the configuration's
+// protocol says.
 #pragma once
 
 #include <cstdint>
@@ -11,20 +11,31 @@
 
 namespace cardkit {
 
-// The router's bank: position A or B, polarisation and band (bits 4, 3, 2 of d1).
+// The router's bank: LNB position, polarisation and band. EN 50494 carries positions A and B
+// only (bit 4 of d1); EN 50607 carries 64 (d3).
 struct SingleCableBank {
-    bool positionB = false;
+    std::uint32_t position = 0;  // 0 = A, 1 = B, ...
     bool horizontal = false;
     bool highBand = false;
 };
 
+// The bank that serves LNB source `source` (1..4, or 0 without DiSEqC): an EN 50494 router
+// reaches A from sources 1 and 3 and B from 2 and 4; an EN 50607 router reaches each source.
+SingleCableBank BankFor(const ScifConfig& config, int source, bool horizontal, bool highBand);
+
 struct ChannelChange {
-    std::vector<std::uint8_t> message;  // 5 bytes, or 6 with the PIN
-    // T = round((f_IF + f_UB) / 4 MHz) - 350, 10 bits.
+    std::vector<std::uint8_t> message;  // EN 50494: 5 bytes, or 6 with the PIN; EN 50607: 4 or 5
+    // EN 50494: T = round((f_IF + f_UB) / 4 MHz) - 350, 10 bits. EN 50607: T = round(f_IF) - 100,
+    // 11 bits.
     std::uint32_t tuningWord = 0;
-    // Where the demodulator finds the transponder: (T + 350) x 4 - f_IF, MHz (f_UB within 2 MHz).
+    // False when T does not fit its bits: the message then carries its low bits only, and
+    // names another transponder, so it must not be sent.
+    bool fits = false;
+    // Where the demodulator finds the transponder, MHz: EN 50494 (T + 350) x 4 - f_IF (f_UB
+    // within 2 MHz); EN 50607 the user band itself.
     double tuneMHz = 0;
-    // The LNB frequency that the router puts exactly on the user band: (T + 350) x 4 - f_UB.
+    // The LNB frequency that the router puts exactly on the user band: EN 50494
+    // (T + 350) x 4 - f_UB; EN 50607 T + 100.
     double routedIfMHz = 0;
 };
 

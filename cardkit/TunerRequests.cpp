@@ -66,7 +66,7 @@ HRESULT ScifProperty(TunerDevice& tuner, const KsRequest& request, std::uint8_t*
         WriteLe32(data, scif.userBand);
         WriteLe32(data + 4, scif.frequencyMHz);
         WriteLe32(data + 8, scif.pin);
-        WriteLe32(data + 12, scif.reserved);
+        WriteLe32(data + 12, scif.protocol);
         *bytes = kScifSize;
         return S_OK;
     }

@@ -102,13 +102,10 @@ HRESULT DvbTunerDriver::Tune(const cardkit::TuningSettings& settings) {
     std::optional<cardkit::ChannelChange> change;
     std::int64_t tuneKHz = ifKHz;
     if (scif.Enabled()) {
-        // The router's banks: positions A (sources 1, 3) and B (sources 2, 4).
-        const cardkit::SingleCableBank bank{source == 2 || source == 4, selection.horizontal,
-                                            highBand};
-        const double sumMHz = (static_cast<double>(ifKHz) / 1000.0 + scif.frequencyMHz) / 4.0;
-        const long word = std::lround(sumMHz) - 350;
-        if (ifKHz <= 0 || word < 0 || word > 0x3FF) return HRESULT_ERROR_INVALID_PARAMETER;
-        change = cardkit::MakeChannelChange(scif, bank, static_cast<double>(ifKHz) / 1000.0);
+        change = cardkit::MakeChannelChange(
+            scif, cardkit::BankFor(scif, source, selection.horizontal, highBand),
+            static_cast<double>(ifKHz) / 1000.0);
+        if (ifKHz <= 0 || !change->fits) return HRESULT_ERROR_INVALID_PARAMETER;
         tuneKHz = std::llround(change->tuneMHz * 1000.0);
     }
     if (!InRange(tuneKHz)) return HRESULT_ERROR_INVALID_PARAMETER;

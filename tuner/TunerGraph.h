@@ -61,10 +61,14 @@ public:
     std::int32_t RequestDiseqc(std::int32_t length, const std::uint8_t* bytes);
     std::int32_t RequestSpectrumSweep();
 
-    // Single-cable configuration, read and written directly on the calling thread.
-    HRESULT SetScif(std::uint8_t index, std::uint32_t frequencyMHz, std::uint32_t pin);
+    // Single-cable configuration, read and written directly on the calling thread. `protocol`
+    // is kScifEn50494 or kScifEn50607 (tuner/driver/ScifConfig.h); GetScif leaves it as the
+    // caller set it when nothing came back, like the other outputs.
+    HRESULT SetScif(std::uint8_t index, std::uint32_t frequencyMHz, std::uint32_t pin,
+                    std::uint32_t protocol = 0);
     HRESULT ClearScif();
-    HRESULT GetScif(std::uint8_t* index, std::uint32_t* frequencyMHz, std::uint32_t* pin);
+    HRESULT GetScif(std::uint8_t* index, std::uint32_t* frequencyMHz, std::uint32_t* pin,
+                    std::uint32_t* protocol = nullptr);
 
     // CI and CAM (user-interface thread).
     HRESULT CamReset();

@@ -42,10 +42,12 @@ HRESULT TunerGraph::SendDiseqc(std::uint32_t length, const std::uint8_t* bytes) 
                             KSPROPERTY_BDA_DISEQC_SEND, EncodeDiseqcSend(*send));
 }
 
-HRESULT TunerGraph::SetScif(std::uint8_t index, std::uint32_t frequencyMHz, std::uint32_t pin) {
+HRESULT TunerGraph::SetScif(std::uint8_t index, std::uint32_t frequencyMHz, std::uint32_t pin,
+                            std::uint32_t protocol) {
     if (m_ready == 0) return S_FALSE;
-    return SetTunerProperty(m_tunerControl, m_controlNode, KSPROPSETID_CardTuner, CARD_TUNER_SCIF,
-                            EncodeScifConfig(ScifConfig::Enable(index, frequencyMHz, pin)));
+    return SetTunerProperty(
+        m_tunerControl, m_controlNode, KSPROPSETID_CardTuner, CARD_TUNER_SCIF,
+        EncodeScifConfig(ScifConfig::Enable(index, frequencyMHz, pin, protocol)));
 }
 
 HRESULT TunerGraph::ClearScif() {
@@ -56,7 +58,8 @@ HRESULT TunerGraph::ClearScif() {
 
 // Only a complete 16-byte answer is copied out; anything shorter yields 1 and leaves the
 // outputs as the caller set them, which the caller reads as single-cable operation off.
-HRESULT TunerGraph::GetScif(std::uint8_t* index, std::uint32_t* frequencyMHz, std::uint32_t* pin) {
+HRESULT TunerGraph::GetScif(std::uint8_t* index, std::uint32_t* frequencyMHz, std::uint32_t* pin,
+                            std::uint32_t* protocol) {
     if (m_ready == 0) return S_FALSE;
     if (!m_tunerControl) return E_POINTER;
     if (!index || !frequencyMHz || !pin) return E_INVALIDARG;
@@ -70,6 +73,7 @@ HRESULT TunerGraph::GetScif(std::uint8_t* index, std::uint32_t* frequencyMHz, st
     *index = static_cast<std::uint8_t>(config.userBand);
     *frequencyMHz = config.frequencyMHz;
     *pin = config.pin;
+    if (protocol) *protocol = config.protocol;
     return hr;
 }
 

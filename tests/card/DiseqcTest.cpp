@@ -1,5 +1,6 @@
 // The DiSEqC bus and single-cable operation: what the card sends when it tunes, what a raw
-// committed-switch message does, and the EN 50494 channel change with its tuning word.
+// committed-switch message does, and the EN 50494 and EN 50607 channel changes with their
+// tuning words.
 #include "CardTestSupport.h"
 
 namespace cardtest {
@@ -28,8 +29,8 @@ protected:
 };
 
 TEST_F(DiseqcTest, ATuneSelectsPositionPolarisationAndBandWithACommittedSwitchMessage) {
-    Tune(m_tuner, 10736000, BDA_POLARISATION_LINEAR_H, 27500, 3);   // C, H, low
-    Tune(m_tuner, 12356000, BDA_POLARISATION_LINEAR_V, 30000, 2);   // B, V, high
+    Tune(m_tuner, 10736000, BDA_POLARISATION_LINEAR_H, 27500, 3);  // C, H, low
+    Tune(m_tuner, 12356000, BDA_POLARISATION_LINEAR_V, 30000, 2);  // B, V, high
     const auto log = m_card->BusLog();
     ASSERT_EQ(log.size(), 2u);
     EXPECT_EQ(log[0], (BusMessage{1, {0xE0, 0x10, 0x38, 0xFA}}));
@@ -60,7 +61,7 @@ TEST_F(DiseqcTest, WithDiseqcOffTheSwitchStaysWhereARawMessagePutIt) {
 
 TEST_F(DiseqcTest, ACommittedSwitchSetsOnlyTheBitsItsMaskNames) {
     Tune(m_tuner, 12366000, BDA_POLARISATION_LINEAR_V, 29900, 1);  // A, V, high
-    EXPECT_EQ(SendRaw({0xE0, 0x10, 0x38, 0x88}), S_OK);  // the option bit only: B
+    EXPECT_EQ(SendRaw({0xE0, 0x10, 0x38, 0x88}), S_OK);            // the option bit only: B
     const auto lnb = m_card->Status(1).lnb;
     EXPECT_EQ(lnb.position, 3);
     EXPECT_EQ(lnb.polarisation, LinearPolarisation::Vertical);
@@ -89,16 +90,79 @@ TEST_F(DiseqcTest, SingleCableTuneSendsTheChannelChangeAndReceivesOnTheUserBand)
     EXPECT_NE(m_card->Status(1).locked, nullptr);
 
     // User band 255 is kept as sent and means off: the committed switch is back.
-    EXPECT_EQ(Set(KSPROPSETID_CardTuner, CARD_TUNER_SCIF, Words({255, 1400, 0xFFFFFFFFu, 0})), S_OK);
+    EXPECT_EQ(Set(KSPROPSETID_CardTuner, CARD_TUNER_SCIF, Words({255, 1400, 0xFFFFFFFFu, 0})),
+              S_OK);
     EXPECT_FALSE(m_card->Status(1).scif.Enabled());
     EXPECT_EQ(m_card->Status(1).scif.userBand, 255u);
     Tune(m_tuner, 10773000, BDA_POLARISATION_LINEAR_H, 27500, 1);
     EXPECT_EQ(m_card->BusLog()[2], (BusMessage{1, {0xE0, 0x10, 0x38, 0xF2}}));
 
     // Off again: the committed switch is back.
-    EXPECT_EQ(Set(KSPROPSETID_CardTuner, CARD_TUNER_SCIF, Words({0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0})), S_OK);
+    EXPECT_EQ(Set(KSPROPSETID_CardTuner, CARD_TUNER_SCIF,
+                  Words({0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0})),
+              S_OK);
     Tune(m_tuner, 10773000, BDA_POLARISATION_LINEAR_H, 27500, 1);
     EXPECT_EQ(m_card->BusLog()[3], (BusMessage{1, {0xE0, 0x10, 0x38, 0xF2}}));
+}
+
+TEST_F(DiseqcTest, AnEn50607RouterReachesEveryPositionOnThirtyTwoUserBands) {
+    Tune(m_tuner, 10736000, BDA_POLARISATION_LINEAR_H, 27500, 3);  // Kormat (C), H, low
+    ASSERT_NE(m_card->Status(1).locked, nullptr);
+    const auto tsid = m_card->Status(1).locked->tsid;
+
+    // User band 32 at 1420 MHz. IF 986: T = 986 - 100 = 886 = 0x376, so d1 = 11111 011; position
+    // C (2), horizontal, low band: d3 = 2 << 2 | 2 = 0x0A. An EN 50494 router would have served
+    // position A here.
+    EXPECT_EQ(Set(KSPROPSETID_CardTuner, CARD_TUNER_SCIF, Words({31, 1420, 0xFFFFFFFFu, 1})), S_OK);
+    Tune(m_tuner, 10736000, BDA_POLARISATION_LINEAR_H, 27500, 3);
+    EXPECT_EQ(m_card->BusLog().back(), (BusMessage{1, {0x70, 0xFB, 0x76, 0x0A}}));
+    EXPECT_EQ(m_card->Status(1).tunedIfMHz, 1420.0);
+    ASSERT_NE(m_card->Status(1).locked, nullptr);
+    EXPECT_EQ(m_card->Status(1).locked->tsid, tsid);
+
+    // With a PIN: 0x71 and the PIN last.
+    EXPECT_EQ(Set(KSPROPSETID_CardTuner, CARD_TUNER_SCIF, Words({0, 1210, 9, 1})), S_OK);
+    Tune(m_tuner, 10736000, BDA_POLARISATION_LINEAR_H, 27500, 3);
+    EXPECT_EQ(m_card->BusLog().back(), (BusMessage{1, {0x71, 0x03, 0x76, 0x0A, 9}}));
+
+    // Past the protocols' bands, or an unknown protocol: refused, the stored setting stands.
+    EXPECT_EQ(Set(KSPROPSETID_CardTuner, CARD_TUNER_SCIF, Words({32, 1420, 0xFFFFFFFFu, 1})),
+              HRESULT_ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(Set(KSPROPSETID_CardTuner, CARD_TUNER_SCIF, Words({8, 1420, 0xFFFFFFFFu, 0})),
+              HRESULT_ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(Set(KSPROPSETID_CardTuner, CARD_TUNER_SCIF, Words({0, 1420, 0xFFFFFFFFu, 2})),
+              HRESULT_ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(m_card->Status(1).scif, (ScifConfig{0, 1210, 9, 1}));
+}
+
+TEST_F(DiseqcTest, ATuningWordPastItsBitsIsRefusedNotSentMasked) {
+    // Vestra 12720 V, high band: IF 2120; T = 2020 fits EN 50607's 11 bits. At 12750 MHz
+    // (IF 2150) T = 2050 does not: its low bits would send the router to IF 102 MHz.
+    EXPECT_EQ(Set(KSPROPSETID_CardTuner, CARD_TUNER_SCIF, Words({3, 1600, 0xFFFFFFFFu, 1})), S_OK);
+    EXPECT_EQ(Tune(m_tuner, 12750000, BDA_POLARISATION_LINEAR_V, 27500, 2),
+              HRESULT_ERROR_INVALID_PARAMETER);
+    EXPECT_TRUE(m_card->BusLog().empty());
+}
+
+TEST_F(DiseqcTest, ARouterWithAPinIgnoresAChannelChangeWithoutIt) {
+    card::CardConfig config = card::TestCardConfig();
+    config.routerPin = 37;
+    Install(std::move(config));
+    m_tuner = OpenTuner(1);
+    for (const std::uint32_t protocol : {0u, 1u}) {
+        SCOPED_TRACE(protocol ? "EN 50607" : "EN 50494");
+        EXPECT_EQ(Set(KSPROPSETID_CardTuner, CARD_TUNER_SCIF, Words({2, 1400, 36, protocol})),
+                  S_OK);
+        Tune(m_tuner, 10773000, BDA_POLARISATION_LINEAR_H, 27500, 1);
+        EXPECT_EQ(m_card->Status(1).locked, nullptr);  // sent, and not obeyed
+        EXPECT_EQ(Set(KSPROPSETID_CardTuner, CARD_TUNER_SCIF, Words({2, 1400, 37, protocol})),
+                  S_OK);
+        Tune(m_tuner, 10773000, BDA_POLARISATION_LINEAR_H, 27500, 1);
+        ASSERT_NE(m_card->Status(1).locked, nullptr);
+        EXPECT_EQ(m_card->Status(1).locked->tsid, 11013);
+        Install(m_card->Config());
+        m_tuner = OpenTuner(1);
+    }
 }
 
 }  // namespace

@@ -32,7 +32,8 @@ protected:
 
     Bytes ReadScif() {
         Bytes data(16, 0xAA);
-        const Reply reply = Property(*m_tuner.control, NodeHeader(KSPROPSETID_CardTuner, CARD_TUNER_SCIF, kGet, 0), data);
+        const Reply reply = Property(
+            *m_tuner.control, NodeHeader(KSPROPSETID_CardTuner, CARD_TUNER_SCIF, kGet, 0), data);
         EXPECT_EQ(reply.hr, S_OK);
         EXPECT_EQ(reply.bytesReturned, 16u);
         return data;
@@ -54,17 +55,24 @@ TEST_F(TunerRequestTest, DiseqcSendPutsExactlyThePacketBytesOnTheBus) {
 TEST_F(TunerRequestTest, ScifReadsAllOnesUntilSetThenWhatWasStoredLast) {
     EXPECT_EQ(ReadScif(), Words({kUnset, kUnset, kUnset, kUnset}));
     EXPECT_EQ(Send(NodeHeader(KSPROPSETID_CardTuner, CARD_TUNER_SCIF, kSet, 0),
-                   Words({0, 950, kUnset, 0})).hr, S_OK);
+                   Words({0, 950, kUnset, 0}))
+                  .hr,
+              S_OK);
     EXPECT_EQ(ReadScif(), Words({0, 950, kUnset, 0}));
-    EXPECT_EQ(Send(NodeHeader(KSPROPSETID_CardTuner, CARD_TUNER_SCIF, kSet, 0),
-                   Words({7, 2150, 255, 0})).hr, S_OK);
+    EXPECT_EQ(
+        Send(NodeHeader(KSPROPSETID_CardTuner, CARD_TUNER_SCIF, kSet, 0), Words({7, 2150, 255, 0}))
+            .hr,
+        S_OK);
     EXPECT_EQ(ReadScif(), Words({7, 2150, 255, 0}));
     EXPECT_EQ(Send(NodeHeader(KSPROPSETID_CardTuner, CARD_TUNER_SCIF, kSet, 0),
-                   Words({kUnset, kUnset, kUnset, 0})).hr, S_OK);
+                   Words({kUnset, kUnset, kUnset, 0}))
+                  .hr,
+              S_OK);
     EXPECT_EQ(ReadScif(), Words({kUnset, kUnset, kUnset, 0}));
     // Each tuner keeps its own.
     Bytes other(16);
-    Property(*OpenTuner(2).control, NodeHeader(KSPROPSETID_CardTuner, CARD_TUNER_SCIF, kGet, 0), other);
+    Property(*OpenTuner(2).control, NodeHeader(KSPROPSETID_CardTuner, CARD_TUNER_SCIF, kGet, 0),
+             other);
     EXPECT_EQ(other, Words({kUnset, kUnset, kUnset, kUnset}));
 }
 
@@ -82,8 +90,8 @@ TEST_F(TunerRequestTest, MalformedRequestsAreRefusedAndChangeNothing) {
     const auto step = NodeHeader(KSPROPSETID_CardTuner, CARD_TUNER_SPECTRUM_STEP, kSet, 0);
     const auto message = DiseqcSend({0xE0, 0x10, 0x38, 0xF4});
     const std::vector<Malformed> cases = {
-        {"plain header on a node set", PropertyHeader(KSPROPSETID_BdaDiseqCommand, 4, kSet), message,
-         HRESULT_ERROR_INVALID_PARAMETER},
+        {"plain header on a node set", PropertyHeader(KSPROPSETID_BdaDiseqCommand, 4, kSet),
+         message, HRESULT_ERROR_INVALID_PARAMETER},
         {"header of 28 bytes", Bytes(send.begin(), send.begin() + 28), message,
          HRESULT_ERROR_INVALID_PARAMETER},
         {"unknown set", NodeHeader(unknownSet, 1, kSet, 0), Words({0, 0, 0, 0}),
@@ -102,7 +110,12 @@ TEST_F(TunerRequestTest, MalformedRequestsAreRefusedAndChangeNothing) {
          HRESULT_ERROR_INVALID_PARAMETER},
         {"short buffer", send, Bytes(message.begin(), message.end() - 1),
          HRESULT_ERROR_INSUFFICIENT_BUFFER},
-        {"long buffer", send, [&] { Bytes b = message; b.push_back(0); return b; }(),
+        {"long buffer", send,
+         [&] {
+             Bytes b = message;
+             b.push_back(0);
+             return b;
+         }(),
          HRESULT_ERROR_INVALID_PARAMETER},
         {"packet length 0", send, Words({0, 0, 0x3810E0, 0}), HRESULT_ERROR_INVALID_PARAMETER},
         {"packet length 9", send, Words({0, 9, 0x3810E0, 0}), HRESULT_ERROR_INVALID_PARAMETER},
@@ -112,9 +125,12 @@ TEST_F(TunerRequestTest, MalformedRequestsAreRefusedAndChangeNothing) {
          HRESULT_ERROR_INVALID_PARAMETER},
         {"user band 8", scif, Words({8, 1400, kUnset, 0}), HRESULT_ERROR_INVALID_PARAMETER},
         {"user band 254", scif, Words({254, 1400, kUnset, 0}), HRESULT_ERROR_INVALID_PARAMETER},
-        {"user band below 950 MHz", scif, Words({0, 949, kUnset, 0}), HRESULT_ERROR_INVALID_PARAMETER},
+        {"user band below 950 MHz", scif, Words({0, 949, kUnset, 0}),
+         HRESULT_ERROR_INVALID_PARAMETER},
         {"PIN 256", scif, Words({0, 1400, 256, 0}), HRESULT_ERROR_INVALID_PARAMETER},
-        {"SCIF reserved word", scif, Words({0, 1400, kUnset, 1}), HRESULT_ERROR_INVALID_PARAMETER},
+        {"SCIF protocol 2", scif, Words({0, 1400, kUnset, 2}), HRESULT_ERROR_INVALID_PARAMETER},
+        {"user band 32 on EN 50607", scif, Words({32, 1400, kUnset, 1}),
+         HRESULT_ERROR_INVALID_PARAMETER},
         {"half a disable", scif, Words({kUnset, 1400, kUnset, 0}), HRESULT_ERROR_INVALID_PARAMETER},
         {"SCIF of 12 bytes", scif, Words({0, 1400, kUnset}), HRESULT_ERROR_INSUFFICIENT_BUFFER},
         {"step below the band", step, Words({949000000, 2000000, kUnset, 0, 50}),
@@ -123,7 +139,8 @@ TEST_F(TunerRequestTest, MalformedRequestsAreRefusedAndChangeNothing) {
          HRESULT_ERROR_INVALID_PARAMETER},
         {"step width", step, Words({1000000000, 1000000, kUnset, 0, 50}),
          HRESULT_ERROR_INVALID_PARAMETER},
-        {"step marker", step, Words({1000000000, 2000000, 0, 0, 50}), HRESULT_ERROR_INVALID_PARAMETER},
+        {"step marker", step, Words({1000000000, 2000000, 0, 0, 50}),
+         HRESULT_ERROR_INVALID_PARAMETER},
         {"step word 12", step, Words({1000000000, 2000000, kUnset, 1, 50}),
          HRESULT_ERROR_INVALID_PARAMETER},
         {"step of 16 bytes", step, Words({1000000000, 2000000, kUnset, 0}),
@@ -161,32 +178,47 @@ TEST_F(TunerRequestTest, RequestsAddressTheConfiguredControlNode) {
     Install(config);
     const auto tuner = OpenTuner(1);
     Bytes data = Words({1});
-    EXPECT_EQ(Property(*tuner.control, NodeHeader(KSPROPSETID_BdaDiseqCommand, 0, kSet, 0), data).hr,
-              HRESULT_ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(Property(*tuner.control, NodeHeader(KSPROPSETID_BdaDiseqCommand, 0, kSet, 1), data).hr,
-              S_OK);
+    EXPECT_EQ(
+        Property(*tuner.control, NodeHeader(KSPROPSETID_BdaDiseqCommand, 0, kSet, 0), data).hr,
+        HRESULT_ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(
+        Property(*tuner.control, NodeHeader(KSPROPSETID_BdaDiseqCommand, 0, kSet, 1), data).hr,
+        S_OK);
 }
 
 TEST_F(TunerRequestTest, InjectedFaultsRefuseShortenOrDelayOneKindOfRequest) {
-    m_card->Faults().Set({KSPROPSETID_CardTuner, CARD_TUNER_SCIF, kGet, 1}, {.refuse = S_OK, .shortAnswer = 12, .delay = {}});
+    m_card->Faults().Set({KSPROPSETID_CardTuner, CARD_TUNER_SCIF, kGet, 1},
+                         {.refuse = S_OK, .shortAnswer = 12, .delay = {}});
     Bytes data(16);
-    Reply reply = Property(*m_tuner.control, NodeHeader(KSPROPSETID_CardTuner, CARD_TUNER_SCIF, kGet, 0), data);
+    Reply reply = Property(*m_tuner.control,
+                           NodeHeader(KSPROPSETID_CardTuner, CARD_TUNER_SCIF, kGet, 0), data);
     EXPECT_EQ(reply.hr, S_OK);
     EXPECT_EQ(reply.bytesReturned, 12u);
     // The SET of the same property and the other tuner are not affected.
-    EXPECT_EQ(Send(NodeHeader(KSPROPSETID_CardTuner, CARD_TUNER_SCIF, kSet, 0), Words({1, 1200, kUnset, 0})).hr, S_OK);
+    EXPECT_EQ(Send(NodeHeader(KSPROPSETID_CardTuner, CARD_TUNER_SCIF, kSet, 0),
+                   Words({1, 1200, kUnset, 0}))
+                  .hr,
+              S_OK);
     Bytes other(16);
-    EXPECT_EQ(Property(*OpenTuner(2).control, NodeHeader(KSPROPSETID_CardTuner, CARD_TUNER_SCIF, kGet, 0), other).bytesReturned, 16u);
+    EXPECT_EQ(Property(*OpenTuner(2).control,
+                       NodeHeader(KSPROPSETID_CardTuner, CARD_TUNER_SCIF, kGet, 0), other)
+                  .bytesReturned,
+              16u);
 
     m_card->Faults().Set({KSPROPSETID_BdaDiseqCommand, KSPROPERTY_BDA_DISEQC_SEND, 0, 0},
-                         {.refuse = HRESULT_ERROR_NOT_READY, .shortAnswer = {}, .delay = std::chrono::milliseconds(5)});
+                         {.refuse = HRESULT_ERROR_NOT_READY,
+                          .shortAnswer = {},
+                          .delay = std::chrono::milliseconds(5)});
     EXPECT_EQ(Send(NodeHeader(KSPROPSETID_BdaDiseqCommand, KSPROPERTY_BDA_DISEQC_SEND, kSet, 0),
-                   DiseqcSend({0xE0, 0x10, 0x38, 0xF0})).hr,
+                   DiseqcSend({0xE0, 0x10, 0x38, 0xF0}))
+                  .hr,
               HRESULT_ERROR_NOT_READY);
     EXPECT_TRUE(m_card->BusLog().empty());
     m_card->Faults().Clear();
     EXPECT_EQ(Send(NodeHeader(KSPROPSETID_BdaDiseqCommand, KSPROPERTY_BDA_DISEQC_SEND, kSet, 0),
-                   DiseqcSend({0xE0, 0x10, 0x38, 0xF0})).hr, S_OK);
+                   DiseqcSend({0xE0, 0x10, 0x38, 0xF0}))
+                  .hr,
+              S_OK);
 }
 
 TEST_F(TunerRequestTest, ConcurrentRequestsAndReadingsOnBothTuners) {
@@ -195,8 +227,10 @@ TEST_F(TunerRequestTest, ConcurrentRequestsAndReadingsOnBothTuners) {
         const auto statistics = query<IBDA_SignalStatistics>(tuner.node);
         for (int i = 0; i < 200; ++i) {
             Tune(tuner, 10773000, BDA_POLARISATION_LINEAR_H, 27500, 1);
-            Bytes data = Words({1000000000u + 2000000u * static_cast<std::uint32_t>(i), 2000000, kUnset, 0, 50});
-            Property(*tuner.control, NodeHeader(KSPROPSETID_CardTuner, CARD_TUNER_SPECTRUM_STEP, kSet, 0), data);
+            Bytes data = Words(
+                {1000000000u + 2000000u * static_cast<std::uint32_t>(i), 2000000, kUnset, 0, 50});
+            Property(*tuner.control,
+                     NodeHeader(KSPROPSETID_CardTuner, CARD_TUNER_SPECTRUM_STEP, kSet, 0), data);
             std::int32_t value = 0;
             statistics->get_SignalStrength(&value);
             statistics->get_SignalQuality(&value);

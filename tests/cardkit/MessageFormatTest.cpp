@@ -85,4 +85,46 @@ TEST(SingleCableTest, APinTurnsTheCommandIntoItsSixByteForm) {
               (Bytes{0xE0, 0x10, 0x5C, 0xE1, 0x76, 0xFF}));
 }
 
+ScifConfig JessBand(std::uint32_t band, std::uint32_t frequencyMHz,
+                    std::uint32_t pin = kScifUnset) {
+    return {band, frequencyMHz, pin, kScifEn50607};
+}
+
+TEST(SingleCableTest, En50607CarriesTheIntermediateFrequencyInOneMegahertzSteps) {
+    // IF 1612 MHz on user band 1: T = 1612 - 100 = 1512 = 0x5E8; the tuner tunes the band itself.
+    const auto change = MakeChannelChange(JessBand(0, 1210), {}, 1612);
+    EXPECT_EQ(change.message, (Bytes{0x70, 0x05, 0xE8, 0x00}));
+    EXPECT_TRUE(change.fits);
+    EXPECT_DOUBLE_EQ(change.tuneMHz, 1210);
+    EXPECT_DOUBLE_EQ(change.routedIfMHz, 1612);
+    // Half a megahertz rounds up, and the router converts the whole megahertz.
+    EXPECT_DOUBLE_EQ(MakeChannelChange(JessBand(0, 1210), {}, 1612.5).routedIfMHz, 1613);
+}
+
+TEST(SingleCableTest, En50607PacksBandWordAndBankWithAPinLast) {
+    // User band 32, position D, horizontal, high band, IF 2000: T = 1900 = 0x76C.
+    const auto change = MakeChannelChange(JessBand(31, 1420, 9), {3, true, true}, 2000);
+    EXPECT_EQ(change.message, (Bytes{0x71, 0xFF, 0x6C, 0x0F, 0x09}));
+    EXPECT_EQ(change.tuningWord, 1900u);
+}
+
+TEST(SingleCableTest, AWordPastItsBitsDoesNotFit) {
+    EXPECT_FALSE(MakeChannelChange(JessBand(0, 1210), {}, 2148).fits);  // T = 2048
+    EXPECT_TRUE(MakeChannelChange(JessBand(0, 1210), {}, 2147).fits);
+    // EN 50494: (2150 + 2150) / 4 - 350 = 725 fits; a user band the word cannot reach does not.
+    EXPECT_TRUE(MakeChannelChange(UserBand(0, 2150), {}, 2150).fits);
+    EXPECT_FALSE(MakeChannelChange(UserBand(0, 950), {}, 300).fits);  // T = -37
+}
+
+TEST(SingleCableTest, EachProtocolsRouterReachesItsOwnPositions) {
+    const ScifConfig unicable = UserBand(0, 1210);
+    const ScifConfig jess = JessBand(0, 1210);
+    // EN 50494 knows A and B: sources 1 and 3 reach A, 2 and 4 reach B, no DiSEqC reaches A.
+    EXPECT_EQ(BankFor(unicable, 3, false, false).position, 0u);
+    EXPECT_EQ(BankFor(unicable, 4, false, false).position, 1u);
+    EXPECT_EQ(BankFor(unicable, 0, false, false).position, 0u);
+    EXPECT_EQ(BankFor(jess, 3, true, true).position, 2u);
+    EXPECT_EQ(BankFor(jess, 4, false, false).position, 3u);
+}
+
 }  // namespace

@@ -131,12 +131,14 @@ TEST(DialogResources, DiSEqCCommand) {
 TEST(DialogResources, SCIFSettings) {
     const TunerGraphSlots noGraphs;
     CSCIFSettings dialog(noGraphs);
-    ExpectLayout(dialog, "Unicable Settings", {0, 0, 312, 148},
+    // The "Unicable II" row under the PIN row makes the dialog and its group boxes 16 units
+    // taller, and moves the buttons down with the dialog's edge.
+    ExpectLayout(dialog, "Unicable Settings", {0, 0, 312, 164},
                  {
-                     {-1, Kind::GroupBox, "Tuner 1", {19, 19, 133, 102}},
-                     {-1, Kind::GroupBox, "Tuner 2", {161, 19, 133, 102}},
-                     {1, Kind::Button, "OK", {205, 127, 50, 14}},
-                     {2, Kind::Button, "Cancel", {255, 127, 50, 14}},
+                     {-1, Kind::GroupBox, "Tuner 1", {19, 19, 133, 118}},
+                     {-1, Kind::GroupBox, "Tuner 2", {161, 19, 133, 118}},
+                     {1, Kind::Button, "OK", {205, 143, 50, 14}},
+                     {2, Kind::Button, "Cancel", {255, 143, 50, 14}},
                      {1000, Kind::CheckBox, "Enable Unicable Support", {28, 36, 115, 10}},
                      {1012, Kind::Static, "UB Slot (1-8)", {28, 57, 60, 12}},
                      {1003, Kind::Edit, "", {103, 57, 40, 12}},
@@ -144,6 +146,7 @@ TEST(DialogResources, SCIFSettings) {
                      {1004, Kind::Edit, "", {103, 79, 40, 12}},
                      {1010, Kind::CheckBox, "UB Pin", {28, 100, 64, 12}},
                      {1006, Kind::Edit, "", {103, 100, 40, 12}},
+                     {1017, Kind::CheckBox, "Unicable II (EN 50607)", {28, 116, 115, 10}},
                      {1001, Kind::CheckBox, "Enable Unicable Support", {170, 36, 115, 10}},
                      {1016, Kind::Static, "UB Slot (1-8)", {170, 57, 60, 12}},
                      {1005, Kind::Edit, "", {245, 57, 40, 12}},
@@ -151,6 +154,7 @@ TEST(DialogResources, SCIFSettings) {
                      {1007, Kind::Edit, "", {245, 79, 40, 12}},
                      {1011, Kind::CheckBox, "UB Pin", {170, 100, 64, 12}},
                      {1008, Kind::Edit, "", {245, 100, 40, 12}},
+                     {1018, Kind::CheckBox, "Unicable II (EN 50607)", {170, 116, 115, 10}},
                  });
     // The check boxes carry their text on the left of the box.
     EXPECT_EQ(FindControl<QCheckBox>(&dialog, 1000)->layoutDirection(), Qt::RightToLeft);

@@ -233,6 +233,47 @@ TEST_F(SCIFSettingsTest, ClearingTheEnableBoxSwitchesUnicableOff) {
     EXPECT_FALSE(m_card->Status(1).scif.Enabled());
 }
 
+TEST_F(SCIFSettingsTest, TheUnicableTwoBoxOpensAsTheDriverHoldsItAndWidensTheSlots) {
+    m_graphs[0]->SetScif(31, 1420, 9, 1);  // Unicable II, slot 32
+    m_graphs[1]->SetScif(2, 1400, kOff);   // Unicable, slot 3
+    StartRecording();
+    CSCIFSettings dialog(m_graphs);
+    ShowActive(dialog);
+    EXPECT_TRUE(dialog.m_unicableTwo[0]->isVisible());
+    EXPECT_TRUE(dialog.m_unicableTwo[0]->isChecked());
+    EXPECT_EQ(dialog.m_unicableTwo[0]->text(), "Unicable II (EN 50607)");
+    EXPECT_EQ(dialog.m_slotLabel[0]->text(), "UB Slot (1-32)");
+    EXPECT_EQ(dialog.m_slot[0]->text(), "32");
+    EXPECT_FALSE(dialog.m_unicableTwo[1]->isChecked());
+    EXPECT_EQ(dialog.m_slotLabel[1]->text(), "UB Slot (1-8)");
+
+    // Tuner 2 to slot 20: refused under EN 50494, taken once the box is ticked.
+    Type(dialog.m_slot[1], "20");
+    Click(dialog, kIdOk);
+    EXPECT_EQ(QApplication::focusWidget(), dialog.m_slot[1]);
+    ClickBox(dialog.m_unicableTwo[1]);
+    EXPECT_EQ(dialog.m_slotLabel[1]->text(), "UB Slot (1-32)");
+    Type(dialog.m_slot[0], "33");
+    Click(dialog, kIdOk);
+    EXPECT_EQ(QApplication::focusWidget(), dialog.m_slot[0]);
+    Type(dialog.m_slot[0], "32");
+    Click(dialog, kIdOk);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(Sent(2).back(), (Words{19, 1400, kOff, 1}));
+    EXPECT_EQ(Sent(1).back(), (Words{31, 1420, 9, 1}));
+
+    // Cleared, the box's tuner is EN 50494 again, and the box hides with the other fields.
+    CSCIFSettings reopened(m_graphs);
+    ShowActive(reopened);
+    ClickBox(reopened.m_unicableTwo[1]);
+    EXPECT_EQ(reopened.m_slotLabel[1]->text(), "UB Slot (1-8)");
+    Type(reopened.m_slot[1], "8");
+    ClickBox(reopened.m_enable[0]);
+    EXPECT_FALSE(reopened.m_unicableTwo[0]->isVisible());
+    Click(reopened, kIdOk);
+    EXPECT_EQ(Sent(2).back(), (Words{7, 1400, kOff, 0}));
+}
+
 TEST_F(SCIFSettingsTest, CancelWritesNothingAndModalRunWorks) {
     StartRecording();
     {

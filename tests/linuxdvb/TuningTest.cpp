@@ -210,6 +210,21 @@ TEST_F(SingleCable, ATuningWordBeyondTenBitsIsRefused) {
     EXPECT_THAT(Take(), IsEmpty());
 }
 
+TEST_F(SingleCable, AnEn50607RouterGetsItsFourByteCommandAndTheTunerTheUserBand) {
+    ASSERT_EQ(driver->SetScif({17, 1680, cardkit::kScifUnset, cardkit::kScifEn50607}), S_OK);
+    Take();
+    // Source 3 (position C), horizontal, low band, f_IF 1612 MHz: T = 1512 = 0x5E8 on user
+    // band 18: d1 = 10001 101, d3 = 2 << 2 | 2. The frontend tunes the user band exactly.
+    ASSERT_EQ(driver->CommitTune(Settings(11362000, BDA_POLARISATION_LINEAR_H, 3)), S_OK);
+    EXPECT_THAT(Take(), ElementsAre("tone off", "voltage 18", "sleep 200 ms", "diseqc 70 8D E8 0A",
+                                    "sleep 15 ms", "voltage 13",
+                                    "tune DVBS2 8PSK 1680000 kHz 27500000 sym/s"));
+    // IF 2150 (12750 MHz, high band): T = 2050 needs twelve bits.
+    EXPECT_EQ(driver->CommitTune(Settings(12750000, BDA_POLARISATION_LINEAR_H, 3)),
+              HRESULT_ERROR_INVALID_PARAMETER);
+    EXPECT_THAT(Take(), IsEmpty());
+}
+
 TEST_F(SingleCable, ARawMessageGoesOutAt18VoltsAndTheLineReturnsTo13) {
     Enable(0, 1284, cardkit::kScifUnset);
     Take();

@@ -7,7 +7,7 @@ std::array<std::uint8_t, kScifConfigSize> EncodeScifConfig(const ScifConfig& con
     PutUint32(&bytes[0], config.userBand);
     PutUint32(&bytes[4], config.frequencyMHz);
     PutUint32(&bytes[8], config.pin);
-    PutUint32(&bytes[12], config.reserved);
+    PutUint32(&bytes[12], config.protocol);
     return bytes;
 }
 
