@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "card/InputStream.h"
 #include "cardkit/CardIds.h"
 
 namespace card {
@@ -74,10 +75,16 @@ HRESULT SimulatedCard::CommitTune(int tuner, const cardkit::TuningSettings& s) {
         t.receivedIfMHz = ifMHz;
         t.tunedIfMHz = ifMHz;
     }
-    t.locked = m_model.Lock(t.receivedLnb, t.receivedIfMHz, s.symbolRate);
+    t.locked = Received(t);
     t.probing = false;
     ++t.generation;
     return S_OK;
+}
+
+const Transponder* SimulatedCard::Received(const Tuner& t) const {
+    const Transponder* carrier =
+        m_model.Lock(t.receivedLnb, t.receivedIfMHz, t.settings.symbolRate);
+    return carrier ? ReceivedStream(*carrier, t.settings) : nullptr;
 }
 
 std::int32_t SimulatedCard::SignalStrength(int tuner) {
