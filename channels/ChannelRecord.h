@@ -42,7 +42,7 @@ constexpr bool IsPlsCodeOrNone(std::int32_t code) {
 }
 
 struct ChannelRecord {
-    std::uint8_t valid = 0;                 // 1 when NAME, FREQ, SR and POL are all given
+    std::uint8_t valid = 0;  // 1 when NAME, FREQ, SR and POL are given and ISI, PLS in range
     std::uint32_t frequencyKHz = 0;         // 0 = not given
     std::int32_t symbolRate = 0;            // ksymbol/s as written; 0 = not given
     std::int32_t onid = -1;                 // -1 = not given

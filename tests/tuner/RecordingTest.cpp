@@ -37,6 +37,20 @@ protected:
         std::filesystem::remove(m_path);
         GraphOnCard::TearDown();
     }
+    // Waits (bounded, not a statement about speed) until the file holds `bytes`, tears the graph
+    // down and returns what it recorded.
+    std::vector<std::uint8_t> RecordedAfter(std::unique_ptr<TunerGraph> graph,
+                                            std::uintmax_t bytes) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (std::filesystem::file_size(m_path) < bytes &&
+               std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        graph.reset();
+        std::ifstream file(m_path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), {}};
+    }
+
     const std::filesystem::path m_path =
         std::filesystem::temp_directory_path() /
         ("orvalen-record-" + std::to_string(GetCurrentProcessId()) + ".ts");
@@ -89,16 +103,7 @@ TEST_F(Recording, ATunedRecordingGraphLeavesWholePacketsOfItsTransponderInTheFil
     ASSERT_EQ(graph->RequestTune({channel.frequencyKHz, channel.symbolRate, channel.onid,
                                   channel.tsid, channel.sid, channel.polarisation, 1}),
               0);
-    // Bounded wait for some of the stream; not a statement about speed.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (std::filesystem::file_size(m_path) < 256 * 1024 &&
-           std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    graph.reset();
-
-    std::ifstream file(m_path, std::ios::binary);
-    const std::vector<std::uint8_t> stream{std::istreambuf_iterator<char>(file), {}};
+    const std::vector<std::uint8_t> stream = RecordedAfter(std::move(graph), 256 * 1024);
     ASSERT_GE(stream.size(), 256u * 1024);
     EXPECT_EQ(stream.size() % 188, 0u);
     EXPECT_EQ(stream.size(), std::filesystem::file_size(m_path));
@@ -121,16 +126,7 @@ TEST_F(Recording, EachInputStreamOfAMultistreamCarrierRecordsItsOwnTables) {
         ASSERT_EQ(graph->RequestTune(
                       {10883000, 45000, -1, -1, -1, 2, 1, DVBS_SYSTEM_DVBS2, s.id, s.plsCode}),
                   0);
-        // Bounded wait for some of the stream; not a statement about speed.
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (std::filesystem::file_size(m_path) < 64 * 1024 &&
-               std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        graph.reset();
-
-        std::ifstream file(m_path, std::ios::binary);
-        const std::vector<std::uint8_t> stream{std::istreambuf_iterator<char>(file), {}};
+        const std::vector<std::uint8_t> stream = RecordedAfter(std::move(graph), 64 * 1024);
         ASSERT_GE(stream.size(), 64u * 1024);
         EXPECT_EQ(PatTsid(stream), s.tsid);
     }
