@@ -67,5 +67,6 @@ void COrvalenApp::TuneChannel(int id) {
 
     m_meters.Reset(tuner - 1);
     graph->RequestTune({channel.frequencyKHz, channel.symbolRate, channel.onid, channel.tsid,
-                        channel.sid, channel.polarisation, lnbSource});
+                        channel.sid, channel.polarisation, lnbSource, channel.system,
+                        channel.inputStreamId, channel.plsCode});
 }

@@ -137,6 +137,38 @@ std::string ReadService(const Fields& f, Service& s) {
     return {};
 }
 
+// The transport stream of `transponder` that takes the next services: its last input stream.
+Transponder& LastStream(Transponder& transponder) {
+    return transponder.otherStreams.empty() ? transponder : transponder.otherStreams.back();
+}
+
+// "" when the fields start an input stream of `carrier`, else why not.
+std::string ReadStream(const Fields& f, Transponder& carrier) {
+    if (f.size() != 5) return "a stream has 5 fields";
+    if (carrier.modulation == Modulation::DvbsQpsk) return "a DVB-S carrier has one stream";
+    const bool first = carrier.inputStreamId == -1;
+    if (first && !carrier.services.empty()) return "the first stream follows its transponder";
+    Transponder stream = carrier;
+    stream.services.clear();
+    stream.otherStreams.clear();
+    if (!ParseNumber(f[1], 0, 255, stream.inputStreamId)) return "ISI " + f[1] + " out of range";
+    const auto same = [&](const Transponder& t) { return t.inputStreamId == stream.inputStreamId; };
+    if (same(carrier) ||
+        std::any_of(carrier.otherStreams.begin(), carrier.otherStreams.end(), same))
+        return "ISI " + f[1] + " twice on one carrier";
+    if (!ParseNumber(f[2], 0u, kMaxPlsGoldCode, stream.plsCode))
+        return "PLS " + f[2] + " out of range";
+    if (!ParseNumber<std::uint16_t>(f[3], 0, 65535, stream.onid))
+        return "ONID " + f[3] + " out of range";
+    if (!ParseNumber<std::uint16_t>(f[4], 0, 65535, stream.tsid))
+        return "TSID " + f[4] + " out of range";
+    if (first)
+        carrier = std::move(stream);
+    else
+        carrier.otherStreams.push_back(std::move(stream));
+    return {};
+}
+
 std::string ReadLine(const Fields& fields, std::optional<Satellite>& satellite) {
     const std::string& type = fields[0];
     if (type == "satellite") {
@@ -156,8 +188,13 @@ std::string ReadLine(const Fields& fields, std::optional<Satellite>& satellite) 
         if (satellite->transponders.empty()) return "a service before any transponder";
         Service service;
         std::string why = ReadService(fields, service);
-        if (why.empty()) satellite->transponders.back().services.push_back(std::move(service));
+        if (why.empty())
+            LastStream(satellite->transponders.back()).services.push_back(std::move(service));
         return why;
+    }
+    if (type == "stream") {
+        if (satellite->transponders.empty()) return "a stream before any transponder";
+        return ReadStream(fields, satellite->transponders.back());
     }
     return "unknown line type " + type;
 }

@@ -4,6 +4,7 @@
 //   satellite,NAME
 //   transponder,FREQ,POL,SR,SYSTEM,MODULATION,FEC,ROLLOFF,POWER,ONID,TSID
 //   service,SID,NAME,KIND
+//   stream,ISI,PLS,ONID,TSID
 //
 // FREQ is the downlink in MHz (10700-12750), POL H or V, SR in ksymbol/s (1000-45000), SYSTEM
 // DVB-S (QPSK, roll-off 0.35) or DVB-S2 (QPSK or 8PSK, roll-off 0.35, 0.25 or 0.20), FEC a code
@@ -12,6 +13,11 @@
 // as HD and "scrambled" for a service only a CAM clears, e.g. "hd scrambled". A field holding a
 // comma is quoted ("..." with "" for a quote); names are UTF-8. Blank lines and lines beginning
 // with # are comments.
+//
+// Stream lines split a DVB-S2 carrier into input streams (multistream): each starts one, with
+// its input stream id ISI (0-255, one per stream of the carrier), the gold code PLS (0-262143)
+// that scrambles it, its own ids and the services that follow it. The first stream takes the
+// place of the transponder line's ids, so it must follow that line directly.
 //
 // Pure; any thread.
 #pragma once

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <optional>
 
+#include "card/InputStream.h"
 #include "cardkit/CardIds.h"
 
 namespace card {
@@ -84,7 +85,7 @@ HRESULT SimulatedCard::CommitTune(int tuner, const cardkit::TuningSettings& s) {
         t.receivedIfMHz = ifMHz;
         t.tunedIfMHz = ifMHz;
     }
-    t.locked = m_model.Lock(t.receivedLnb, t.receivedIfMHz, s.symbolRate);
+    t.locked = Received(t);
     t.probing = false;
     ++t.generation;
     return S_OK;
@@ -92,6 +93,12 @@ HRESULT SimulatedCard::CommitTune(int tuner, const cardkit::TuningSettings& s) {
 
 bool SimulatedCard::RouterHears(const ScifConfig& scif) const {
     return !m_config.routerPin || (scif.HasPin() && scif.pin == *m_config.routerPin);
+}
+
+const Transponder* SimulatedCard::Received(const Tuner& t) const {
+    const Transponder* carrier =
+        m_model.Lock(t.receivedLnb, t.receivedIfMHz, t.settings.symbolRate);
+    return carrier ? ReceivedStream(*carrier, t.settings) : nullptr;
 }
 
 std::int32_t SimulatedCard::SignalStrength(int tuner) {

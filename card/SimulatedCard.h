@@ -97,6 +97,8 @@ private:
 
     Tuner& At(int tuner) { return m_tuners[static_cast<std::size_t>(tuner - 1)]; }
     const Tuner& At(int tuner) const { return m_tuners[static_cast<std::size_t>(tuner - 1)]; }
+    // The stream that the tuner's front end and demodulator receive where they stand, if any.
+    const Transponder* Received(const Tuner& t) const;
     void Log(int tuner, std::vector<std::uint8_t> bytes);
     // Whether the single-cable router obeys a channel change sent with `scif`'s PIN.
     bool RouterHears(const ScifConfig& scif) const;

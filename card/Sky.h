@@ -35,7 +35,16 @@ struct Transponder {
     std::uint16_t onid = 0;
     std::uint16_t tsid = 0;
     std::vector<Service> services;
+    // On a DVB-S2 multistream carrier: this transport stream's input stream id (0-255), else -1;
+    // and the gold code that scrambles its physical layer (0, the default sequence, on most).
+    std::int32_t inputStreamId = -1;
+    std::uint32_t plsCode = 0;
+    // The carrier's further input streams, each a transport stream of its own with this one's
+    // frequency, polarisation, symbol rate, modulation and power; empty on a single stream.
+    std::vector<Transponder> otherStreams;
 };
+
+inline constexpr std::uint32_t kMaxPlsGoldCode = 262143;
 
 struct Satellite {
     std::string name;  // provider name in the service descriptions

@@ -19,7 +19,7 @@ HRESULT SimulatedCard::SendDiseqc(int tuner, std::span<const std::uint8_t> messa
         // The switch and LNB follow at once; the front end stays where it is.
         t.lnb = *next;
         t.receivedLnb = *next;
-        t.locked = m_model.Lock(t.receivedLnb, t.receivedIfMHz, t.settings.symbolRate);
+        t.locked = Received(t);
         ++t.generation;
     }
     Log(tuner, {message.begin(), message.end()});

@@ -7,8 +7,8 @@ TunerControlNode::TunerControlNode(std::shared_ptr<TunerDevice> tuner, std::uint
 
 bool TunerControlNode::Supports(const IID& iid) const {
     if (m_nodeType == kRfTunerNode) return true;
-    return iid == IBDA_DigitalDemodulator::iid || iid == IBDA_SignalStatistics::iid ||
-           iid == IUnknown::iid;
+    return iid == IBDA_DigitalDemodulator::iid || iid == IBDA_StreamSelection::iid ||
+           iid == IBDA_SignalStatistics::iid || iid == IUnknown::iid;
 }
 
 HRESULT TunerControlNode::Edit(const std::function<void(TuningSettings&)>& edit) {
@@ -65,6 +65,22 @@ HRESULT TunerControlNode::put_HighLowSwitchFrequency(std::uint32_t frequencyKHz)
 
 HRESULT TunerControlNode::put_SymbolRate(std::uint32_t symbolRate) {
     return Edit([&](TuningSettings& s) { s.symbolRate = symbolRate; });
+}
+
+HRESULT TunerControlNode::put_SignalSystem(::DvbsSystem system) {
+    if (system != DVBS_SYSTEM_NOT_SET && system != DVBS_SYSTEM_DVBS && system != DVBS_SYSTEM_DVBS2)
+        return E_INVALIDARG;
+    return Edit([&](TuningSettings& s) { s.system = system; });
+}
+
+HRESULT TunerControlNode::put_InputStreamId(std::int32_t streamId) {
+    if (streamId < kInputStreamNotSet || streamId > kMaxInputStreamIdValue) return E_INVALIDARG;
+    return Edit([&](TuningSettings& s) { s.inputStreamId = streamId; });
+}
+
+HRESULT TunerControlNode::put_PlsCode(std::int32_t goldCode) {
+    if (goldCode < kPlsCodeNotSet || goldCode > kMaxPlsCodeValue) return E_INVALIDARG;
+    return Edit([&](TuningSettings& s) { s.plsCode = goldCode; });
 }
 
 HRESULT TunerControlNode::put_EnableDiseqCommands(bool enable) {

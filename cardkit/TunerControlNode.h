@@ -1,5 +1,6 @@
 // A control node of a tuner's topology: what the network provider programs (LNB oscillators,
-// frequency, polarity, symbol rate, DiSEqC LNB source) into the tuner's settings, and where the
+// frequency, polarity, symbol rate, system and input stream, DiSEqC LNB source) into the
+// tuner's settings, and where the
 // program reads signal statistics from the driver. The RF tuner node offers all of it; the
 // demodulator node only its own part.
 #pragma once
@@ -17,6 +18,7 @@ class TunerControlNode : public IBDA_FrequencyFilter,
                          public IBDA_SignalStatistics,
                          public IBDA_LNBInfo,
                          public IBDA_DigitalDemodulator,
+                         public IBDA_StreamSelection,
                          public IBDA_DiseqCommand {
 public:
     TunerControlNode(std::shared_ptr<TunerDevice> tuner, std::uint32_t nodeType);
@@ -37,6 +39,10 @@ public:
     HRESULT put_HighLowSwitchFrequency(std::uint32_t frequencyKHz) override;
 
     HRESULT put_SymbolRate(std::uint32_t symbolRate) override;
+
+    HRESULT put_SignalSystem(::DvbsSystem system) override;
+    HRESULT put_InputStreamId(std::int32_t streamId) override;
+    HRESULT put_PlsCode(std::int32_t goldCode) override;
 
     HRESULT put_EnableDiseqCommands(bool enable) override;
     HRESULT put_DiseqLNBSource(std::uint32_t lnbSource) override;

@@ -24,6 +24,13 @@ struct TuningSettings {
     std::int32_t onid = -1;
     std::int32_t tsid = -1;
     std::int32_t sid = -1;
+    // The carrier's system when the channel names it (else the driver tries both), and on a
+    // DVB-S2 multistream carrier the input stream to deliver (0-255) and the gold code that
+    // unscrambles its physical layer (0-262143); kInputStreamNotSet / kPlsCodeNotSet when not
+    // given: the carrier's single or first stream, with the default code.
+    ::DvbsSystem system = DVBS_SYSTEM_NOT_SET;
+    std::int32_t inputStreamId = kInputStreamNotSet;
+    std::int32_t plsCode = kPlsCodeNotSet;
 
     // The carrier frequency in kHz.
     std::uint64_t FrequencyKHz() const {

@@ -18,6 +18,8 @@ std::string WhyInvalid(const ChannelRecord& record) {
     if (record.frequencyKHz == 0) add("no FREQ");
     if (record.symbolRate == 0) add("SR 0");
     if (record.polarisation == kPolarisationNotSet) add("no POL");
+    if (!IsInputStreamIdOrNone(record.inputStreamId)) add("ISI out of range");
+    if (!IsPlsCodeOrNone(record.plsCode)) add("PLS out of range");
     return why;
 }
 

@@ -19,6 +19,9 @@ Column ColumnOf(std::u16string_view name) {
         case 3:
             if (ColumnNameIs(name, u"SID")) return Column::Sid;
             if (ColumnNameIs(name, u"POL")) return Column::Pol;
+            if (ColumnNameIs(name, u"SYS")) return Column::Sys;
+            if (ColumnNameIs(name, u"ISI")) return Column::Isi;
+            if (ColumnNameIs(name, u"PLS")) return Column::Pls;
             break;
         case 4:
             if (ColumnNameIs(name, u"NAME")) return Column::Name;
@@ -54,6 +57,13 @@ std::int32_t PolarisationOf(char16_t first, std::int32_t unchanged) {
     }
 }
 
+// Any value but the two systems' names leaves the choice to the tuner.
+std::int32_t SystemOf(std::u16string_view value) {
+    if (ColumnNameIs(value, u"DVB-S")) return kSystemDvbs;
+    if (ColumnNameIs(value, u"DVB-S2")) return kSystemDvbs2;
+    return kSystemEither;
+}
+
 // Sets `text` to `value`, in the storage it already has when it holds a text.
 void SetText(std::optional<std::u16string>& text, std::u16string_view value) {
     if (text) {
@@ -79,8 +89,19 @@ void ParseChannelRecord(const ChannelColumns& columns, const CsvFields& fields,
     record.symbolRate = 0;
     record.onid = record.tsid = record.sid = -1;
     record.polarisation = kPolarisationNotSet;
+    record.system = kSystemEither;
+    record.inputStreamId = record.plsCode = -1;
     bool named = false;
     bool commented = false;
+    bool systemGiven = false;
+    bool streamGiven = false;
+    bool plsGiven = false;
+    // The first column of a kind with a value wins; an empty field is no value.
+    const auto first = [](bool& given, std::u16string_view value) {
+        if (given || value.empty()) return false;
+        given = true;
+        return true;
+    };
 
     const std::span<const Column> kinds = columns.columns();
     fields.ForEach(kinds.size(), [&](std::size_t i, std::u16string_view value) {
@@ -116,6 +137,15 @@ void ParseChannelRecord(const ChannelColumns& columns, const CsvFields& fields,
                     record.polarisation = PolarisationOf(value.front(), record.polarisation);
                 }
                 break;
+            case Column::Sys:
+                if (first(systemGiven, value)) record.system = SystemOf(value);
+                break;
+            case Column::Isi:
+                if (first(streamGiven, value)) record.inputStreamId = ParseDecimalInt32(value);
+                break;
+            case Column::Pls:
+                if (first(plsGiven, value)) record.plsCode = ParseDecimalInt32(value);
+                break;
             case Column::Other:
                 break;
         }
@@ -123,7 +153,8 @@ void ParseChannelRecord(const ChannelColumns& columns, const CsvFields& fields,
     if (!named) record.name.reset();
     if (!commented) record.comment.reset();
     record.valid = record.frequencyKHz != 0 && record.name && record.symbolRate != 0 &&
-                   record.polarisation != kPolarisationNotSet;
+                   record.polarisation != kPolarisationNotSet &&
+                   IsInputStreamIdOrNone(record.inputStreamId) && IsPlsCodeOrNone(record.plsCode);
 }
 
 }  // namespace orvalen

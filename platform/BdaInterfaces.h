@@ -29,6 +29,21 @@ enum LNB_Source : std::int32_t {
     BDA_LNB_SOURCE_D = 4,
 };
 
+// The transmission system of a satellite carrier, when the channel names it; without one the
+// tuner tries both.
+enum DvbsSystem : std::int32_t {
+    DVBS_SYSTEM_NOT_SET = -1,
+    DVBS_SYSTEM_DVBS = 1,
+    DVBS_SYSTEM_DVBS2 = 2,
+};
+
+// A DVB-S2 input stream id (0-255) or physical-layer scrambling gold code (0-262143) not given:
+// the demodulator takes the carrier's single or first stream, unscrambled by a code.
+inline constexpr std::int32_t kInputStreamNotSet = -1;
+inline constexpr std::int32_t kPlsCodeNotSet = -1;
+inline constexpr std::int32_t kMaxInputStreamIdValue = 255;
+inline constexpr std::int32_t kMaxPlsCodeValue = 262143;
+
 struct IBDA_PinControl : virtual IUnknown {
     static constexpr IID iid = MakeGuid("{0DED49D5-A8B7-4D5D-97A1-12B0C195874D}");
     virtual HRESULT GetPinID(std::uint32_t* pinId) = 0;
@@ -72,6 +87,17 @@ struct IBDA_LNBInfo : virtual IUnknown {
 struct IBDA_DigitalDemodulator : virtual IUnknown {
     static constexpr IID iid = MakeGuid("{EF30F379-985B-4D10-B640-A79D5E04E1E0}");
     virtual HRESULT put_SymbolRate(std::uint32_t symbolRate) = 0;  // ksymbol/s
+};
+
+// The demodulator's choice of system and, on a DVB-S2 multistream carrier, of one input stream
+// and the code that unscrambles its physical layer. A node that offers it takes all three on
+// every tune, "not set" included, so that a tune never keeps the stream of the one before.
+// Values out of their range: E_INVALIDARG.
+struct IBDA_StreamSelection : virtual IUnknown {
+    static constexpr IID iid = MakeGuid("{676D0F4A-0063-41F6-A76C-4D01B14E611D}");
+    virtual HRESULT put_SignalSystem(DvbsSystem system) = 0;
+    virtual HRESULT put_InputStreamId(std::int32_t streamId) = 0;
+    virtual HRESULT put_PlsCode(std::int32_t goldCode) = 0;
 };
 
 // LNB source selection on the control node, as the generic network provider programs it.

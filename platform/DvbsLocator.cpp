@@ -37,3 +37,30 @@ HRESULT DvbsLocator::put_DiseqLNBSource(LNB_Source source) {
 HRESULT DvbsLocator::get_DiseqLNBSource(LNB_Source* source) {
     return CopyOut(m_lnbSource, source);
 }
+
+HRESULT DvbsLocator::put_SignalSystem(DvbsSystem system) {
+    m_system = system;
+    return S_OK;
+}
+
+HRESULT DvbsLocator::get_SignalSystem(DvbsSystem* system) {
+    return CopyOut(m_system, system);
+}
+
+HRESULT DvbsLocator::put_InputStreamId(std::int32_t streamId) {
+    m_inputStreamId = streamId;
+    return S_OK;
+}
+
+HRESULT DvbsLocator::get_InputStreamId(std::int32_t* streamId) {
+    return CopyOut(m_inputStreamId, streamId);
+}
+
+HRESULT DvbsLocator::put_PlsCode(std::int32_t goldCode) {
+    m_plsCode = goldCode;
+    return S_OK;
+}
+
+HRESULT DvbsLocator::get_PlsCode(std::int32_t* goldCode) {
+    return CopyOut(m_plsCode, goldCode);
+}

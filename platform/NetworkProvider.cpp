@@ -1,6 +1,7 @@
 #include "platform/NetworkProvider.h"
 
 #include <array>
+#include <vector>
 
 #include "platform/BdaInterfaces.h"
 
@@ -12,6 +13,14 @@ struct NetworkProvider::Settings {
     std::int32_t lowOscillator = -1;
     std::int32_t highOscillator = -1;
     std::int32_t lnbSwitch = -1;
+    DvbsSystem system = DVBS_SYSTEM_NOT_SET;
+    std::int32_t inputStreamId = kInputStreamNotSet;
+    std::int32_t plsCode = kPlsCodeNotSet;
+
+    // A stream or code only a node that selects streams can honour.
+    bool NeedsStreamSelection() const {
+        return inputStreamId != kInputStreamNotSet || plsCode != kPlsCodeNotSet;
+    }
 };
 
 namespace {
@@ -60,6 +69,11 @@ HRESULT NetworkProvider::put_TuneRequest(const std::shared_ptr<ITuneRequest>& re
         dvbs->get_SignalPolarisation(&settings.polarisation);
     if (const auto dvbs2 = query<IDVBSLocator2>(locator); dvbs2 && m_kind == Kind::Generic)
         dvbs2->get_DiseqLNBSource(&settings.lnbSource);
+    if (const auto stream = query<IDVBSStreamLocator>(locator)) {
+        stream->get_SignalSystem(&settings.system);
+        stream->get_InputStreamId(&settings.inputStreamId);
+        stream->get_PlsCode(&settings.plsCode);
+    }
     std::shared_ptr<ITuningSpace> space;
     request->get_TuningSpace(&space);
     if (const auto dvbsSpace = query<IDVBSTuningSpace>(space)) {
@@ -92,12 +106,21 @@ HRESULT NetworkProvider::ProgramTuner(const std::shared_ptr<IBaseFilter>& tuner,
     std::uint32_t nodeTypeCount = 0;
     HRESULT hr = topology->GetNodeTypes(&nodeTypeCount, kMaxNodeTypes, nodeTypes.data());
     if (FAILED(hr)) return hr;
-    hr = control->StartChanges();
-    if (FAILED(hr)) return hr;
+    std::vector<std::shared_ptr<IUnknown>> nodes;
+    bool selectsStreams = false;
     for (std::uint32_t i = 0; i < nodeTypeCount && i < kMaxNodeTypes; ++i) {
         std::shared_ptr<IUnknown> node;
         if (topology->GetControlNode(inputPinId, outputPinId, nodeTypes[i], &node) != S_OK)
             continue;
+        selectsStreams = selectsStreams || query<IBDA_StreamSelection>(node) != nullptr;
+        nodes.push_back(std::move(node));
+    }
+    // Tuning the carrier's default stream instead of the one asked for would record the wrong
+    // programmes without a word: such a tuner is left as it is.
+    if (settings.NeedsStreamSelection() && !selectsStreams) return E_NOTIMPL;
+    hr = control->StartChanges();
+    if (FAILED(hr)) return hr;
+    for (const auto& node : nodes) {
         hr = ProgramNode(node, settings);
         if (FAILED(hr)) return hr;  // left uncommitted: the next StartChanges drops it
     }
@@ -129,6 +152,11 @@ HRESULT NetworkProvider::ProgramNode(const std::shared_ptr<IUnknown>& node,
     if (const auto demodulator = query<IBDA_DigitalDemodulator>(node);
         demodulator && settings.symbolRate != -1)
         step(demodulator->put_SymbolRate(static_cast<std::uint32_t>(settings.symbolRate)));
+    if (const auto stream = query<IBDA_StreamSelection>(node)) {
+        step(stream->put_SignalSystem(settings.system));
+        step(stream->put_InputStreamId(settings.inputStreamId));
+        step(stream->put_PlsCode(settings.plsCode));
+    }
     if (const auto diseqc = query<IBDA_DiseqCommand>(node); diseqc && settings.lnbSource > 0)
         step(diseqc->put_DiseqLNBSource(static_cast<std::uint32_t>(settings.lnbSource)));
     return hr;

@@ -4,10 +4,12 @@
 //
 // put_TuneRequest walks the tuner's control nodes between StartChanges and CommitChanges and
 // gives each node what it takes: the tuning space's oscillators and band switch, the carrier
-// frequency (kHz) and polarisation, the symbol rate, and (generic provider only) the locator's
-// DiSEqC LNB source. A request whose locator has no carrier frequency programs nothing and
-// succeeds, so a provider accepts an empty request before any tuner is connected. Otherwise
-// it fails with E_FAIL without a connected tuner that has a topology, or with the tuner's own
+// frequency (kHz) and polarisation, the symbol rate, the locator's system, input stream and
+// scrambling code, and (generic provider only) its DiSEqC LNB source. A request whose locator
+// has no carrier frequency programs nothing and succeeds, so a provider accepts an empty
+// request before any tuner is connected. Otherwise it fails with E_FAIL without a connected
+// tuner that has a topology, with E_NOTIMPL (before any change) when the request names an input
+// stream or a scrambling code and no node of the tuner selects streams, or with the tuner's own
 // code when the tuner refuses a setting or the commit. Thread-safe; one tune at a time.
 #pragma once
 

@@ -49,6 +49,19 @@ struct IDVBSLocator2 : IDVBSLocator {
     virtual HRESULT get_DiseqLNBSource(LNB_Source* source) = 0;
 };
 
+// What a DVB-S locator says of a DVB-S2 carrier beyond where it is: its system and the input
+// stream to take from it with that stream's scrambling code (see IBDA_StreamSelection for the
+// values; all "not set" until given).
+struct IDVBSStreamLocator : virtual IUnknown {
+    static constexpr IID iid = MakeGuid("{3EAF2C52-71D4-4130-9AA1-B473A576FED3}");
+    virtual HRESULT put_SignalSystem(DvbsSystem system) = 0;
+    virtual HRESULT get_SignalSystem(DvbsSystem* system) = 0;
+    virtual HRESULT put_InputStreamId(std::int32_t streamId) = 0;
+    virtual HRESULT get_InputStreamId(std::int32_t* streamId) = 0;
+    virtual HRESULT put_PlsCode(std::int32_t goldCode) = 0;
+    virtual HRESULT get_PlsCode(std::int32_t* goldCode) = 0;
+};
+
 struct ITuneRequest : virtual IUnknown {
     static constexpr IID iid = MakeGuid("{07DDC146-FC3D-11D2-9D8C-00C04F72D980}");
     virtual HRESULT get_TuningSpace(std::shared_ptr<ITuningSpace>* space) = 0;

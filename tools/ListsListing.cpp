@@ -1,5 +1,6 @@
 #include "tools/ListsListing.h"
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -37,6 +38,14 @@ private:
     std::string fileName_;
 };
 
+// Appends each value as a tab and its decimal digits.
+void AppendFields(std::string& line, std::initializer_list<long long> values) {
+    for (const long long value : values) {
+        line += '\t';
+        line += std::to_string(value);
+    }
+}
+
 }  // namespace
 
 void WriteListsListing(std::ostream& out, std::ostream* why) {
@@ -69,13 +78,11 @@ void WriteListsListing(std::ostream& out, std::ostream* why) {
             line += std::to_string(kChannelCommandBase + kChannelCommandsPerSlot * slot + index);
             line += '\t';
             line += ToUtf8(*c.name);
-            for (const long long value :
-                 {static_cast<long long>(c.frequencyKHz), static_cast<long long>(c.symbolRate),
-                  static_cast<long long>(c.polarisation), static_cast<long long>(c.onid),
-                  static_cast<long long>(c.tsid), static_cast<long long>(c.sid)}) {
-                line += '\t';
-                line += std::to_string(value);
-            }
+            AppendFields(line,
+                         {c.frequencyKHz, c.symbolRate, c.polarisation, c.onid, c.tsid, c.sid});
+            // A channel of a list without the stream columns keeps the listing it always had.
+            if (c.system != kSystemEither || c.inputStreamId != -1 || c.plsCode != -1)
+                AppendFields(line, {c.system, c.inputStreamId, c.plsCode});
             line += '\n';
             out << line;
         }

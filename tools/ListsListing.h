@@ -1,5 +1,6 @@
 // The listing printed by orvalen-lists: what Orvalen makes of the list files in the working
-// directory, slot by slot, with each channel's command id and tuning values.
+// directory, slot by slot, with each channel's command id and tuning values (and its system,
+// input stream and scrambling code when the list gives any of them).
 #pragma once
 
 #include <ostream>

@@ -41,6 +41,12 @@ HRESULT TunerGraph::Tune(const TuneParameters& parameters) {
     locator->put_CarrierFrequency(static_cast<std::int32_t>(parameters.frequencyKHz));
     locator->put_SymbolRate(parameters.symbolRate);
     locator->put_SignalPolarisation(static_cast<Polarisation>(parameters.polarisation));
+    // Every tune sets them, so a channel without them never keeps the last one's stream.
+    if (const auto stream = query<IDVBSStreamLocator>(locator)) {
+        stream->put_SignalSystem(static_cast<DvbsSystem>(parameters.system));
+        stream->put_InputStreamId(parameters.inputStreamId);
+        stream->put_PlsCode(parameters.plsCode);
+    }
 
     return m_tuner->put_TuneRequest(request);
 }

@@ -93,6 +93,27 @@ TEST_F(AppTest, AChannelItemTunesItsTunerWithItsLnbSourceAndFillsTheMeters) {
     EXPECT_EQ(simulatedCard->Status(2).lnb.position, 1);
 }
 
+// Helion 10883 V carries input streams 0, 5 and 12 (the last behind gold code 8).
+TEST_F(AppTest, AChannelsSystemAndStreamReachTheCard) {
+    scratch.Write("T1-LNB1-A-Helion.csv",
+                  "NAME,FREQ,POL,SR,SYS,ISI,PLS,TSID\n"
+                  "Five,10883,V,45000,DVB-S2,5,,11201\n"
+                  "Twelve,10883,V,45000,DVB-S2,12,8,11202\n"
+                  "First,10883,V,45000,,,,11026\n");
+    Start();
+    Choose(ID_CREATE_1);
+    const auto& list = *App().m_channelLists[0];
+    ASSERT_EQ(list.count, 3);
+    for (int i = 0; i < list.count; ++i) {
+        SCOPED_TRACE(i);
+        Choose(ChannelCommandId(0, i));
+        EXPECT_TRUE(WaitFor([&] {
+            const card::TunerStatus status = simulatedCard->Status(1);
+            return status.locked && status.locked->tsid == list.records[i]->tsid;
+        }));
+    }
+}
+
 TEST_F(AppTest, CreatingOrDestroyingATunersGraphZeroesThatTunersMetersOnly) {
     Start();
     SignalMeters& meters = App().m_meters;

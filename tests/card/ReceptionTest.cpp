@@ -29,9 +29,12 @@ std::vector<std::string> SplitCsv(const std::string& line) {
     std::vector<std::string> fields(1);
     bool quoted = false;
     for (const char c : line) {
-        if (c == '"') quoted = !quoted;
-        else if (c == ',' && !quoted) fields.emplace_back();
-        else if (c != '\r') fields.back() += c;
+        if (c == '"')
+            quoted = !quoted;
+        else if (c == ',' && !quoted)
+            fields.emplace_back();
+        else if (c != '\r')
+            fields.back() += c;
     }
     return fields;
 }
@@ -61,8 +64,10 @@ std::vector<ExampleChannel> ExampleChannels() {
             c.tuner = name[1] - '0';
             c.lnbSource = static_cast<std::uint32_t>(name[6] - '0');
             const auto frequency = std::stoul(f[column["FREQ"]]);
-            c.frequencyKHz = static_cast<std::uint32_t>(frequency > 100000 ? frequency : frequency * 1000);
-            c.polarisation = f[column["POL"]] == "H" ? BDA_POLARISATION_LINEAR_H : BDA_POLARISATION_LINEAR_V;
+            c.frequencyKHz =
+                static_cast<std::uint32_t>(frequency > 100000 ? frequency : frequency * 1000);
+            c.polarisation =
+                f[column["POL"]] == "H" ? BDA_POLARISATION_LINEAR_H : BDA_POLARISATION_LINEAR_V;
             c.symbolRate = static_cast<std::uint32_t>(std::stoul(f[column["SR"]]));
             c.tsid = std::stoi(f[column["TSID"]]);
             channels.push_back(c);
@@ -122,6 +127,44 @@ TEST_F(ReceptionTest, LockNeedsPolarisationPositionAndSymbolRateAndToleratesSmal
     // Circular polarisations drive the same LNB voltages.
     Tune(tuner, 10773000, BDA_POLARISATION_CIRCULAR_L, 27500, 1);
     EXPECT_NE(m_card->Status(1).locked, nullptr);
+}
+
+// Helion 10883 V 45000 carries three input streams: 0 (TSID 11026), 5 (11201) and 12 (11202),
+// the last behind the gold code 8.
+TEST_F(ReceptionTest, AMultistreamCarrierGivesTheStreamAskedForAndNothingElse) {
+    const auto tuner = OpenTuner(1);
+    const auto stream = query<IBDA_StreamSelection>(tuner.node);
+    const auto tsidFor = [&](DvbsSystem system, std::int32_t id, std::int32_t code) {
+        stream->put_SignalSystem(system);
+        stream->put_InputStreamId(id);
+        stream->put_PlsCode(code);
+        EXPECT_EQ(Tune(tuner, 10883000, BDA_POLARISATION_LINEAR_V, 45000, 1), S_OK);
+        const Transponder* locked = m_card->Status(1).locked;
+        return locked ? locked->tsid : -1;
+    };
+    EXPECT_EQ(tsidFor(DVBS_SYSTEM_NOT_SET, kInputStreamNotSet, kPlsCodeNotSet), 11026)
+        << "the first stream without an id";
+    EXPECT_EQ(tsidFor(DVBS_SYSTEM_DVBS2, 0, 0), 11026);
+    EXPECT_EQ(tsidFor(DVBS_SYSTEM_NOT_SET, 5, kPlsCodeNotSet), 11201);
+    EXPECT_EQ(tsidFor(DVBS_SYSTEM_DVBS2, 12, 8), 11202);
+    EXPECT_EQ(tsidFor(DVBS_SYSTEM_DVBS2, 7, kPlsCodeNotSet), -1) << "a stream it does not carry";
+    EXPECT_EQ(tsidFor(DVBS_SYSTEM_DVBS2, 12, kPlsCodeNotSet), -1) << "its code not given";
+    EXPECT_EQ(tsidFor(DVBS_SYSTEM_DVBS2, 12, 9), -1) << "the wrong code";
+    EXPECT_EQ(tsidFor(DVBS_SYSTEM_DVBS2, 5, 8), -1) << "a code the stream does not use";
+    EXPECT_EQ(tsidFor(DVBS_SYSTEM_DVBS, 5, kPlsCodeNotSet), -1) << "the wrong system";
+    EXPECT_EQ(Quality(tuner), 0);
+
+    // A single-stream carrier ignores the id, but not the system or the code.
+    const auto helion10773 = [&](DvbsSystem system, std::int32_t id, std::int32_t code) {
+        stream->put_SignalSystem(system);
+        stream->put_InputStreamId(id);
+        stream->put_PlsCode(code);
+        Tune(tuner, 10773000, BDA_POLARISATION_LINEAR_H, 27500, 1);
+        return m_card->Status(1).locked != nullptr;
+    };
+    EXPECT_TRUE(helion10773(DVBS_SYSTEM_DVBS, 3, kPlsCodeNotSet));
+    EXPECT_FALSE(helion10773(DVBS_SYSTEM_DVBS2, kInputStreamNotSet, kPlsCodeNotSet));
+    EXPECT_FALSE(helion10773(DVBS_SYSTEM_NOT_SET, kInputStreamNotSet, 1));
 }
 
 TEST_F(ReceptionTest, UnlockedLevelIsTheNoiseFloorAndAnImpossibleTuneIsRefused) {

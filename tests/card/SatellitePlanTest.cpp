@@ -45,6 +45,34 @@ TEST(SatellitePlan, ReadsTranspondersWithTheirServices) {
     EXPECT_DOUBLE_EQ(second.rollOff, 0.20);
 }
 
+TEST(SatellitePlan, StreamLinesSplitACarrierIntoInputStreams) {
+    const std::string text = std::string(kHeader) +
+                             "transponder,12722,V,45000,DVB-S2,8PSK,9/10,0.20,61.0,1,2\n"
+                             "stream,4,0,1,20\n"
+                             "service,7,Seven,tv\n"
+                             "stream,9,262143,3,21\n"
+                             "service,8,Eight,tv\n"
+                             "service,9,Nine,radio\n"
+                             "transponder,12750,V,27500,DVB-S2,QPSK,3/4,0.35,61.0,1,3\n";
+    std::string error;
+    const auto satellite = ReadSatellitePlan(text, error);
+    ASSERT_TRUE(satellite) << error;
+    ASSERT_EQ(satellite->transponders.size(), 2u);
+    const Transponder& carrier = satellite->transponders[0];
+    EXPECT_EQ(std::tie(carrier.inputStreamId, carrier.plsCode, carrier.onid, carrier.tsid),
+              std::make_tuple(4, 0u, std::uint16_t{1}, std::uint16_t{20}));
+    ASSERT_EQ(carrier.services.size(), 1u);
+    ASSERT_EQ(carrier.otherStreams.size(), 1u);
+    const Transponder& other = carrier.otherStreams[0];
+    EXPECT_EQ(std::tie(other.inputStreamId, other.plsCode, other.onid, other.tsid),
+              std::make_tuple(9, 262143u, std::uint16_t{3}, std::uint16_t{21}));
+    EXPECT_EQ(std::tie(other.frequencyMHz, other.symbolRate, other.modulation),
+              std::tie(carrier.frequencyMHz, carrier.symbolRate, carrier.modulation));
+    EXPECT_EQ(other.services.size(), 2u);
+    EXPECT_TRUE(other.otherStreams.empty());
+    EXPECT_EQ(satellite->transponders[1].inputStreamId, -1);
+}
+
 TEST(SatellitePlan, AWrongLineRefusesThePlanAndIsNamed) {
     const std::string good = "transponder,11000,V,27500,DVB-S2,QPSK,3/4,0.25,65,1,2\n";
     const std::pair<std::string, std::string> cases[] = {
@@ -66,6 +94,15 @@ TEST(SatellitePlan, AWrongLineRefusesThePlanAndIsNamed) {
         {good + "service,7,\"Seven,tv", "line 5: unclosed quote"},
         {"service,7,Seven,tv", "line 4: a service before any transponder"},
         {"satellite,Other", "line 4: a second satellite"},
+        {"stream,1,0,1,2", "line 4: a stream before any transponder"},
+        {good + "stream,256,0,1,2", "line 5: ISI 256 out of range"},
+        {good + "stream,1,262144,1,2", "line 5: PLS 262144 out of range"},
+        {good + "stream,1,0,1", "line 5: a stream has 5 fields"},
+        {good + "stream,1,0,1,2\nstream,1,0,1,3", "line 6: ISI 1 twice on one carrier"},
+        {good + "service,7,Seven,tv\nstream,1,0,1,2",
+         "line 6: the first stream follows its transponder"},
+        {"transponder,11000,V,27500,DVB-S,QPSK,3/4,0.35,65,1,2\nstream,1,0,1,2",
+         "line 5: a DVB-S carrier has one stream"},
     };
     for (const auto& [line, why] : cases) {
         std::string error;

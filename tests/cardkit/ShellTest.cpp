@@ -120,6 +120,30 @@ TEST_F(TunerShellTest, SettingsBelongToTheTunerNotToOneFilterObject) {
     EXPECT_EQ(strength, 45000);
 }
 
+TEST_F(TunerShellTest, TheDemodulatorTakesSystemAndStreamWithinTheirRanges) {
+    TunerFilterShell shell(m_device);
+    std::shared_ptr<IUnknown> node;
+    ASSERT_EQ(shell.GetControlNode(0, 1, kDemodulatorNode, &node), S_OK);
+    const auto stream = query<IBDA_StreamSelection>(node);
+    ASSERT_TRUE(stream);
+    EXPECT_EQ(stream->put_SignalSystem(static_cast<DvbsSystem>(3)), E_INVALIDARG);
+    EXPECT_EQ(stream->put_InputStreamId(256), E_INVALIDARG);
+    EXPECT_EQ(stream->put_InputStreamId(-2), E_INVALIDARG);
+    EXPECT_EQ(stream->put_PlsCode(262144), E_INVALIDARG);
+    ASSERT_EQ(shell.CommitChanges(), S_OK);
+    EXPECT_EQ(m_driver->commits.back().system, DVBS_SYSTEM_NOT_SET);
+    EXPECT_EQ(m_driver->commits.back().inputStreamId, kInputStreamNotSet);
+    EXPECT_EQ(m_driver->commits.back().plsCode, kPlsCodeNotSet);
+
+    EXPECT_EQ(stream->put_SignalSystem(DVBS_SYSTEM_DVBS2), S_OK);
+    EXPECT_EQ(stream->put_InputStreamId(255), S_OK);
+    EXPECT_EQ(stream->put_PlsCode(262143), S_OK);
+    ASSERT_EQ(shell.CommitChanges(), S_OK);
+    EXPECT_EQ(m_driver->commits.back().system, DVBS_SYSTEM_DVBS2);
+    EXPECT_EQ(m_driver->commits.back().inputStreamId, 255);
+    EXPECT_EQ(m_driver->commits.back().plsCode, 262143);
+}
+
 TEST_F(TunerShellTest, ADriverSeesOnlyWellFormedRequestsWithinRange) {
     TunerFilterShell shell(m_device);
     const auto send = [&](Bytes message, std::uint32_t node = 1) {

@@ -75,6 +75,23 @@ TEST(ListsListing, WithoutASatelliteListEverySlotIsEmpty) {
     EXPECT_EQ(why.str(), "SatelliteList.csv: no table: cannot be opened\n");
 }
 
+TEST(ListsListing, StreamFieldsFollowOnlyForChannelsThatGiveThem) {
+    ScratchDirectory dir;
+    dir.Write("SatelliteList.csv", "NAME,Tuner,LNBSource,ChannelList\nSat A,1,1,a.csv\n");
+    dir.Write("a.csv",
+              "NAME,FREQ,SR,POL,SYS,ISI,PLS\n"
+              "Plain,11836,27500,H\n"
+              "Stream,12000,30000,V,DVB-S2,3,8\n"
+              "Odd,12000,30000,V,DVB-X\n");
+    std::ostringstream out;
+    WriteListsListing(out, nullptr);
+    EXPECT_EQ(out.str().substr(0, out.str().find("slot 1")),
+              "slot 0 tuner 1 lnb 1 file a.csv\n"
+              "10000\tPlain\t11836000\t27500\t1\t-1\t-1\t-1\n"
+              "10001\tStream\t12000000\t30000\t2\t-1\t-1\t-1\t2\t3\t8\n"
+              "10002\tOdd\t12000000\t30000\t2\t-1\t-1\t-1\n");
+}
+
 // The simulated card's sky is built from these files, so they must stay consistent: every
 // slot filled with 10 to 40 channels of one satellite per LNB source, Ku-band carriers that do
 // not overlap, and one set of tuning values per transponder across both tuners.

@@ -52,6 +52,25 @@ private:
     const bool m_demodulator;
 };
 
+// A demodulator node that also selects the system and input stream.
+class StreamNode : public ControlNode, public IBDA_StreamSelection {
+public:
+    explicit StreamNode(Log& log) : ControlNode(log, true), m_log(log) {}
+    bool Supports(const IID& iid) const override {
+        return iid == IBDA_StreamSelection::iid || ControlNode::Supports(iid);
+    }
+    HRESULT put_SignalSystem(DvbsSystem s) override { return Note("System", s); }
+    HRESULT put_InputStreamId(std::int32_t id) override { return Note("Stream", id); }
+    HRESULT put_PlsCode(std::int32_t code) override { return Note("Pls", code); }
+
+private:
+    HRESULT Note(const std::string& what, std::int32_t value) {
+        m_log.push_back(what + " " + std::to_string(value));
+        return S_OK;
+    }
+    Log& m_log;
+};
+
 // A tuner filter with one input and one output pin, a topology of two node types and batched
 // changes.
 class TestTuner : public FilterBase, public IBDA_Topology, public IBDA_DeviceControl {
@@ -218,6 +237,43 @@ TEST(TuningObjectsTest, StartUnsetAndARequestHoldsItsLocatorByReference) {
     space->put__NetworkType(CLSID_DVBSNetworkProvider);
     space->get__NetworkType(&type);
     EXPECT_EQ(CLSID_DVBSNetworkProvider, type);
+}
+
+TEST_F(NetworkProviderTest, EveryTuneGivesAStreamSelectingNodeItsSystemAndStream) {
+    m_tuner->m_demodulatorNode = std::make_shared<StreamNode>(m_tuner->log);
+    const auto provider = Connected(NetworkProvider::Kind::Dvbs);
+    m_tuning.locator->put_SignalSystem(DVBS_SYSTEM_DVBS2);
+    m_tuning.locator->put_InputStreamId(7);
+    m_tuning.locator->put_PlsCode(8);
+    EXPECT_EQ(S_OK, provider->put_TuneRequest(m_tuning.request));
+    EXPECT_EQ((Log{"StartChanges", "Low 9750000", "High 10600000", "Switch 11700000",
+                   "Multiplier 1000", "Frequency 11954000", "Polarity 1", "SymbolRate 27500",
+                   "System 2", "Stream 7", "Pls 8", "CommitChanges"}),
+              m_tuner->log);
+
+    // A channel without them takes the default stream again.
+    const auto plain = std::make_shared<DvbsLocator>();
+    plain->put_CarrierFrequency(11954000);
+    m_tuning.request->put_Locator(plain);
+    m_tuner->log.clear();
+    EXPECT_EQ(S_OK, provider->put_TuneRequest(m_tuning.request));
+    EXPECT_EQ(
+        (Log{"StartChanges", "Low 9750000", "High 10600000", "Switch 11700000", "Multiplier 1000",
+             "Frequency 11954000", "System -1", "Stream -1", "Pls -1", "CommitChanges"}),
+        m_tuner->log);
+}
+
+TEST_F(NetworkProviderTest, AStreamOnATunerThatCannotSelectOneChangesNothing) {
+    const auto provider = Connected(NetworkProvider::Kind::Dvbs);
+    m_tuning.locator->put_SignalSystem(DVBS_SYSTEM_DVBS2);
+    EXPECT_EQ(S_OK, provider->put_TuneRequest(m_tuning.request)) << "the system alone is a hint";
+    for (const auto& [stream, pls] : {std::pair{3, kPlsCodeNotSet}, {kInputStreamNotSet, 5}}) {
+        m_tuning.locator->put_InputStreamId(stream);
+        m_tuning.locator->put_PlsCode(pls);
+        m_tuner->log.clear();
+        EXPECT_EQ(E_NOTIMPL, provider->put_TuneRequest(m_tuning.request));
+        EXPECT_TRUE(m_tuner->log.empty());
+    }
 }
 
 }  // namespace

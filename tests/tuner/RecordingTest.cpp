@@ -37,6 +37,20 @@ protected:
         std::filesystem::remove(m_path);
         GraphOnCard::TearDown();
     }
+    // Waits (bounded, not a statement about speed) until the file holds `bytes`, tears the graph
+    // down and returns what it recorded.
+    std::vector<std::uint8_t> RecordedAfter(std::unique_ptr<TunerGraph> graph,
+                                            std::uintmax_t bytes) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (std::filesystem::file_size(m_path) < bytes &&
+               std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        graph.reset();
+        std::ifstream file(m_path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), {}};
+    }
+
     const std::filesystem::path m_path =
         std::filesystem::temp_directory_path() /
         ("orvalen-record-" + std::to_string(GetCurrentProcessId()) + ".ts");
@@ -89,22 +103,33 @@ TEST_F(Recording, ATunedRecordingGraphLeavesWholePacketsOfItsTransponderInTheFil
     ASSERT_EQ(graph->RequestTune({channel.frequencyKHz, channel.symbolRate, channel.onid,
                                   channel.tsid, channel.sid, channel.polarisation, 1}),
               0);
-    // Bounded wait for some of the stream; not a statement about speed.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (std::filesystem::file_size(m_path) < 256 * 1024 &&
-           std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    graph.reset();
-
-    std::ifstream file(m_path, std::ios::binary);
-    const std::vector<std::uint8_t> stream{std::istreambuf_iterator<char>(file), {}};
+    const std::vector<std::uint8_t> stream = RecordedAfter(std::move(graph), 256 * 1024);
     ASSERT_GE(stream.size(), 256u * 1024);
     EXPECT_EQ(stream.size() % 188, 0u);
     EXPECT_EQ(stream.size(), std::filesystem::file_size(m_path));
     for (std::size_t at = 0; at < stream.size(); at += 188) ASSERT_EQ(stream[at], 0x47) << at;
     EXPECT_EQ(PatTsid(stream), channel.tsid);
     orvalen::FreeChannelList(list);
+}
+
+// Helion 10883 V 45000 carries three input streams, the last behind a scrambling code.
+TEST_F(Recording, EachInputStreamOfAMultistreamCarrierRecordsItsOwnTables) {
+    Install();
+    struct Stream {
+        std::int32_t id, plsCode, tsid;
+    };
+    for (const Stream& s : {Stream{0, -1, 11026}, Stream{5, -1, 11201}, Stream{12, 8, 11202}}) {
+        SCOPED_TRACE(s.id);
+        auto graph = std::make_unique<TunerGraph>(1, GraphFlagRecord);
+        graph->m_tunerNumber = 1;
+        ASSERT_EQ(graph->SetRecordFile(Wide(m_path.string())), S_OK);
+        ASSERT_EQ(graph->RequestTune(
+                      {10883000, 45000, -1, -1, -1, 2, 1, DVBS_SYSTEM_DVBS2, s.id, s.plsCode}),
+                  0);
+        const std::vector<std::uint8_t> stream = RecordedAfter(std::move(graph), 64 * 1024);
+        ASSERT_GE(stream.size(), 64u * 1024);
+        EXPECT_EQ(PatTsid(stream), s.tsid);
+    }
 }
 
 }  // namespace

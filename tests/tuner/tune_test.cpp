@@ -172,6 +172,9 @@ TEST_F(TuneTest, RequestCarriesTheIdsAndTheGraphsOwnLocator) {
         tune.onid = -1;
         tune.sid = -1;
         tune.polarisation = 4;
+        tune.system = DVBS_SYSTEM_DVBS;
+        tune.inputStreamId = 9;
+        tune.plsCode = 10;
         ASSERT_EQ(graph->RequestTune(tune), 0);
         ASSERT_TRUE(WaitUntil([&] { return GraphRunning(*graph); }));
 
@@ -194,6 +197,15 @@ TEST_F(TuneTest, RequestCarriesTheIdsAndTheGraphsOwnLocator) {
         EXPECT_EQ(frequency, 10736000);
         EXPECT_EQ(symbolRate, 27500);
         EXPECT_EQ(polarisation, BDA_POLARISATION_CIRCULAR_R);
+        const auto stream = query<IDVBSStreamLocator>(own);
+        DvbsSystem system = DVBS_SYSTEM_NOT_SET;
+        std::int32_t streamId = -1, plsCode = -1;
+        stream->get_SignalSystem(&system);
+        stream->get_InputStreamId(&streamId);
+        stream->get_PlsCode(&plsCode);
+        EXPECT_EQ(system, DVBS_SYSTEM_DVBS);
+        EXPECT_EQ(streamId, 9);
+        EXPECT_EQ(plsCode, 10);
         if (generic) {
             LNB_Source source = BDA_LNB_SOURCE_NOT_SET;
             graph->m_locator2->get_DiseqLNBSource(&source);
