@@ -86,19 +86,23 @@ std::optional<std::int32_t> IdOf(const std::vector<std::string_view>& fields, st
     return *id == 0 ? -1 : static_cast<std::int32_t>(*id);
 }
 
+// `text` with VDR's "|" turned back into the ":" it stands for.
+std::u16string WithColons(std::string_view text) {
+    std::u16string out = FromUtf8(text);
+    for (char16_t& u : out) {
+        if (u == u'|') u = u':';
+    }
+    return out;
+}
+
 // Fills the name and the comment from "name,short;provider".
 void TakeNames(std::string_view field, ChannelRecord& channel) {
     const std::size_t semicolon = field.find(';');
     if (semicolon != std::string_view::npos && semicolon + 1 < field.size()) {
-        channel.comment = FromUtf8(field.substr(semicolon + 1));
+        channel.comment = WithColons(field.substr(semicolon + 1));
     }
     field = field.substr(0, semicolon);
-    field = field.substr(0, field.rfind(','));
-    std::u16string name = FromUtf8(field);
-    for (char16_t& u : name) {
-        if (u == u'|') u = u':';
-    }
-    channel.name = std::move(name);
+    channel.name = WithColons(field.substr(0, field.rfind(',')));
 }
 
 // The channel of one line, or why it is left out.
