@@ -39,9 +39,9 @@ TEST(ChannelListWriter, OptionalColumnsOnlyWhenAChannelHasThem) {
     const std::vector<ChannelRecord> plain = {Channel(u"A", 11836000, 1, 27500)};
     EXPECT_EQ(WriteChannelList(plain, notes).bytes,
               "NAME,FREQ,POL,SR,ONID,TSID,SID,Comment\nA,11836,H,27500,-1,-1,-1\n");
-    const std::vector<ChannelRecord> coded = {Channel(u"A", 11836000, 1, 27500),
-                                              Channel(u"B", 11836000, 1, 27500, 1, 2, 3,
-                                                      kSystemDvbs2, -1, 8)};
+    const std::vector<ChannelRecord> coded = {
+        Channel(u"A", 11836000, 1, 27500),
+        Channel(u"B", 11836000, 1, 27500, 1, 2, 3, kSystemDvbs2, -1, 8)};
     EXPECT_EQ(WriteChannelList(coded, notes).bytes,
               "NAME,FREQ,POL,SR,ONID,TSID,SID,SYS,PLS,Comment\n"
               "A,11836,H,27500,-1,-1,-1,,\n"
@@ -115,9 +115,10 @@ TEST(ChannelListWriter, ChannelsPastAHundredAreCountedAndSaid) {
 
 TEST(ChannelListWriter, ChannelsTheReaderWouldDropAreLeftOutAndSaid) {
     std::vector<ChannelRecord> channels = {
-        Channel(u"NoFreq", 0, 1, 27500),      Channel(u"NoSr", 11836000, 1, 0),
-        Channel(u"NoPol", 11836000, -1, 27500), Channel(u"BadIsi", 11836000, 1, 27500, -1, -1, -1,
-                                                        kSystemDvbs2, 256),
+        Channel(u"NoFreq", 0, 1, 27500),
+        Channel(u"NoSr", 11836000, 1, 0),
+        Channel(u"NoPol", 11836000, -1, 27500),
+        Channel(u"BadIsi", 11836000, 1, 27500, -1, -1, -1, kSystemDvbs2, 256),
         Channel(u"Kept", 11836000, 1, 27500),
     };
     channels.push_back(Channel(u"", 11836000, 1, 27500));

@@ -42,9 +42,9 @@ struct Tuning {
     std::int32_t pol, sr, onid, tsid, sid, system, isi, pls;
     friend bool operator==(const Tuning&, const Tuning&) = default;
     friend std::ostream& operator<<(std::ostream& out, const Tuning& t) {
-        return out << '{' << t.name << ' ' << t.khz << ' ' << t.pol << ' ' << t.sr << ' '
-                   << t.onid << ' ' << t.tsid << ' ' << t.sid << ' ' << t.system << ' ' << t.isi
-                   << ' ' << t.pls << '}';
+        return out << '{' << t.name << ' ' << t.khz << ' ' << t.pol << ' ' << t.sr << ' ' << t.onid
+                   << ' ' << t.tsid << ' ' << t.sid << ' ' << t.system << ' ' << t.isi << ' '
+                   << t.pls << '}';
     }
 };
 
@@ -52,8 +52,7 @@ inline std::vector<Tuning> TuningOf(std::span<const ChannelRecord> channels) {
     std::vector<Tuning> out;
     for (const ChannelRecord& r : channels) {
         out.push_back({ToUtf8(r.name.value_or(u"<none>")), r.frequencyKHz, r.polarisation,
-                       r.symbolRate, r.onid, r.tsid, r.sid, r.system, r.inputStreamId,
-                       r.plsCode});
+                       r.symbolRate, r.onid, r.tsid, r.sid, r.system, r.inputStreamId, r.plsCode});
     }
     return out;
 }

@@ -1,13 +1,12 @@
 // dvbv5 channel files: a file as dvbv5-scan writes one, what is left out and why, the keys said
 // once, and a list exported and imported again giving the same channels.
-#include "channels/Dvbv5ChannelFile.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "ChannelValues.h"
+#include "channels/Dvbv5ChannelFile.h"
 
 namespace orvalen::test {
 namespace {
@@ -59,13 +58,13 @@ constexpr std::string_view kScan =
 TEST(Dvbv5ChannelFile, AScanGivesItsSatelliteChannels) {
     ConversionNotes notes;
     const std::vector<ChannelRecord> channels = ReadDvbv5ChannelFile(kScan, notes);
-    EXPECT_EQ(TuningOf(channels),
-              (std::vector<Tuning>{
-                  {"Helion Eins HD", 11362000, 1, 22000, 318, 1103, 10301, kSystemDvbs2, -1, -1},
-                  {"Radio Kestrel", 12188000, 2, 27500, -1, -1, 10310, kSystemDvbs, -1, -1},
-                  {"Feed 3", 10883000, 2, 7, -1, -1, 3, kSystemDvbs2, 3, 8},
-                  {"Service 77 on 10994 MHz", 10994000, 3, 27499, -1, -1, 77, kSystemEither, -1,
-                   -1}}));
+    EXPECT_EQ(
+        TuningOf(channels),
+        (std::vector<Tuning>{
+            {"Helion Eins HD", 11362000, 1, 22000, 318, 1103, 10301, kSystemDvbs2, -1, -1},
+            {"Radio Kestrel", 12188000, 2, 27500, -1, -1, 10310, kSystemDvbs, -1, -1},
+            {"Feed 3", 10883000, 2, 7, -1, -1, 3, kSystemDvbs2, 3, 8},
+            {"Service 77 on 10994 MHz", 10994000, 3, 27499, -1, -1, 77, kSystemEither, -1, -1}}));
     EXPECT_EQ(notes.lines(),
               (std::vector<std::string>{
                   "18: LNB ignored: the satellite list gives the LNB and the DiSEqC position",
@@ -106,8 +105,7 @@ TEST(Dvbv5ChannelFile, EachEntryLeftOutIsSaidWithItsLine) {
               (std::vector<std::string>{
                   "1: ignored, a value outside any entry",
                   "2: [Terrestrial] left out: delivery system DVBT2 is not DVB-S or DVB-S2",
-                  "5: [No pol] left out: no POLARIZATION",
-                  "8: [Off] left out: POLARIZATION OFF",
+                  "5: [No pol] left out: no POLARIZATION", "8: [Off] left out: POLARIZATION OFF",
                   "12: [Text] left out: FREQUENCY \"11.8GHz\" is not a number",
                   "19: ignored, not KEY = VALUE",
                   "14: [Packed] left out: STREAM_ID 67108864 is no input stream id (0-255)",
@@ -136,8 +134,8 @@ TEST(Dvbv5ChannelFile, AListExportedAndImportedAgainGivesTheSameChannels) {
 }
 
 TEST(Dvbv5ChannelFile, ANameThatCannotOpenAnEntryIsChangedAndSaid) {
-    const std::vector<ChannelRecord> channels = {Channel(u"[Bracketed] two\nlines", 11836000, 1,
-                                                         27500, -1, -1, -1, kSystemDvbs)};
+    const std::vector<ChannelRecord> channels = {
+        Channel(u"[Bracketed] two\nlines", 11836000, 1, 27500, -1, -1, -1, kSystemDvbs)};
     ConversionNotes notes;
     const std::string file = WriteDvbv5ChannelFile(channels, notes);
     EXPECT_EQ(file.substr(0, file.find('\n')), "[[Bracketed) two lines]");

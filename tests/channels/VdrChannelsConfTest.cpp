@@ -1,13 +1,12 @@
 // VDR's channels.conf: an excerpt as VDR keeps one, the lines left out and why, the names'
 // parts, and a list exported and imported again giving the same channels.
-#include "channels/VdrChannelsConf.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "ChannelValues.h"
+#include "channels/VdrChannelsConf.h"
 
 namespace orvalen::test {
 namespace {
@@ -43,18 +42,18 @@ TEST(VdrChannelsConf, AnExcerptGivesItsSatelliteChannels) {
     EXPECT_EQ(*channels[0].comment, u"Helion Media");
     EXPECT_EQ(*channels[1].comment, u"ARD:Nord");
     EXPECT_FALSE(channels[2].comment.has_value());
-    EXPECT_EQ(notes.lines(),
-              (std::vector<std::string>{
-                  "2: source S19.2E ignored: the satellite list gives the LNB and the DiSEqC "
-                  "position",
-                  "8: left out: source \"T\" is not a satellite",
-                  "9: left out: source \"C\" is not a satellite",
-                  "10: left out: not a channel line",
-                  "11: left out: parameters \"H?\" do not parse",
-                  "12: left out: system S2 is not DVB-S or DVB-S2",
-                  "13: left out: SID, NID or TID does not parse",
-                  "14: source S30W ignored: the satellite list gives the LNB and the DiSEqC "
-                  "position"}));
+    EXPECT_EQ(
+        notes.lines(),
+        (std::vector<std::string>{
+            "2: source S19.2E ignored: the satellite list gives the LNB and the DiSEqC "
+            "position",
+            "8: left out: source \"T\" is not a satellite",
+            "9: left out: source \"C\" is not a satellite", "10: left out: not a channel line",
+            "11: left out: parameters \"H?\" do not parse",
+            "12: left out: system S2 is not DVB-S or DVB-S2",
+            "13: left out: SID, NID or TID does not parse",
+            "14: source S30W ignored: the satellite list gives the LNB and the DiSEqC "
+            "position"}));
 }
 
 TEST(VdrChannelsConf, AListExportedAndImportedAgainGivesTheSameChannels) {

@@ -1,8 +1,6 @@
 // Whole-file reads and writes of the conversions: an existing file is never replaced unless
 // asked, a failed write leaves nothing behind, and inputs that are no regular file or too large
 // are refused at once.
-#include "channels/WholeFile.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,6 +9,7 @@
 #include <fstream>
 
 #include "ListFiles.h"
+#include "channels/WholeFile.h"
 
 namespace orvalen::test {
 namespace {
