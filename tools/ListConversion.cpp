@@ -94,10 +94,13 @@ int ImportChannels(const std::string& input, const ConversionOptions& options, s
     const std::optional<std::string> text = ReadInput(input, err);
     if (!text) return 1;
 
-    const bool dvbv5 = IsDvbv5ChannelFile(*text);
+    // An editor may have put a byte-order mark before the first line.
+    std::string_view body = *text;
+    if (body.starts_with("\xEF\xBB\xBF")) body.remove_prefix(3);
+    const bool dvbv5 = IsDvbv5ChannelFile(body);
     ConversionNotes readNotes;
     const std::vector<ChannelRecord> channels =
-        dvbv5 ? ReadDvbv5ChannelFile(*text, readNotes) : ReadVdrChannelsConf(*text, readNotes);
+        dvbv5 ? ReadDvbv5ChannelFile(body, readNotes) : ReadVdrChannelsConf(body, readNotes);
     Say(err, input, readNotes);
     if (channels.empty()) {
         err << kProgram << input << ": no DVB-S or DVB-S2 channel to write\n";

@@ -50,6 +50,11 @@ grep -q "scan.conf:16: \[Kanal T\] left out: delivery system DVBT2" err ||
 [ "$(sed -n 3p scan.csv)" = '"Radio Kestrel, Nord",12188,V,27500,-1,-1,10310,DVB-S,' ] ||
     fail "the list reads '$(sed -n 3p scan.csv)'"
 
+printf '\xef\xbb\xbf' | cat - scan.conf >marked.conf
+run --import marked.conf
+expect 0 "import of a file with a byte-order mark"
+cmp -s scan.csv marked.csv || fail "a byte-order mark changed what was read"
+
 echo "kept" >scan.csv
 run --import scan.conf
 expect 1 "import over an existing list"
