@@ -41,7 +41,7 @@ struct Arguments {
 };
 
 int Wrong(const std::string& what) {
-    std::fprintf(stderr, "orvalen-lists: %s\n%s", what.c_str(), kUsage);
+    std::fprintf(stderr, "orvalen-lists: %s (--help lists the options)\n", what.c_str());
     return 2;
 }
 
@@ -49,6 +49,20 @@ int Wrong(const std::string& what) {
 std::optional<std::string> ValueAfter(int argc, char** argv, int& i) {
     if (i + 1 >= argc) return std::nullopt;
     return std::string(argv[++i]);
+}
+
+// Refuses options that do not go together; 0 when they do.
+int Combination(const Arguments& args, bool outGiven) {
+    const bool converting = args.import || args.format;
+    if (args.import && args.format) return Wrong("--import and --export go one at a time");
+    if (converting && args.why) return Wrong("--why goes with the listing only");
+    if (!converting && (outGiven || args.options.force || args.options.sourceGiven)) {
+        return Wrong("--out, --force and --source go with --import or --export");
+    }
+    if (args.options.sourceGiven && args.format != orvalen::ExportFormat::Vdr) {
+        return Wrong("--source goes with --export vdr only");
+    }
+    return 0;
 }
 
 // Fills `args`; returns 0 to go on, -1 after --help or --version, else the exit status.
@@ -100,16 +114,7 @@ int Parse(int argc, char** argv, Arguments& args) {
             args.list = *list;
         }
     }
-    const bool converting = args.import || args.format;
-    if (args.import && args.format) return Wrong("--import and --export go one at a time");
-    if (converting && args.why) return Wrong("--why goes with the listing only");
-    if (!converting && (outGiven || args.options.force || args.options.sourceGiven)) {
-        return Wrong("--out, --force and --source go with --import or --export");
-    }
-    if (args.options.sourceGiven && args.format != orvalen::ExportFormat::Vdr) {
-        return Wrong("--source goes with --export vdr only");
-    }
-    return 0;
+    return Combination(args, outGiven);
 }
 
 }  // namespace

@@ -94,5 +94,6 @@ for wrong in "--export xml scan.csv" "--export vdr" "--import" "--out x.csv" \
     run $wrong
     expect 2 "$wrong"
     [ -s out ] && fail "$wrong wrote to standard output"
+    [ "$(wc -l <err)" -eq 1 ] || fail "$wrong said more than one line"
 done
 exit $failed
