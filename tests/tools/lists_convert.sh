@@ -50,6 +50,14 @@ grep -q "scan.conf:16: \[Kanal T\] left out: delivery system DVBT2" err ||
 [ "$(sed -n 3p scan.csv)" = '"Radio Kestrel, Nord",12188,V,27500,-1,-1,10310,DVB-S,' ] ||
     fail "the list reads '$(sed -n 3p scan.csv)'"
 
+# The program reads the list as written.
+printf 'NAME,Tuner,LNBSource,ChannelList\nHelion,1,1,scan.csv\n' >SatelliteList.csv
+run
+printf -v want '10000\tHelion Eins HD\t11362000\t22000\t1\t318\t1103\t10301\t2\t3\t-1'
+grep -qF "$want" out || fail "the listing does not show the first channel: $(cat out)"
+grep -qF "Radio Kestrel, Nord" out || fail "the listing does not show the quoted name"
+rm SatelliteList.csv
+
 printf '\xef\xbb\xbf' | cat - scan.conf >marked.conf
 run --import marked.conf
 expect 0 "import of a file with a byte-order mark"
