@@ -104,7 +104,7 @@ void Finish(const Entry& entry, std::vector<ChannelRecord>& channels, Conversion
     }
     ChannelRecord channel;
     channel.frequencyKHz = *entry.frequency;
-    channel.symbolRate = static_cast<std::int32_t>((*entry.symbolRate + 500) / 1000);
+    channel.symbolRate = static_cast<std::int32_t>((std::uint64_t{*entry.symbolRate} + 500) / 1000);
     if (*entry.symbolRate % 1000 != 0) {
         notes.Add(at + "SYMBOL_RATE " + std::to_string(*entry.symbolRate) + " rounded to " +
                   std::to_string(channel.symbolRate) + " ksymbol/s");

@@ -112,6 +112,14 @@ TEST(Dvbv5ChannelFile, EachEntryLeftOutIsSaidWithItsLine) {
                   "20: [Huge] left out: FREQUENCY \"99999999999\" is not a number"}));
 }
 
+TEST(Dvbv5ChannelFile, TheLargestSymbolRateRoundsWithoutWrappingAround) {
+    ConversionNotes notes;
+    const std::vector<ChannelRecord> channels = ReadDvbv5ChannelFile(
+        "[Wide]\nFREQUENCY = 11836000\nPOLARIZATION = VERTICAL\nSYMBOL_RATE = 4294967295\n", notes);
+    ASSERT_EQ(channels.size(), 1u);
+    EXPECT_EQ(channels[0].symbolRate, 4294967);
+}
+
 TEST(Dvbv5ChannelFile, AListExportedAndImportedAgainGivesTheSameChannels) {
     std::vector<ChannelRecord> channels = {
         Channel(u"One", 11836000, 1, 27500, 1, 1089, 28006, kSystemDvbs),
