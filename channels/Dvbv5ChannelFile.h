@@ -31,7 +31,9 @@ bool IsDvbv5ChannelFile(std::string_view text);
 // line starting with the file's line number and ": ".
 std::vector<ChannelRecord> ReadDvbv5ChannelFile(std::string_view text, ConversionNotes& notes);
 
-// `channels` as such a file, for dvbv5-zap. A channel without a system gets no DELIVERY_SYSTEM
+// `channels` as such a file, for dvbv5-zap. A scrambling code goes to SCRAMBLING_SEQUENCE_INDEX,
+// the name the tools give the kernel's property; tools built before the kernel had it skip the key,
+// as they skip any key they do not know. A channel without a system gets no DELIVERY_SYSTEM
 // (the tools then use the frontend's current one), said once; a name's line breaks and "]"
 // cannot stand in an entry's opening line and are replaced, said.
 std::string WriteDvbv5ChannelFile(std::span<const ChannelRecord> channels, ConversionNotes& notes);
