@@ -37,6 +37,25 @@ constexpr std::optional<std::uint32_t> kOneByteCodePage[0x16] = {
     kUtf8CodePage,  // 0x15: UTF-8
 };
 
+// Where service information and the CAM's menus part: the menus read these one-byte selectors
+// in the system's code page, service information in their ISO 8859 parts (10, 11 and 14).
+std::uint32_t ServiceInfoCodePage(std::span<const std::uint8_t> selector,
+                                  std::uint32_t defaultCodePage) {
+    if (selector.size() == 1) {
+        switch (selector[0]) {
+            case 0x06:
+                return kIso8859Base + 10;
+            case 0x07:
+                return kIso8859Base + 11;
+            case 0x0A:
+                return kIso8859Base + 14;
+            default:
+                break;
+        }
+    }
+    return DvbTextCodePage(selector, defaultCodePage);
+}
+
 }  // namespace
 
 DvbTextSelector DvbTextSelectorOf(std::uint8_t first) {
@@ -71,7 +90,8 @@ std::optional<std::string> DecodeDvbTextToUtf8(std::span<const std::uint8_t> tex
     if (text.empty()) return std::string();
     const DvbTextSelector selector = DvbTextSelectorOf(text[0]);
     if (!selector.supported || text.size() < selector.length) return std::nullopt;
-    const std::uint32_t codePage = DvbTextCodePage(text.first(selector.length), defaultCodePage);
+    const std::uint32_t codePage =
+        ServiceInfoCodePage(text.first(selector.length), defaultCodePage);
     const auto body = text.subspan(selector.length);
     const auto decoded =
         DecodeDvbTextBody(codePage, {reinterpret_cast<const char*>(body.data()), body.size()});

@@ -39,7 +39,8 @@ std::uint32_t DvbTextCodePage(std::span<const std::uint8_t> selector,
 std::optional<std::u16string> DecodeDvbTextBody(std::uint32_t codePage, std::string_view body,
                                                 TextEnd end = TextEnd::Complete);
 
-// Decodes a whole length-delimited text, selector included, to UTF-8; nullopt for a table the
-// program does not decode or a selector cut short.
+// Decodes a whole length-delimited text of service information, selector included, to UTF-8
+// (the selectors 0x06, 0x07 and 0x0A naming ISO 8859-10, -11 and -14 there, unlike in the CAM's
+// menus); nullopt for a table the program does not decode or a selector cut short.
 std::optional<std::string> DecodeDvbTextToUtf8(std::span<const std::uint8_t> text,
                                                std::uint32_t defaultCodePage);

@@ -107,16 +107,19 @@ TEST(SdtParser, NamesEachServiceInTheTableItsSelectorChooses) {
                                      Text("Caf\xC2"
                                           "e"),
                                      Concat({B({0x10, 0x00, 0x02, 0xA3}), Text("odz")}))),
-        SdtService(3, false, {}),  // no service descriptor
+        SdtService(3, false,  // ISO 8859-10 and -14 by their one-byte selectors
+                   ServiceDescriptor(0x01, B({0x0A, 0xA1}), B({0x06, 0xA1}))),
         // A two-byte table the program does not decode: the name is empty, the rest is kept.
         SdtService(4, false, ServiceDescriptor(0x01, Text("P"), B({0x11, 0x00, 0x41}))),
     });
     const Bytes second = Concat({
         B({0x04, 0x4D, 0xFF}),
-        // A name longer than its descriptor: the service stays, without a description.
+        // A name longer than its descriptor: the service stays, without a description, as
+        // does one without any descriptor.
         SdtService(5, false, Descriptor(0x48, B({0x01, 0x01, 'P', 0x09, 'N'}))),
+        SdtService(6, false, {}),
         // Descriptors running past the section: this service and any behind it are dropped.
-        Concat({B({0x00, 0x06, 0xFC, 0x80, 0x40}), ServiceDescriptor(0x01, Text("P"), Text("N"))}),
+        Concat({B({0x00, 0x07, 0xFC, 0x80, 0x40}), ServiceDescriptor(0x01, Text("P"), Text("N"))}),
     });
     Bytes damaged = Section({0x42, 11024, 0, true, 2, 3}, first);
     damaged.back() ^= 0xFF;
@@ -127,7 +130,7 @@ TEST(SdtParser, NamesEachServiceInTheTableItsSelectorChooses) {
     ASSERT_TRUE(sdt);
     EXPECT_EQ(sdt->tsid, 11024);
     EXPECT_EQ(sdt->onid, 1101);
-    ASSERT_EQ(sdt->services.size(), 5u);
+    ASSERT_EQ(sdt->services.size(), 6u);
     EXPECT_EQ(sdt->services[0].name, "Grünland");
     EXPECT_EQ(sdt->services[0].provider, "Helion");
     EXPECT_EQ(sdt->services[0].serviceType, 0x19);
@@ -135,11 +138,13 @@ TEST(SdtParser, NamesEachServiceInTheTableItsSelectorChooses) {
     EXPECT_EQ(sdt->services[1].name, "Łodz");
     EXPECT_EQ(sdt->services[1].provider, "Café");
     EXPECT_TRUE(sdt->services[1].scrambled);
-    EXPECT_FALSE(sdt->services[2].serviceType);
+    EXPECT_EQ(sdt->services[2].name, "Ą");
+    EXPECT_EQ(sdt->services[2].provider, "Ḃ");
     EXPECT_EQ(sdt->services[3].name, "");
     EXPECT_EQ(sdt->services[3].provider, "P");
     EXPECT_EQ(sdt->services[4].sid, 5);
     EXPECT_FALSE(sdt->services[4].serviceType);
+    EXPECT_FALSE(sdt->services[5].serviceType);
 }
 
 Bytes NitEntry(int tsid, int onid, const Bytes& descriptors) {
