@@ -169,7 +169,40 @@ std::string ReadStream(const Fields& f, Transponder& carrier) {
     return {};
 }
 
-std::string ReadLine(const Fields& fields, std::optional<Satellite>& satellite) {
+// "19.2E" or "30.0W": degrees (at most 180, to a tenth) east or west.
+bool ParsePosition(const std::string& field, std::int16_t& tenths) {
+    if (field.size() < 2 || (field.back() != 'E' && field.back() != 'W')) return false;
+    const std::string number = field.substr(0, field.size() - 1);
+    const std::size_t point = number.find('.');
+    const bool tenthGiven = point != std::string::npos && point + 2 == number.size();
+    if (point != std::string::npos && !tenthGiven) return false;
+    int whole = 0;
+    int tenth = 0;
+    if (!ParseNumber(number.substr(0, point), 0, 180, whole) ||
+        (tenthGiven && !ParseNumber(number.substr(point + 1), 0, 9, tenth)) ||
+        whole * 10 + tenth > 1800)
+        return false;
+    tenths = static_cast<std::int16_t>((whole * 10 + tenth) * (field.back() == 'E' ? 1 : -1));
+    return true;
+}
+
+// The satellite's optional lines: where it stands and what its network is called.
+std::string ReadSatelliteDetail(const Fields& fields, Satellite& satellite, bool& positionSeen) {
+    if (fields[0] == "position") {
+        if (positionSeen) return "a second position";
+        if (fields.size() != 2 || !ParsePosition(fields[1], satellite.orbitalTenths))
+            return "a position is like 19.2E or 30.0W, at most 180.0";
+        positionSeen = true;
+        return {};
+    }
+    if (!satellite.network.empty()) return "a second network";
+    if (fields.size() != 2 || fields[1].empty()) return "a network has a name";
+    satellite.network = fields[1];
+    return {};
+}
+
+std::string ReadLine(const Fields& fields, std::optional<Satellite>& satellite,
+                     bool& positionSeen) {
     const std::string& type = fields[0];
     if (type == "satellite") {
         if (satellite) return "a second satellite";
@@ -178,6 +211,8 @@ std::string ReadLine(const Fields& fields, std::optional<Satellite>& satellite) 
         return {};
     }
     if (!satellite) return "the plan begins with its satellite";
+    if (type == "position" || type == "network")
+        return ReadSatelliteDetail(fields, *satellite, positionSeen);
     if (type == "transponder") {
         Transponder transponder;
         std::string why = ReadTransponder(fields, transponder);
@@ -203,6 +238,7 @@ std::string ReadLine(const Fields& fields, std::optional<Satellite>& satellite) 
 
 std::optional<Satellite> ReadSatellitePlan(std::string_view text, std::string& error) {
     std::optional<Satellite> satellite;
+    bool positionSeen = false;
     Fields fields;
     std::size_t number = 0;
     while (!text.empty()) {
@@ -212,8 +248,8 @@ std::optional<Satellite> ReadSatellitePlan(std::string_view text, std::string& e
         ++number;
         if (line.ends_with('\r')) line.remove_suffix(1);
         if (line.empty() || line.front() == '#') continue;
-        std::string why =
-            SplitFields(line, fields) ? ReadLine(fields, satellite) : "unclosed quote";
+        std::string why = SplitFields(line, fields) ? ReadLine(fields, satellite, positionSeen)
+                                                    : "unclosed quote";
         if (!why.empty()) {
             error = "line " + std::to_string(number) + ": " + why;
             return std::nullopt;

@@ -2,10 +2,15 @@
 // line per transponder, each followed by the lines of the services it carries.
 //
 //   satellite,NAME
+//   position,POSITION          (optional)
+//   network,NETWORK            (optional)
 //   transponder,FREQ,POL,SR,SYSTEM,MODULATION,FEC,ROLLOFF,POWER,ONID,TSID
 //   service,SID,NAME,KIND
 //   stream,ISI,PLS,ONID,TSID
 //
+// POSITION is the orbital position, degrees to a tenth east or west, e.g. 19.2E or 30.0W (0.0E
+// when the plan gives none); NETWORK the network name its NIT gives (the satellite's name when
+// the plan gives none); either comes once, anywhere after the satellite line.
 // FREQ is the downlink in MHz (10700-12750), POL H or V, SR in ksymbol/s (1000-45000), SYSTEM
 // DVB-S (QPSK, roll-off 0.35) or DVB-S2 (QPSK or 8PSK, roll-off 0.35, 0.25 or 0.20), FEC a code
 // rate of that system and modulation, POWER the level at the LNB output in dB on the card's

@@ -47,7 +47,10 @@ struct Transponder {
 inline constexpr std::uint32_t kMaxPlsGoldCode = 262143;
 
 struct Satellite {
-    std::string name;  // provider name in the service descriptions
+    std::string name;     // provider name in the service descriptions
+    std::string network;  // network name in the NIT; empty: the satellite's name
+    // Orbital position in tenths of a degree, east positive (192 for 19.2E, -300 for 30.0W).
+    std::int16_t orbitalTenths = 0;
     std::vector<Transponder> transponders;
 };
 

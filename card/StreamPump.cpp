@@ -10,11 +10,11 @@ namespace {
 // How often an idle pump looks whether its tuner has locked.
 constexpr auto kIdlePoll = std::chrono::milliseconds(10);
 
-const std::string& SatelliteNameOf(const Sky& sky, const Transponder& transponder) {
+const Satellite& SatelliteOf(const Sky& sky, const Transponder& transponder) {
     for (const auto& satellite : sky.positions)
         for (const auto& t : satellite.transponders)
-            if (&t == &transponder) return satellite.name;
-    static const std::string unknown;
+            if (&t == &transponder) return satellite;
+    static const Satellite unknown;
     return unknown;
 }
 
@@ -23,7 +23,9 @@ const std::string& SatelliteNameOf(const Sky& sky, const Transponder& transponde
 StreamPump::StreamPump(std::shared_ptr<SimulatedCard> card, int tuner)
     : m_card(std::move(card)), m_tuner(tuner) {}
 
-StreamPump::~StreamPump() { Stop(); }
+StreamPump::~StreamPump() {
+    Stop();
+}
 
 void StreamPump::Start(Deliver deliver) {
     Stop();
@@ -65,13 +67,14 @@ void StreamPump::Run(const Deliver& deliver) {
         }
         if (!generator || reception.generation != generation) {
             generator = std::make_unique<TransportStreamGenerator>(
-                *reception.transponder, SatelliteNameOf(config.sky.Get(), *reception.transponder));
+                *reception.transponder, SatelliteOf(config.sky.Get(), *reception.transponder));
             generation = reception.generation;
             started = std::chrono::steady_clock::now();
             taken = 0;
         }
         if (config.realTimeStream) {
-            const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
+            const std::chrono::duration<double> elapsed =
+                std::chrono::steady_clock::now() - started;
             const auto produced =
                 static_cast<std::uint64_t>(elapsed.count() * generator->PacketsPerSecond());
             std::uint64_t waiting = produced - std::min(produced, taken);

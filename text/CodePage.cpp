@@ -38,6 +38,8 @@ std::optional<std::string> IconvName(std::uint32_t codePage) {
             return "CP936";
         case 950:
             return "CP950";
+        case 20269:
+            return "ISO_6937";
         case 65001:
             return "UTF-8";
         default:

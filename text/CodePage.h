@@ -1,12 +1,12 @@
 // Conversion between 8-bit text in a Windows-numbered code page and UTF-16, over glibc's iconv.
 //
 // Code pages: 28591-28606 are ISO 8859 parts 1-16 (where the part exists), 936 and 950 the
-// Simplified and Traditional Chinese double-byte sets, 65001 UTF-8, and 0 the character set of
-// the user's locale (the environment's LC_ALL / LC_CTYPE / LANG), which plays the role of the
-// "ANSI code page". Decoding shows what it can, as the platform's own conversion does: each byte
-// sequence that is not valid in the code page becomes one U+FFFD and the rest of the text is kept.
-// Encoding has no default character: a character the code page cannot represent fails it. A code
-// page iconv does not provide fails both directions (nullopt).
+// Simplified and Traditional Chinese double-byte sets, 20269 ISO 6937, 65001 UTF-8, and 0 the
+// character set of the user's locale (the environment's LC_ALL / LC_CTYPE / LANG), which plays the
+// role of the "ANSI code page". Decoding shows what it can, as the platform's own conversion does:
+// each byte sequence that is not valid in the code page becomes one U+FFFD and the rest of the text
+// is kept. Encoding has no default character: a character the code page cannot represent fails it.
+// A code page iconv does not provide fails both directions (nullopt).
 //
 // Thread-safe: every call opens its own conversion descriptor.
 #pragma once

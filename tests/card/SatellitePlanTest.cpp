@@ -73,6 +73,24 @@ TEST(SatellitePlan, StreamLinesSplitACarrierIntoInputStreams) {
     EXPECT_EQ(satellite->transponders[1].inputStreamId, -1);
 }
 
+TEST(SatellitePlan, ReadsTheOptionalPositionAndNetworkAndDefaultsWithoutThem) {
+    const std::string transponder = "transponder,11000,V,27500,DVB-S,QPSK,3/4,0.35,65,1,2\n";
+    std::string error;
+    const auto plain = ReadSatellitePlan(kHeader + transponder, error);
+    ASSERT_TRUE(plain) << error;
+    EXPECT_EQ(plain->orbitalTenths, 0);
+    EXPECT_EQ(plain->network, "");
+    const auto west = ReadSatellitePlan(
+        kHeader + transponder + "position,30.0W\nnetwork,\"West, Digital\"\n", error);
+    ASSERT_TRUE(west) << error;
+    EXPECT_EQ(west->orbitalTenths, -300);
+    EXPECT_EQ(west->network, "West, Digital");
+    EXPECT_EQ(west->transponders.size(), 1u);
+    const auto east = ReadSatellitePlan(std::string(kHeader) + "position,180E\n", error);
+    ASSERT_TRUE(east) << error;
+    EXPECT_EQ(east->orbitalTenths, 1800);
+}
+
 TEST(SatellitePlan, AWrongLineRefusesThePlanAndIsNamed) {
     const std::string good = "transponder,11000,V,27500,DVB-S2,QPSK,3/4,0.25,65,1,2\n";
     const std::pair<std::string, std::string> cases[] = {
@@ -103,6 +121,13 @@ TEST(SatellitePlan, AWrongLineRefusesThePlanAndIsNamed) {
          "line 6: the first stream follows its transponder"},
         {"transponder,11000,V,27500,DVB-S,QPSK,3/4,0.35,65,1,2\nstream,1,0,1,2",
          "line 5: a DVB-S carrier has one stream"},
+        {"position,19.2", "line 4: a position is like 19.2E or 30.0W, at most 180.0"},
+        {"position,180.1W", "line 4: a position is like 19.2E or 30.0W, at most 180.0"},
+        {"position,19.25E", "line 4: a position is like 19.2E or 30.0W, at most 180.0"},
+        {"position,-5.0E", "line 4: a position is like 19.2E or 30.0W, at most 180.0"},
+        {"position,1E\nposition,2E", "line 5: a second position"},
+        {"network,", "line 4: a network has a name"},
+        {"network,A\nnetwork,B", "line 5: a second network"},
     };
     for (const auto& [line, why] : cases) {
         std::string error;
