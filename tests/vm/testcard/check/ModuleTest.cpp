@@ -460,6 +460,9 @@ TEST_F(ModuleTest, AnAnswerTheHostCouldNotTakeWholeIsRefused) {
     answer.pop_back();
     Fd ca(Ca());
     ASSERT_GE(ca.fd, 0);
+    // What earlier checks left in the ring goes first: the longest answer needs all of it.
+    while (!ReadFor(ca.fd, 1 << 16, 300ms).empty()) {
+    }
     ASSERT_EQ(m_control->Send(KCARD_CMD_CAM_DATA, 0, answer), 0);
     Bytes expected{0x00};
     expected.insert(expected.end(), answer.begin(), answer.end());
