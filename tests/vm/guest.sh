@@ -92,12 +92,24 @@ testcard_start() {
     done
     [ -S "$ORVALEN_TESTCARD_SOCKET" ]
 }
+# A daemon stuck in the kernel (a card that wedged its control channel) is a failure of its own,
+# with the kernel's list of blocked tasks in its log, and is left behind so the run goes on.
 testcard_stop() {
     [ -n "$testcard_daemon_pid" ] || return 0
-    kill -TERM "$testcard_daemon_pid" 2>/dev/null
-    wait "$testcard_daemon_pid"
-    local status=$?
+    local pid=$testcard_daemon_pid status
     testcard_daemon_pid=""
+    kill -TERM "$pid" 2>/dev/null
+    for _ in $(seq 100); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$pid" 2>/dev/null; then
+        echo "FAIL: the test card's daemon does not end"
+        echo w >/proc/sysrq-trigger
+        return 1
+    fi
+    wait "$pid"
+    status=$?
     return "$status"
 }
 # A hang is a failure of its own, with the kernel's view of the blocked tasks in its log.
