@@ -4,7 +4,7 @@
 # tree and the build tree (read-only) and the run's output folder (writable) over 9p, and runs
 # guest.sh from the source tree in a chroot there, so the guest runs the host's own programs and
 # libraries unchanged. run.sh writes /vm.conf beside this script: VM_FREQS, VM_SOURCE, VM_BUILD,
-# VM_OUT, VM_STAGES.
+# VM_OUT, VM_STAGES, VM_SOAK_S.
 export PATH=/bin:/sbin
 mount -t proc proc /proc
 mount -t sysfs sysfs /sys
@@ -65,7 +65,7 @@ fi
 mount -t 9p -o trans=virtio,version=9p2000.L,msize=262144 out "/host$VM_OUT" ||
     halt_with "the output folder did not mount"
 chroot /host /usr/bin/env -i VM_FREQS="$VM_FREQS" VM_SOURCE="$VM_SOURCE" VM_BUILD="$VM_BUILD" \
-    VM_OUT="$VM_OUT" VM_STAGES="$VM_STAGES" VM_KCARD=/run/kcard.ko \
+    VM_OUT="$VM_OUT" VM_STAGES="$VM_STAGES" VM_SOAK_S="$VM_SOAK_S" VM_KCARD=/run/kcard.ko \
     /bin/bash "$VM_SOURCE/tests/vm/guest.sh" ||
     echo "VM-CHECK guest FAIL guest.sh ended with status $?"
 sync

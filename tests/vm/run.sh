@@ -9,6 +9,8 @@
 #   ORVALEN_VM_CACHE  where downloads and the vidtv build are kept (default /var/cache/orvalen-vm)
 #   ORVALEN_VM_STAGES only these guest stages, comma-separated (vidtv, module, card, window);
 #                     for local iteration: the default runs every stage
+#   ORVALEN_VM_SOAK_S how long the test card's soak records in each layout (default 120 s);
+#                     for local iteration: the default run soaks two minutes
 set -euo pipefail
 readonly started=$SECONDS
 readonly time_limit=900  # seconds for the whole run, set-up included
@@ -57,6 +59,7 @@ VM_SOURCE=$source_dir
 VM_BUILD=$build_dir
 VM_OUT=$out/guest
 VM_STAGES=${ORVALEN_VM_STAGES:-all}
+VM_SOAK_S=${ORVALEN_VM_SOAK_S:-120}
 CONF
 (cd "$ramdisk" && find . | cpio -o -H newc --quiet) >"$out/initramfs.cpio"
 rm -rf "$ramdisk"

@@ -98,7 +98,8 @@ testcard_unload() {
 # a fault in the kernel.
 kernel_complaints() {
     busybox dmesg -c | tee -a "$VM_OUT/kernel.log" |
-        grep -E 'WARNING|BUG|Oops|Call Trace|refcount|underflow|use-after-free' || true
+        grep -E 'WARNING|BUG|Oops|Call Trace|refcount|underflow|use-after-free|blocked for more than' ||
+        true
 }
 
 # Runs the module's check binary with ARGS; a hang is a failure, with the kernel's list of

@@ -1,7 +1,8 @@
 // The test card's module through the kernel's own devices, with this program playing the card's
 // hardware side on /dev/kcard: the handshake, the nodes of the layout it was loaded with, the
 // LNB bus round trip, tuning and levels, requests replayed at open, each tuner's stream reaching
-// its own dvr, the CI slot's link and the stream through the CAM, and (last) the unplug.
+// its own dvr, the CI slot's link and the stream through the CAM, events lost to a slow listener,
+// and (last) the unplug.
 //
 // The module must be loaded (either layout) with a CI module in the slot and nothing else
 // holding /dev/kcard.
@@ -12,6 +13,7 @@
 #include <linux/dvb/frontend.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -107,6 +109,7 @@ protected:
         ASSERT_TRUE(hello && hello->msg.type == KCARD_EV_HELLO) << "no hello first";
         m_hello = hello->As<kcard_hello>();
         m_camTs = m_hello.cam_ts != 0;
+        m_linkSize = m_hello.cam_link_size;
         ASSERT_EQ(m_control->SendValue<__u32>(KCARD_CMD_HELLO, 0, KCARD_VERSION), 0);
     }
 
@@ -127,9 +130,12 @@ protected:
         for (int i = 0; i < 60; ++i) {
             m_control->Drain();
             const auto& seen = m_control->Skipped();
-            for (; m_seen < seen.size(); ++m_seen)
-                if (seen[m_seen].msg.type == KCARD_EV_CAM_STATE)
-                    m_camTs = seen[m_seen].As<kcard_cam_state>().state == KCARD_CAM_TS_ON;
+            for (; m_seen < seen.size(); ++m_seen) {
+                if (seen[m_seen].msg.type != KCARD_EV_CAM_STATE) continue;
+                const auto state = seen[m_seen].As<kcard_cam_state>();
+                m_camTs = state.state == KCARD_CAM_TS_ON;
+                if (state.state == KCARD_CAM_LINK_UP) m_linkSize = state.link_size;
+            }
             ca_slot_info info{};
             info.num = 0;
             if (m_camTs && ::ioctl(ca.fd, CA_GET_SLOT_INFO, &info) == 0 &&
@@ -140,10 +146,17 @@ protected:
         return false;
     }
 
+    // Sends `tpdu` to the CAM on connection 1 through the CA device, as the host does.
+    static bool WriteTpdu(int ca, Bytes tpdu) {
+        tpdu.insert(tpdu.begin(), {0x00, 0x01});
+        return ::write(ca, tpdu.data(), tpdu.size()) == static_cast<ssize_t>(tpdu.size());
+    }
+
     std::optional<ControlChannel> m_control;
     kcard_hello m_hello{};
-    bool m_camTs = false;    // the stream goes through the CAM, as far as the events say
-    std::size_t m_seen = 0;  // skipped events looked at for it
+    std::uint32_t m_linkSize = 0;  // the CI link's buffer, as far as the events say
+    bool m_camTs = false;          // the stream goes through the CAM, as far as the events say
+    std::size_t m_seen = 0;        // skipped events looked at for it
 };
 
 TEST_F(ModuleTest, TheListenerMustGreetInItsVersionAndIsTheOnlyOne) {
@@ -381,6 +394,8 @@ TEST_F(ModuleTest, MalformedCommandsAreRefusedAndRandomOnesHarmNothing) {
     EXPECT_EQ(m_control->SendValue(KCARD_CMD_SIGNAL, KCARD_TUNERS, signal), EINVAL);
     kcard_bus_done positive{1, 5, 0, {}};
     EXPECT_EQ(m_control->SendValue(KCARD_CMD_BUS_DONE, 0, positive), EINVAL);
+    kcard_bus_done internal{1, -512, 0, {}};  // ERESTARTSYS: the kernel's own, never a caller's
+    EXPECT_EQ(m_control->SendValue(KCARD_CMD_BUS_DONE, 0, internal), EINVAL);
     kcard_bus_done longReply{1, 0, 5, {}};
     EXPECT_EQ(m_control->SendValue(KCARD_CMD_BUS_DONE, 0, longReply), EINVAL);
     EXPECT_EQ(m_control->Send(KCARD_CMD_TS, 0, Bytes(187, 0x47)), EINVAL);
@@ -412,29 +427,137 @@ TEST_F(ModuleTest, MalformedCommandsAreRefusedAndRandomOnesHarmNothing) {
     EXPECT_TRUE(CamRunning()) << "random CAM data broke the CI link for good";
 }
 
+TEST_F(ModuleTest, TheLongestTpduReachesTheListenerAndALongerOneIsDroppedWhole) {
+    ASSERT_TRUE(CamRunning());
+    Fd ca(Ca());
+    ASSERT_GE(ca.fd, 0);
+    // With its connection id the longest one fills an event to the byte.
+    Bytes longest(KCARD_MAX_PAYLOAD - 1, 0xA5);
+    ASSERT_TRUE(WriteTpdu(ca.fd, longest));
+    auto in = m_control->Await(KCARD_EV_CAM_DATA, 0, 10000ms);
+    ASSERT_TRUE(in) << "the control channel is stuck";
+    EXPECT_EQ(in->payload.size(), static_cast<std::size_t>(KCARD_MAX_PAYLOAD));
+
+    // One byte more: nothing of it arrives, not even its tail, and the next one does.
+    ASSERT_TRUE(WriteTpdu(ca.fd, Bytes(KCARD_MAX_PAYLOAD, 0x5A)));
+    const Bytes create{0x82, 0x01, 0x01};
+    ASSERT_TRUE(WriteTpdu(ca.fd, create));
+    in = m_control->Await(KCARD_EV_CAM_DATA, 0, 10000ms);
+    ASSERT_TRUE(in) << "the control channel is stuck";
+    EXPECT_EQ(in->payload, Bytes({0x01, 0x82, 0x01, 0x01}));
+}
+
+TEST_F(ModuleTest, AnAnswerTheHostCouldNotTakeWholeIsRefused) {
+    ASSERT_TRUE(CamRunning());
+    ASSERT_GE(m_linkSize, 16u);
+    // The CA core's 64 KiB ring takes a link packet (and 3 bytes of its own) only with room for
+    // a whole one, and hands the TPDU over once its last packet is in.
+    const std::size_t packets = (65535 - 1) / (m_linkSize + 3);
+    Bytes answer{0x01, 0xA0};
+    answer.resize(1 + packets * (m_linkSize - 2), 0x33);
+    answer.push_back(0x33);
+    EXPECT_EQ(m_control->Send(KCARD_CMD_CAM_DATA, 0, answer), EMSGSIZE);
+    answer.pop_back();
+    Fd ca(Ca());
+    ASSERT_GE(ca.fd, 0);
+    // What earlier checks left in the ring goes first: the longest answer needs all of it.
+    while (!ReadFor(ca.fd, 1 << 16, 300ms).empty()) {
+    }
+    ASSERT_EQ(m_control->Send(KCARD_CMD_CAM_DATA, 0, answer), 0);
+    Bytes expected{0x00};
+    expected.insert(expected.end(), answer.begin(), answer.end());
+    EXPECT_EQ(ReadFor(ca.fd, expected.size(), 10000ms), expected);
+}
+
+TEST_F(ModuleTest, AnEventTheReaderCouldNotTakeStaysFirstInLine) {
+    Fd frontend(Frontend(0));
+    ASSERT_GE(frontend.fd, 0);
+    m_control->Drain();
+    ASSERT_EQ(::ioctl(frontend.fd, FE_SET_VOLTAGE, SEC_VOLTAGE_13), 0);
+    pollfd pfd{m_control->Fd(), POLLIN, 0};
+    ASSERT_EQ(::poll(&pfd, 1, 2000), 1);
+    void* unwritable = ::mmap(nullptr, 4096, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(unwritable, MAP_FAILED);
+    EXPECT_EQ(::read(m_control->Fd(), unwritable, 4096), -1);
+    EXPECT_EQ(errno, EFAULT);
+    ::munmap(unwritable, 4096);
+    auto event = m_control->Next(0ms);
+    ASSERT_TRUE(event);
+    EXPECT_EQ(event->msg.type, KCARD_EV_VOLTAGE);
+    EXPECT_EQ(event->As<__u32>(), static_cast<__u32>(SEC_VOLTAGE_13));
+}
+
+// Last before the unplug: on a module that mishandles it the kernel oopses.
+TEST_F(ModuleTest, EventsAListenerTooSlowLostAreCountedAndTheCardGoesOn) {
+    Fd frontend(Frontend(1));
+    ASSERT_GE(frontend.fd, 0);
+    m_control->Drain();
+    long voltages = 0, lost = 0, gaps = 0;
+    auto count = [&](const Event& event) {
+        if (event.msg.type == KCARD_EV_VOLTAGE && event.msg.unit == 1) ++voltages;
+        if (event.msg.type == KCARD_EV_LOST) {
+            lost += event.As<__u32>();
+            ++gaps;
+        }
+    };
+    // More than the queue holds; every one is either read or counted as lost.
+    constexpr int sent = 8192 + 64;
+    for (int i = 0; i < sent; ++i) {
+        ASSERT_EQ(::ioctl(frontend.fd, FE_SET_VOLTAGE, i % 2 ? SEC_VOLTAGE_18 : SEC_VOLTAGE_13), 0)
+            << "voltage " << i << ": " << std::strerror(errno);
+        // Some room now and then, so that a gap is also reported amid the events.
+        if (i > 8192 && i % 16 == 0)
+            if (auto event = m_control->Next(0ms)) count(*event);
+    }
+    while (auto event = m_control->Next(200ms)) count(*event);
+    EXPECT_GT(lost, 0);
+    EXPECT_GT(gaps, 1) << "no gap reported amid the events";
+    EXPECT_EQ(voltages + lost, sent);
+    ASSERT_EQ(::ioctl(frontend.fd, FE_SET_VOLTAGE, SEC_VOLTAGE_OFF), 0);
+    auto voltage = m_control->Await(KCARD_EV_VOLTAGE, 1);
+    ASSERT_TRUE(voltage);
+    EXPECT_EQ(voltage->As<__u32>(), static_cast<__u32>(SEC_VOLTAGE_OFF));
+}
+
 // Runs last (the shell runs it on its own): the card is gone afterwards.
-TEST_F(ModuleTest, UnplugFailsTheFrontendsAndEndsOnceTheDevicesAreClosed) {
+TEST_F(ModuleTest, UnplugIsSaidAtOnceEmptiesTheSlotAndTheDevicesGoOnceClosed) {
+    ASSERT_TRUE(CamRunning());
     auto frontend = std::make_unique<Fd>(Frontend(0));
     auto dvr = std::make_unique<Fd>(Dvr(1), O_RDONLY);
+    auto ca = std::make_unique<Fd>(Ca());
     ASSERT_GE(frontend->fd, 0);
     ASSERT_GE(dvr->fd, 0);
+    ASSERT_GE(ca->fd, 0);
     ASSERT_EQ(m_control->Send(KCARD_CMD_UNPLUG, 0), 0);
     fe_status_t status{};
     EXPECT_EQ(::ioctl(frontend->fd, FE_READ_STATUS, &status), -1);
     EXPECT_EQ(errno, ENODEV);
     kcard_signal signal{};
     EXPECT_EQ(m_control->SendValue(KCARD_CMD_SIGNAL, 0, signal), ENODEV);
-    // The dvr's reader hears it at once, though dvb-core waits for it before the card is gone.
+    // The listener hears it while every device is still open.
+    EXPECT_TRUE(m_control->Await(KCARD_EV_UNPLUGGED, -1, 2000ms));
+    // The dvr's reader too, though dvb-core waits for it before the card is gone.
     pollfd pfd{dvr->fd, POLLIN, 0};
     EXPECT_EQ(::poll(&pfd, 1, 1000), 1);
     EXPECT_TRUE(pfd.revents & POLLERR);
     std::uint8_t packet[188];
     EXPECT_EQ(::read(dvr->fd, packet, sizeof(packet)), -1);
     EXPECT_EQ(errno, ENODEV);
-    EXPECT_FALSE(m_control->Await(KCARD_EV_UNPLUGGED, -1, 500ms));
+    // The CA core learns that the module left with the card: the slot reads empty.
+    ca_slot_info info{};
+    for (int i = 0; i < 40; ++i) {
+        info.num = 0;
+        ASSERT_EQ(::ioctl(ca->fd, CA_GET_SLOT_INFO, &info), 0);
+        if (!(info.flags & CA_CI_MODULE_PRESENT)) break;
+        std::this_thread::sleep_for(50ms);
+    }
+    EXPECT_EQ(info.flags & (CA_CI_MODULE_PRESENT | CA_CI_MODULE_READY), 0);
+
     dvr.reset();
     frontend.reset();
-    EXPECT_TRUE(m_control->Await(KCARD_EV_UNPLUGGED, -1, 5000ms));
+    ca.reset();
+    for (int i = 0; i < 100 && ::access(Ca().c_str(), F_OK) == 0; ++i)
+        std::this_thread::sleep_for(50ms);
     EXPECT_NE(::access(Frontend(0).c_str(), F_OK), 0);
     EXPECT_NE(::access(Ca().c_str(), F_OK), 0);
     EXPECT_EQ(m_control->Send(KCARD_CMD_UNPLUG, 0), ENODEV);

@@ -6,9 +6,7 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <thread>
 
 #include "../../../faults/RecordingCheck.h"
@@ -25,11 +23,6 @@ constexpr const char* kCamName = "Kestrel CAM";
 struct Object {
     std::uint32_t id = 0, type = 0, count = 0;
 };
-
-std::vector<std::uint8_t> FileBytes(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
 
 // Of the packets of `pid` in `bytes`: how many, and how many of the last half are clear.
 struct PidCount {

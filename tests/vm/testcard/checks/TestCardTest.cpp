@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "../../../tuner/worker_fixture.h"
@@ -131,6 +132,11 @@ SkyChannel TestCardTest::ScrambledChannel(int position) const {
     }
     ADD_FAILURE() << "no scrambled service at position " << position;
     return Channel(position, false);
+}
+
+std::vector<std::uint8_t> TestCardTest::FileBytes(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 std::string TestCardTest::Ask(const std::string& command) {

@@ -13,6 +13,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -67,6 +68,8 @@ protected:
     static std::string Ask(const std::string& command);
     // Every bus event the daemon has logged so far.
     static std::vector<BusEvent> BusLog();
+    // What a recording wrote.
+    static std::vector<std::uint8_t> FileBytes(const std::filesystem::path& path);
 
     const card::Sky m_sky = card::DefaultSky();
     std::shared_ptr<vm::ObservedKernel> m_kernel = std::make_shared<vm::ObservedKernel>();

@@ -5,8 +5,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <thread>
 
 #include "../../../faults/RecordingCheck.h"
@@ -18,11 +16,6 @@ namespace testcard {
 namespace {
 
 constexpr std::chrono::seconds kRecordingTime{5};
-
-std::vector<std::uint8_t> FileBytes(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
 
 using TwoTunersTest = TestCardTest;
 

@@ -5,6 +5,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 
@@ -52,9 +53,14 @@ void TestCardDaemon::Stop() {
 
 int TestCardDaemon::Run() {
     for (;;) {
-        pollfd fds[3] = {
-            {m_device.Fd(), POLLIN, 0}, {m_commands.Fd(), POLLIN, 0}, {m_stopFd, POLLIN, 0}};
-        if (::poll(fds, 3, -1) < 0) {
+        // A slow listener leaves the device alone until its next read; commands still come.
+        const auto rest = std::chrono::ceil<std::chrono::milliseconds>(
+            m_nextRead - std::chrono::steady_clock::now());
+        const bool resting = m_slow.count() > 0 && rest.count() > 0;
+        pollfd fds[3] = {{resting ? -1 : m_device.Fd(), POLLIN, 0},
+                         {m_commands.Fd(), POLLIN, 0},
+                         {m_stopFd, POLLIN, 0}};
+        if (::poll(fds, 3, resting ? static_cast<int>(rest.count()) : -1) < 0) {
             if (errno == EINTR) continue;
             return 1;
         }
@@ -62,11 +68,14 @@ int TestCardDaemon::Run() {
         if (fds[1].revents & POLLIN)
             m_commands.Serve([this](const std::string& command) { return Command(command); });
         if (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) return 1;
-        if (fds[0].revents & POLLIN) {
-            while (auto event = m_device.Next()) Handle(*event);
-            if (m_device.Failed()) return 1;
-        }
+        if ((fds[0].revents & POLLIN) && !ReadEvents()) return 1;
     }
+}
+
+bool TestCardDaemon::ReadEvents() {
+    while (auto event = m_device.Next()) Handle(*event);
+    m_nextRead = std::chrono::steady_clock::now() + m_slow;
+    return !m_device.Failed();
 }
 
 void TestCardDaemon::Handle(const ControlEvent& event) {
@@ -114,6 +123,7 @@ void TestCardDaemon::Handle(const ControlEvent& event) {
             m_programmes = {};
             break;
         case KCARD_EV_LOST:
+            m_lost += event.Value().value_or(0);
             std::cerr << "orvalen-testcardd: the card dropped " << event.Value().value_or(0)
                       << " events\n";
             break;
@@ -191,9 +201,8 @@ void TestCardDaemon::Tune(const ControlEvent& event) {
 void TestCardDaemon::Feed(const ControlEvent& event) {
     kcard_feed feed;
     if (!ControlDevice::PayloadAs(event, feed)) return;
-    int& on = m_feeds[event.unit];
-    on = std::max(0, on + (feed.on ? 1 : -1));
-    m_streams[event.unit]->SetFeeds(on);
+    const std::size_t on = m_feeds[event.unit].Apply(feed.pid, feed.on != 0);
+    m_streams[event.unit]->SetFeeds(static_cast<int>(on));
 }
 
 void TestCardDaemon::Log(const BusEvent& event) {
@@ -218,12 +227,19 @@ std::string TestCardDaemon::Command(const std::string& command) {
         const int result = m_device.Send(KCARD_CMD_UNPLUG, 0, {});
         return result == 0 ? "ok" : "error: " + std::string(std::strerror(-result));
     }
+    if (command.starts_with("slow ")) {
+        const int ms = std::atoi(command.c_str() + 5);
+        if (ms < 0) return "error: a negative pause";
+        m_slow = std::chrono::milliseconds(ms);
+        m_nextRead = std::chrono::steady_clock::now() + m_slow;
+        return "ok";
+    }
     if (command == "status") {
         return "ok cable " + std::string(m_antenna.SingleCable() ? "single" : "switch") +
                (m_unplugged ? " unplugged" : "") + " packets " +
                std::to_string(m_streams[0]->PacketsSent()) + " " +
-               std::to_string(m_streams[1]->PacketsSent()) + " descrambling " +
-               std::to_string(m_cam.Programmes().size());
+               std::to_string(m_streams[1]->PacketsSent()) + " lost " + std::to_string(m_lost) +
+               " descrambling " + std::to_string(m_cam.Programmes().size());
     }
     return "error: unknown command '" + command + "'";
 }

@@ -7,7 +7,9 @@
 // Commands: "cable switch" (each tuner on its own cable behind a committed switch, the
 // default), "cable single" (both tuners on one cable to a single-cable router), "cam out" and
 // "cam in" (the CI module leaves or enters the slot), "unplug" (the card goes away as a
-// hot-unplugged card does), "status".
+// hot-unplugged card does), "slow MS" (the card's events are read only every MS milliseconds, as
+// by a listener that falls behind, so that the card loses some; "slow 0" reads them at once
+// again), "status".
 //
 // Run() is the event loop, on the thread that calls it, until Stop() (any thread, e.g. a
 // signal handler's flag through an eventfd) or until the control device fails.
@@ -15,6 +17,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <fstream>
 #include <memory>
@@ -25,6 +28,7 @@
 #include "CamBridge.h"
 #include "CommandSocket.h"
 #include "ControlDevice.h"
+#include "FeedSet.h"
 #include "ModuleQuirks.h"
 #include "StreamFeeder.h"
 
@@ -51,6 +55,8 @@ public:
     void Stop();
 
 private:
+    // The events waiting; false when the device failed.
+    bool ReadEvents();
     void Handle(const ControlEvent& event);
     void Hello(const ControlEvent& event);
     void CamState(const ControlEvent& event);
@@ -66,9 +72,12 @@ private:
     std::ofstream m_busLog;
     Antenna m_antenna;
     CamBridge m_cam;
-    std::array<int, 2> m_feeds{};
+    std::array<FeedSet, 2> m_feeds;
     std::array<std::set<std::uint16_t>, 2> m_programmes;  // the services each tuner receives
     bool m_unplugged = false;
+    std::uint64_t m_lost = 0;  // events the card said it dropped
+    std::chrono::milliseconds m_slow{0};
+    std::chrono::steady_clock::time_point m_nextRead;  // while slow
     std::array<std::unique_ptr<StreamFeeder>, 2> m_streams;
     int m_stopFd = -1;  // an eventfd that wakes the loop
     std::string m_problem;

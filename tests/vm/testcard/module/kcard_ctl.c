@@ -7,6 +7,7 @@
  */
 
 #include <linux/fs.h>
+#include <linux/mm.h>
 #include <linux/module.h>
 #include <linux/platform_device.h>
 #include <linux/poll.h>
@@ -33,7 +34,7 @@ static_assert(offsetof(struct kcard_event, data) ==
 static struct kcard_event *event_new(u16 type, u8 unit, u8 flags,
 				     const void *data, u32 len)
 {
-	struct kcard_event *ev = kmalloc(struct_size(ev, data, len), GFP_KERNEL);
+	struct kcard_event *ev = kvmalloc(struct_size(ev, data, len), GFP_KERNEL);
 
 	if (!ev)
 		return NULL;
@@ -61,7 +62,7 @@ static void free_events(struct list_head *list)
 
 	list_for_each_entry_safe(ev, tmp, list, node) {
 		list_del(&ev->node);
-		kfree(ev);
+		kvfree(ev);
 	}
 }
 
@@ -74,6 +75,7 @@ int kcard_emit(struct kcard *kc, u16 type, u8 unit, const void *data, u32 len)
 {
 	struct kcard_ctl *ctl = &kc->ctl;
 	struct kcard_event *ev, *gap = NULL;
+	u32 lost;
 	int ret = 0;
 
 	if (kcard_trace)
@@ -83,8 +85,10 @@ int kcard_emit(struct kcard *kc, u16 type, u8 unit, const void *data, u32 len)
 		return -ENOTCONN;
 
 	ev = event_new(type, unit, 0, data, len);
-	if (READ_ONCE(ctl->lost))
-		gap = event_new(KCARD_EV_LOST, 0, 0, NULL, sizeof(u32));
+	/* the count is filled in under the lock, where it is final */
+	lost = READ_ONCE(ctl->lost);
+	if (lost)
+		gap = event_new(KCARD_EV_LOST, 0, 0, &lost, sizeof(lost));
 	spin_lock(&ctl->lock);
 	if (!ctl->listening) {
 		ret = -ENOTCONN;
@@ -92,7 +96,7 @@ int kcard_emit(struct kcard *kc, u16 type, u8 unit, const void *data, u32 len)
 	}
 	/* a gap in the events is reported where it happened */
 	if (ctl->lost && gap) {
-		memcpy(gap->data, &ctl->lost, sizeof(u32));
+		memcpy(gap->data, &ctl->lost, sizeof(ctl->lost));
 		if (queue_event(ctl, gap)) {
 			ctl->lost = 0;
 			gap = NULL;
@@ -106,8 +110,8 @@ int kcard_emit(struct kcard *kc, u16 type, u8 unit, const void *data, u32 len)
 	}
 out:
 	spin_unlock(&ctl->lock);
-	kfree(ev);
-	kfree(gap);
+	kvfree(ev);
+	kvfree(gap);
 	wake_up_interruptible(&ctl->wait);
 	return ret;
 }
@@ -288,6 +292,16 @@ static struct kcard_event *next_event(struct kcard_ctl *ctl, size_t room)
 	return ev;
 }
 
+/* Puts an event taken by next_event() back at the head of the queue. */
+static void unread_event(struct kcard_ctl *ctl, struct kcard_event *ev)
+{
+	spin_lock(&ctl->lock);
+	list_add(&ev->node, &ctl->events);
+	ctl->count++;
+	ctl->bytes += ev->msg.len;
+	spin_unlock(&ctl->lock);
+}
+
 static ssize_t ctl_read(struct file *file, char __user *buf, size_t count,
 			loff_t *ppos)
 {
@@ -309,13 +323,19 @@ static ssize_t ctl_read(struct file *file, char __user *buf, size_t count,
 			return -ERESTARTSYS;
 	}
 	ev = next_event(ctl, count);
-	mutex_unlock(&ctl->read_mutex);
-	if (IS_ERR(ev))
+	if (IS_ERR(ev)) {
+		mutex_unlock(&ctl->read_mutex);
 		return PTR_ERR(ev);
+	}
 	ret = sizeof(ev->msg) + ev->msg.len;
-	if (copy_to_user(buf, &ev->msg, ret))
+	if (copy_to_user(buf, &ev->msg, ret)) {
+		/* the reader's next try gets it, still first in line */
+		unread_event(ctl, ev);
 		ret = -EFAULT;
-	kfree(ev);
+	} else {
+		kvfree(ev);
+	}
+	mutex_unlock(&ctl->read_mutex);
 	return ret;
 }
 
@@ -349,9 +369,15 @@ static int unplug(struct kcard *kc)
 		kcard_fe_remove(kc, i);
 		kcard_dmx_remove(kc, i);
 	}
+	kcard_ci_remove(kc);
 	up_write(&kc->state);
-	/* the devices go in the background: dvb-core waits for their users */
-	schedule_work(&kc->unplug_work);
+	dev_info(&kc->pdev->dev, "card unplugged\n");
+	kcard_emit(kc, KCARD_EV_UNPLUGGED, 0, NULL, 0);
+	/*
+	 * The devices go in the background: dvb-core waits for their users,
+	 * which may take them as long as they like.
+	 */
+	queue_work(kc->unplug_wq, &kc->unplug_work);
 	return 0;
 }
 
