@@ -19,6 +19,17 @@ constexpr int kCableRepeats = 3;
 constexpr int kRepeatMinMs = 100;
 constexpr int kRepeatMaxMs = 300;
 
+fe_delivery_system NamedSystem(::DvbsSystem system) {
+    switch (system) {
+        case DVBS_SYSTEM_DVBS:
+            return SYS_DVBS;
+        case DVBS_SYSTEM_DVBS2:
+            return SYS_DVBS2;
+        default:
+            return SYS_UNDEFINED;
+    }
+}
+
 bool IsHorizontal(::Polarisation polarity, bool current) {
     switch (polarity) {
         case BDA_POLARISATION_LINEAR_H:
@@ -114,9 +125,10 @@ HRESULT DvbTunerDriver::Tune(const cardkit::TuningSettings& settings) {
     // Whatever the frontend locked to before is not this transponder.
     m_tuned = false;
     const Transponder transponder{{static_cast<std::uint32_t>(source), selection.horizontal,
-                                   static_cast<std::uint64_t>(rfKHz), settings.symbolRate},
+                                   static_cast<std::uint64_t>(rfKHz)},
                                   static_cast<std::uint32_t>(tuneKHz),
-                                  static_cast<std::uint32_t>(symbolRate)};
+                                  static_cast<std::uint32_t>(symbolRate),
+                                  NamedSystem(settings.system)};
     if (change) {
         m_lnb.reset();  // the router, not the switch, decides what reaches the tuner
         return Conclude(TuneThroughRouter(transponder, change->message));
@@ -151,7 +163,8 @@ DvbTunerDriver::Outcome DvbTunerDriver::TuneThroughRouter(const Transponder& tra
         if (send > 0) m_frontend.Pause(std::chrono::milliseconds(wait(m_random)));
         // A router that did not hear the command delivers what it still has on the user band.
         if (const int sent = m_bus.SendAt18Volts(command); sent < 0) return {.error = sent};
-        outcome = TryToLock(transponder, send == kCableRepeats ? kEverySystem : 1);
+        const bool everySystem = send == 0 || send == kCableRepeats;
+        outcome = TryToLock(transponder, everySystem ? kEverySystem : 1);
         if (outcome.locked || !outcome.accepted) break;
     }
     return outcome;
@@ -160,7 +173,7 @@ DvbTunerDriver::Outcome DvbTunerDriver::TuneThroughRouter(const Transponder& tra
 DvbTunerDriver::Outcome DvbTunerDriver::TryToLock(const Transponder& transponder,
                                                   std::size_t attempts) {
     Outcome outcome;
-    const auto tries = m_tries.For(transponder.key);
+    const auto tries = m_tries.For(transponder.key, transponder.named);
     std::optional<Modulation> first;
     std::optional<Modulation> last;
     for (std::size_t i = 0; i < std::min(attempts, tries.size()); ++i) {

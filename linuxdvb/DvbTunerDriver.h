@@ -18,7 +18,9 @@
 // - When the tune after a single-cable command does not lock, another receiver on the cable
 //   may have talked over it: it is said again, up to three more times, each after a random
 //   100-300 ms (longer than one 81 ms command, spread so that two receivers that collided do
-//   not collide again); the last time every system is tried.
+//   not collide again). The first send tries every system, so that a transponder whose system
+//   is not known locks at the first command the router heard; the repeats try the likeliest
+//   one, and the last every system again.
 //
 // Thread-safety: as TunerDriver. Tunes, DiSEqC messages and spectrum steps are serialised on
 // one lock (a tune may hold it for several seconds while it waits for lock); the meters read
@@ -87,7 +89,8 @@ private:
     struct Transponder {
         TransponderKey key;
         std::uint32_t frequencyKHz = 0;
-        std::uint32_t symbolRate = 0;  // symbols/s
+        std::uint32_t symbolRate = 0;              // symbols/s
+        fe_delivery_system named = SYS_UNDEFINED;  // the channel's system, when it names one
     };
 
     // Tells the user `text` through the notice observer.
