@@ -23,6 +23,7 @@ namespace fs = std::filesystem;
 // How long the kernel lets an open wait for another frontend of the same tuner to be let go.
 constexpr std::chrono::seconds kOneTunerWait{5};
 constexpr std::uint32_t kLockedStatus = 0x1F;
+constexpr std::chrono::milliseconds kAcquirePoll{1};
 
 using std::chrono::microseconds;
 
@@ -604,14 +605,13 @@ std::unique_lock<std::mutex> FakeKernel::Acquire(std::mutex& mutex) {
         held.lock();
         return held;
     }
-    {
-        std::lock_guard lock(m_mutex);
-        --m_running;
-        MoveWhenAllWait();
+    // A waiter blocked on the mutex itself would not count as running again the moment the
+    // holder lets go, and the holder's next sleep would let time run past it: it looks again
+    // each virtual millisecond instead.
+    while (!held.try_lock()) {
+        std::unique_lock lock(m_mutex);
+        SleepUntil(lock, m_now + kAcquirePoll);
     }
-    held.lock();
-    std::lock_guard lock(m_mutex);
-    ++m_running;
     return held;
 }
 

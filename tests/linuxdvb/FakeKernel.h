@@ -123,8 +123,8 @@ public:
     void OnSleep(std::function<void()> hook);
     // Runs each of `bodies` on a thread of its own, all on the virtual clock together, and
     // joins them. A thread that sleeps, or waits in Acquire for a lock another holds, counts
-    // as waiting; while any runs, time stands still; once all wait, time moves to the earliest
-    // wake-up and that sleeper runs on.
+    // as waiting (it looks again for the lock each virtual millisecond); while any runs, time
+    // stands still; once all wait, time moves to the earliest wake-up and that sleeper runs on.
     void RunTogether(const std::vector<std::function<void()>>& bodies);
     // Blocks until a thread waits in Poll on dvr `dvr` of `adapter`.
     void AwaitPoll(int adapter, int dvr);
