@@ -1,8 +1,10 @@
 #include "linuxdvb/DvbTunerDriver.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <string>
 #include <utility>
 
 #include "cardkit/SingleCable.h"
@@ -19,8 +21,25 @@ constexpr int kCableRepeats = 3;
 constexpr int kRepeatMinMs = 100;
 constexpr int kRepeatMaxMs = 300;
 
-fe_delivery_system NamedSystem(::DvbsSystem system) {
-    switch (system) {
+// Valid input stream ids and physical-layer gold codes.
+constexpr std::int32_t kMaxStreamId = 255;
+constexpr std::int32_t kMaxPlsCode = 262143;
+
+bool AsksForStream(const cardkit::TuningSettings& settings) {
+    return settings.inputStreamId != kInputStreamNotSet || settings.plsCode != kPlsCodeNotSet;
+}
+
+bool StreamInRange(const cardkit::TuningSettings& settings) {
+    const auto within = [](std::int32_t value, std::int32_t notSet, std::int32_t max) {
+        return value == notSet || (value >= 0 && value <= max);
+    };
+    return within(settings.inputStreamId, kInputStreamNotSet, kMaxStreamId) &&
+           within(settings.plsCode, kPlsCodeNotSet, kMaxPlsCode);
+}
+
+fe_delivery_system NamedSystem(const cardkit::TuningSettings& settings) {
+    if (AsksForStream(settings)) return SYS_DVBS2;
+    switch (settings.system) {
         case DVBS_SYSTEM_DVBS:
             return SYS_DVBS;
         case DVBS_SYSTEM_DVBS2:
@@ -52,6 +71,7 @@ DvbTunerDriver::DvbTunerDriver(std::shared_ptr<DvbIo> io, const FoundFrontend& f
       m_maxKHz(frontend.maxKHz),
       m_minSymbolRate(frontend.minSymbolRate),
       m_maxSymbolRate(frontend.maxSymbolRate),
+      m_multistream(frontend.multistream),
       m_bus(m_frontend, [this](const std::string& text) { Say(text); }),
       m_steps(m_frontend, frontend.minSymbolRate, frontend.maxSymbolRate, settleScale),
       m_tries(frontend.dvbs, frontend.dvbs2),
@@ -104,9 +124,15 @@ HRESULT DvbTunerDriver::Tune(const cardkit::TuningSettings& settings) {
                            ? static_cast<int>(settings.lnbSource)
                            : 0;
     const std::uint64_t symbolRate = std::uint64_t{settings.symbolRate} * 1000;
-    if (!SymbolRateInRange(symbolRate)) return HRESULT_ERROR_INVALID_PARAMETER;
+    if (!SymbolRateInRange(symbolRate) || !StreamInRange(settings))
+        return HRESULT_ERROR_INVALID_PARAMETER;
 
     std::lock_guard lock(m_mutex);
+    if (AsksForStream(settings) && !m_multistream) {
+        Say("the frontend cannot pick an input stream (no FE_CAN_MULTISTREAM); the tune to " +
+            std::to_string(settings.FrequencyKHz() / 1000) + " MHz is refused");
+        return Conclude({.error = -EOPNOTSUPP});
+    }
     cardkit::LnbSelection selection{source ? source : (m_lnb ? m_lnb->position : 1),
                                     IsHorizontal(settings.polarity, m_lnb && m_lnb->horizontal),
                                     highBand};
@@ -124,11 +150,18 @@ HRESULT DvbTunerDriver::Tune(const cardkit::TuningSettings& settings) {
     m_steps.Leave();
     // Whatever the frontend locked to before is not this transponder.
     m_tuned = false;
-    const Transponder transponder{{static_cast<std::uint32_t>(source), selection.horizontal,
-                                   static_cast<std::uint64_t>(rfKHz)},
-                                  static_cast<std::uint32_t>(tuneKHz),
-                                  static_cast<std::uint32_t>(symbolRate),
-                                  NamedSystem(settings.system)};
+    const Transponder transponder{
+        {static_cast<std::uint32_t>(source), selection.horizontal,
+         static_cast<std::uint64_t>(rfKHz)},
+        static_cast<std::uint32_t>(tuneKHz),
+        static_cast<std::uint32_t>(symbolRate),
+        NamedSystem(settings),
+        settings.inputStreamId == kInputStreamNotSet
+            ? std::uint32_t{NO_STREAM_ID_FILTER}
+            : static_cast<std::uint32_t>(settings.inputStreamId),
+        settings.plsCode == kPlsCodeNotSet
+            ? std::nullopt
+            : std::optional<std::uint32_t>(static_cast<std::uint32_t>(settings.plsCode))};
     if (change) {
         m_lnb.reset();  // the router, not the switch, decides what reaches the tuner
         return Conclude(TuneThroughRouter(transponder, change->message));
@@ -178,8 +211,7 @@ DvbTunerDriver::Outcome DvbTunerDriver::TryToLock(const Transponder& transponder
     std::optional<Modulation> last;
     for (std::size_t i = 0; i < std::min(attempts, tries.size()); ++i) {
         const Modulation& modulation = tries[i];
-        const int tuned = m_frontend.Tune({transponder.frequencyKHz, transponder.symbolRate,
-                                           modulation.system, modulation.modulation});
+        const int tuned = m_frontend.Tune(TuneOf(transponder, modulation));
         if (tuned < 0) {
             outcome.error = tuned;
             continue;
@@ -195,10 +227,15 @@ DvbTunerDriver::Outcome DvbTunerDriver::TryToLock(const Transponder& transponder
         }
     }
     // Nothing locked in time: back to the likeliest system, where a slow lock may still come.
-    if (first && !(*first == *last))
-        m_frontend.Tune(
-            {transponder.frequencyKHz, transponder.symbolRate, first->system, first->modulation});
+    if (first && !(*first == *last)) m_frontend.Tune(TuneOf(transponder, *first));
     return outcome;
+}
+
+FrontendTune DvbTunerDriver::TuneOf(const Transponder& transponder,
+                                    const Modulation& modulation) const {
+    return {transponder.frequencyKHz, transponder.symbolRate, modulation.system,
+            modulation.modulation,    m_multistream,          transponder.streamId,
+            transponder.plsCode};
 }
 
 HRESULT DvbTunerDriver::SendDiseqc(std::span<const std::uint8_t> message) {
