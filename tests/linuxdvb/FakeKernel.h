@@ -40,17 +40,25 @@ namespace linuxdvb_test {
 // ENOTSUPP, what the kernel answers for an operation a driver lacks.
 inline constexpr int kNotSupported = 524;
 
-// What the frontend was last tuned to.
+// What the frontend was last tuned to (after DTV_CLEAR: the kernel's defaults).
 struct Tuned {
     std::uint32_t system = 0;
     std::uint32_t modulation = 0;
     std::uint32_t frequencyKHz = 0;
     std::uint32_t symbolRate = 0;
+    std::uint32_t streamId = NO_STREAM_ID_FILTER;
+    std::uint32_t plsCode = 0;  // DTV_SCRAMBLING_SEQUENCE_INDEX
 };
 
 struct FrontendModel {
     std::string name = "Fake DVB-S/S2 Frontend";
     std::vector<std::uint32_t> systems{SYS_DVBS, SYS_DVBS2};
+    // FE_CAN_MULTISTREAM in FE_GET_INFO. Either way the kernel keeps a stream id it is sent;
+    // whether it matters is up to `locks`.
+    bool multistream = false;
+    // The driver sets its demodulator's stream filter only when sent DTV_STREAM_ID: a tune
+    // without one keeps the last tune's filter, DTV_CLEAR notwithstanding.
+    bool keepsStreamFilter = false;
     std::uint32_t minKHz = 950000;
     std::uint32_t maxKHz = 2150000;
     std::uint32_t minSymbolRate = 1000000;
@@ -60,6 +68,8 @@ struct FrontendModel {
     // Whether the frontend locks on a tune (default: always), and after how long.
     std::function<bool(const Tuned&)> locks = [](const Tuned&) { return true; };
     std::function<std::chrono::microseconds(const Tuned&)> lockDelay;  // empty: at once
+    // What the dvr of the frontend's number gets from a tune that locks (empty: nothing).
+    std::function<std::vector<std::uint8_t>(const Tuned&)> delivers;
     // The frontend reports FE_TIMEDOUT this long after a tune that has not locked (0: never).
     std::chrono::microseconds timeOut{0};
     // The kernel refuses every tune with this errno (limits of a tuner FE_GET_INFO does not show).
@@ -147,6 +157,7 @@ public:
 private:
     struct Frontend {
         FrontendModel model;
+        std::string dvr;  // of the same number, where what it delivers goes
         Tuned tuned;
         std::uint32_t rolloff = ROLLOFF_AUTO;
         bool tunedOnce = false;
