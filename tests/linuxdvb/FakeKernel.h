@@ -12,7 +12,8 @@
 // 18 V), while the others run, and time moves only when every one of them waits.
 // By default everything answers at once, as before; a test picks a driver's quirks through the
 // model (a slow locker, a blocking-search demodulator, a driver that refuses automatic roll-off,
-// frontends that are one tuner, single-cable lines) or unplugs the card.
+// frontends that are one tuner, single-cable lines, multistream carriers and the stream a tune
+// delivers to the dvr) or unplugs the card.
 //
 // Thread-safe: the tuner driver and the dvr reader's thread call it at once.
 #pragma once
