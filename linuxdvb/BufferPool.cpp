@@ -17,8 +17,9 @@ std::shared_ptr<std::vector<std::uint8_t>> BufferPool::Get(std::size_t size) {
     }
     if (!buffer) buffer = std::make_unique<std::vector<std::uint8_t>>();
     buffer->resize(size);
-    return {buffer.release(),
-            [pool = shared_from_this()](std::vector<std::uint8_t>* returned) { pool->Return(returned); }};
+    return {buffer.release(), [pool = shared_from_this()](std::vector<std::uint8_t>* returned) {
+                pool->Return(returned);
+            }};
 }
 
 void BufferPool::Return(std::vector<std::uint8_t>* buffer) {

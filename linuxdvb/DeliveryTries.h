@@ -1,6 +1,9 @@
-// Which delivery system and modulation to try for a transponder. The program's channel lists
-// name none, so a tune tries DVB-S2 8PSK, DVB-S2 QPSK and DVB-S QPSK (those the frontend
-// offers), and the one that locked is tried first the next time the same transponder is tuned.
+// Which delivery system and modulation to try for a transponder, and in which order. Each
+// wrong try costs a whole lock wait (about a second), so the likeliest goes first: the system
+// the channel names (its modulations before any other system's), else the one that last locked
+// on the transponder, else DVB-S2 8PSK, DVB-S2 QPSK and DVB-S QPSK. A named system that does not
+// lock is still followed by the others (a list can be wrong). Only systems the frontend offers
+// are tried. What locked is remembered for the program's life.
 //
 // Not thread-safe: owned by one tuner driver, used under its lock.
 #pragma once
@@ -20,12 +23,11 @@ struct Modulation {
     friend bool operator==(const Modulation&, const Modulation&) = default;
 };
 
-// A transponder as the tuner reaches it: LNB source, polarisation, frequency (kHz), symbol rate.
+// A transponder as the tuner reaches it: LNB source, polarisation, downlink frequency (kHz).
 struct TransponderKey {
     std::uint32_t lnbSource = 0;
     bool horizontal = false;
     std::uint64_t frequencyKHz = 0;
-    std::uint32_t symbolRate = 0;
     friend auto operator<=>(const TransponderKey&, const TransponderKey&) = default;
 };
 
@@ -33,8 +35,9 @@ class DeliveryTries {
 public:
     DeliveryTries(bool dvbs, bool dvbs2);
 
-    // The modulations to try for `key`, the remembered one first.
-    std::vector<Modulation> For(const TransponderKey& key) const;
+    // The modulations to try for `key`: those of `named` first (SYS_UNDEFINED: none named),
+    // else the remembered one first.
+    std::vector<Modulation> For(const TransponderKey& key, fe_delivery_system named) const;
     void Remember(const TransponderKey& key, const Modulation& locked);
     // The plainest modulation offered (DVB-S QPSK when the frontend has it): spectrum steps.
     Modulation Plainest() const { return m_offered.back(); }

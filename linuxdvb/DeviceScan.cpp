@@ -72,6 +72,7 @@ bool ReadInfo(DvbIo& io, int fd, FoundFrontend& found) {
     found.maxKHz = info.frequency_max / divisor;
     found.minSymbolRate = info.symbol_rate_min;
     found.maxSymbolRate = info.symbol_rate_max;
+    found.multistream = (info.caps & FE_CAN_MULTISTREAM) != 0;
     if (found.maxKHz == 0) {  // no limits given: the satellite IF band
         found.minKHz = 950000;
         found.maxKHz = 2150000;

@@ -33,6 +33,8 @@ struct FoundFrontend {
     std::string name;          // the driver's name for the frontend
     bool dvbs = false;
     bool dvbs2 = false;
+    // FE_CAN_MULTISTREAM: the demodulator picks one input stream of a DVB-S2 multistream carrier.
+    bool multistream = false;
     // Frequencies the frontend tunes, kHz (its input, i.e. the LNB's intermediate frequency).
     std::uint32_t minKHz = 0;
     std::uint32_t maxKHz = 0;

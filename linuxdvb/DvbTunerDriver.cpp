@@ -1,8 +1,10 @@
 #include "linuxdvb/DvbTunerDriver.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <string>
 #include <utility>
 
 #include "cardkit/SingleCable.h"
@@ -18,6 +20,34 @@ constexpr std::size_t kEverySystem = 3;
 constexpr int kCableRepeats = 3;
 constexpr int kRepeatMinMs = 100;
 constexpr int kRepeatMaxMs = 300;
+
+// Valid input stream ids and physical-layer gold codes.
+constexpr std::int32_t kMaxStreamId = 255;
+constexpr std::int32_t kMaxPlsCode = 262143;
+
+bool AsksForStream(const cardkit::TuningSettings& settings) {
+    return settings.inputStreamId != kInputStreamNotSet || settings.plsCode != kPlsCodeNotSet;
+}
+
+bool StreamInRange(const cardkit::TuningSettings& settings) {
+    const auto within = [](std::int32_t value, std::int32_t notSet, std::int32_t max) {
+        return value == notSet || (value >= 0 && value <= max);
+    };
+    return within(settings.inputStreamId, kInputStreamNotSet, kMaxStreamId) &&
+           within(settings.plsCode, kPlsCodeNotSet, kMaxPlsCode);
+}
+
+fe_delivery_system NamedSystem(const cardkit::TuningSettings& settings) {
+    if (AsksForStream(settings)) return SYS_DVBS2;
+    switch (settings.system) {
+        case DVBS_SYSTEM_DVBS:
+            return SYS_DVBS;
+        case DVBS_SYSTEM_DVBS2:
+            return SYS_DVBS2;
+        default:
+            return SYS_UNDEFINED;
+    }
+}
 
 bool IsHorizontal(::Polarisation polarity, bool current) {
     switch (polarity) {
@@ -41,6 +71,7 @@ DvbTunerDriver::DvbTunerDriver(std::shared_ptr<DvbIo> io, const FoundFrontend& f
       m_maxKHz(frontend.maxKHz),
       m_minSymbolRate(frontend.minSymbolRate),
       m_maxSymbolRate(frontend.maxSymbolRate),
+      m_multistream(frontend.multistream),
       m_bus(m_frontend, [this](const std::string& text) { Say(text); }),
       m_steps(m_frontend, frontend.minSymbolRate, frontend.maxSymbolRate, settleScale),
       m_tries(frontend.dvbs, frontend.dvbs2),
@@ -93,9 +124,15 @@ HRESULT DvbTunerDriver::Tune(const cardkit::TuningSettings& settings) {
                            ? static_cast<int>(settings.lnbSource)
                            : 0;
     const std::uint64_t symbolRate = std::uint64_t{settings.symbolRate} * 1000;
-    if (!SymbolRateInRange(symbolRate)) return HRESULT_ERROR_INVALID_PARAMETER;
+    if (!SymbolRateInRange(symbolRate) || !StreamInRange(settings))
+        return HRESULT_ERROR_INVALID_PARAMETER;
 
     std::lock_guard lock(m_mutex);
+    if (AsksForStream(settings) && !m_multistream) {
+        Say("the frontend cannot pick an input stream (no FE_CAN_MULTISTREAM); the tune to " +
+            std::to_string(settings.FrequencyKHz() / 1000) + " MHz is refused");
+        return Conclude({.error = -EOPNOTSUPP});
+    }
     cardkit::LnbSelection selection{source ? source : (m_lnb ? m_lnb->position : 1),
                                     IsHorizontal(settings.polarity, m_lnb && m_lnb->horizontal),
                                     highBand};
@@ -113,10 +150,18 @@ HRESULT DvbTunerDriver::Tune(const cardkit::TuningSettings& settings) {
     m_steps.Leave();
     // Whatever the frontend locked to before is not this transponder.
     m_tuned = false;
-    const Transponder transponder{{static_cast<std::uint32_t>(source), selection.horizontal,
-                                   static_cast<std::uint64_t>(rfKHz), settings.symbolRate},
-                                  static_cast<std::uint32_t>(tuneKHz),
-                                  static_cast<std::uint32_t>(symbolRate)};
+    const Transponder transponder{
+        {static_cast<std::uint32_t>(source), selection.horizontal,
+         static_cast<std::uint64_t>(rfKHz)},
+        static_cast<std::uint32_t>(tuneKHz),
+        static_cast<std::uint32_t>(symbolRate),
+        NamedSystem(settings),
+        settings.inputStreamId == kInputStreamNotSet
+            ? std::uint32_t{NO_STREAM_ID_FILTER}
+            : static_cast<std::uint32_t>(settings.inputStreamId),
+        settings.plsCode == kPlsCodeNotSet
+            ? std::nullopt
+            : std::optional<std::uint32_t>(static_cast<std::uint32_t>(settings.plsCode))};
     if (change) {
         m_lnb.reset();  // the router, not the switch, decides what reaches the tuner
         return Conclude(TuneThroughRouter(transponder, change->message));
@@ -151,7 +196,8 @@ DvbTunerDriver::Outcome DvbTunerDriver::TuneThroughRouter(const Transponder& tra
         if (send > 0) m_frontend.Pause(std::chrono::milliseconds(wait(m_random)));
         // A router that did not hear the command delivers what it still has on the user band.
         if (const int sent = m_bus.SendAt18Volts(command); sent < 0) return {.error = sent};
-        outcome = TryToLock(transponder, send == kCableRepeats ? kEverySystem : 1);
+        const bool everySystem = send == 0 || send == kCableRepeats;
+        outcome = TryToLock(transponder, everySystem ? kEverySystem : 1);
         if (outcome.locked || !outcome.accepted) break;
     }
     return outcome;
@@ -160,13 +206,12 @@ DvbTunerDriver::Outcome DvbTunerDriver::TuneThroughRouter(const Transponder& tra
 DvbTunerDriver::Outcome DvbTunerDriver::TryToLock(const Transponder& transponder,
                                                   std::size_t attempts) {
     Outcome outcome;
-    const auto tries = m_tries.For(transponder.key);
+    const auto tries = m_tries.For(transponder.key, transponder.named);
     std::optional<Modulation> first;
     std::optional<Modulation> last;
     for (std::size_t i = 0; i < std::min(attempts, tries.size()); ++i) {
         const Modulation& modulation = tries[i];
-        const int tuned = m_frontend.Tune({transponder.frequencyKHz, transponder.symbolRate,
-                                           modulation.system, modulation.modulation});
+        const int tuned = m_frontend.Tune(TuneOf(transponder, modulation));
         if (tuned < 0) {
             outcome.error = tuned;
             continue;
@@ -182,10 +227,15 @@ DvbTunerDriver::Outcome DvbTunerDriver::TryToLock(const Transponder& transponder
         }
     }
     // Nothing locked in time: back to the likeliest system, where a slow lock may still come.
-    if (first && !(*first == *last))
-        m_frontend.Tune(
-            {transponder.frequencyKHz, transponder.symbolRate, first->system, first->modulation});
+    if (first && !(*first == *last)) m_frontend.Tune(TuneOf(transponder, *first));
     return outcome;
+}
+
+FrontendTune DvbTunerDriver::TuneOf(const Transponder& transponder,
+                                    const Modulation& modulation) const {
+    return {transponder.frequencyKHz, transponder.symbolRate, modulation.system,
+            modulation.modulation,    m_multistream,          transponder.streamId,
+            transponder.plsCode};
 }
 
 HRESULT DvbTunerDriver::SendDiseqc(std::span<const std::uint8_t> message) {

@@ -15,10 +15,16 @@
 // - A committed-switch position counts as set only once a tune through it locked; until then
 //   every tune sends it again. A switching command or LNB supply the driver refuses fails the
 //   tune with the driver's reason, as a refused tune does (LnbBus.h).
+// - Only a frontend that says FE_CAN_MULTISTREAM picks an input stream (or descrambles a
+//   physical layer); elsewhere a tune that names one fails as a refused tune does, with a
+//   notice, rather than lock to whichever stream the demodulator finds. Such a tune implies
+//   DVB-S2, the only system with input streams.
 // - When the tune after a single-cable command does not lock, another receiver on the cable
 //   may have talked over it: it is said again, up to three more times, each after a random
 //   100-300 ms (longer than one 81 ms command, spread so that two receivers that collided do
-//   not collide again); the last time every system is tried.
+//   not collide again). The first send tries every system, so that a transponder whose system
+//   is not known locks at the first command the router heard; the repeats try the likeliest
+//   one, and the last every system again.
 //
 // Thread-safety: as TunerDriver. Tunes, DiSEqC messages and spectrum steps are serialised on
 // one lock (a tune may hold it for several seconds while it waits for lock); the meters read
@@ -87,7 +93,10 @@ private:
     struct Transponder {
         TransponderKey key;
         std::uint32_t frequencyKHz = 0;
-        std::uint32_t symbolRate = 0;  // symbols/s
+        std::uint32_t symbolRate = 0;                  // symbols/s
+        fe_delivery_system named = SYS_UNDEFINED;      // the channel's system, when it names one
+        std::uint32_t streamId = NO_STREAM_ID_FILTER;  // on a multistream carrier
+        std::optional<std::uint32_t> plsCode;          // its gold code, when given
     };
 
     // Tells the user `text` through the notice observer.
@@ -95,6 +104,8 @@ private:
     // CommitTune without the observer.
     HRESULT Tune(const cardkit::TuningSettings& settings);
     bool InRange(std::int64_t frequencyKHz) const;
+    // What the frontend is sent to try `modulation` on `transponder`.
+    FrontendTune TuneOf(const Transponder& transponder, const Modulation& modulation) const;
     bool SymbolRateInRange(std::uint64_t symbolRate) const;
     // The channel change and the tries after it, said again while nothing locks.
     Outcome TuneThroughRouter(const Transponder& transponder,
@@ -109,6 +120,7 @@ private:
     const std::uint32_t m_maxKHz;
     const std::uint32_t m_minSymbolRate;
     const std::uint32_t m_maxSymbolRate;  // 0: not given
+    const bool m_multistream;             // FE_CAN_MULTISTREAM
 
     std::mutex m_mutex;  // serialises tunes, messages and steps; guards everything below
     LnbBus m_bus;

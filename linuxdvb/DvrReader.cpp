@@ -5,10 +5,10 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
-#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -44,7 +44,9 @@ DvrReader::DvrReader(std::shared_ptr<DvbIo> io, std::string demuxPath, std::stri
       m_dvrPath(std::move(dvrPath)),
       m_tap(std::move(tap)) {}
 
-DvrReader::~DvrReader() { Stop(); }
+DvrReader::~DvrReader() {
+    Stop();
+}
 
 void DvrReader::Start(Deliver deliver) {
     if (m_thread.joinable()) return;
@@ -93,8 +95,8 @@ void DvrReader::Run(const Deliver& deliver) {
     filter.flags = DMX_IMMEDIATE_START;
     if (const int result = m_io->Ioctl(demux.fd, DMX_SET_PES_FILTER, DvbIo::Arg(&filter));
         result < 0) {
-        std::fprintf(stderr, "%s: the demux refuses the stream filter (%s)\n",
-                     m_demuxPath.c_str(), std::strerror(-result));
+        std::fprintf(stderr, "%s: the demux refuses the stream filter (%s)\n", m_demuxPath.c_str(),
+                     std::strerror(-result));
         return;
     }
     Pump(dvr.fd, deliver);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 namespace linuxdvb {
 namespace {
@@ -33,7 +34,9 @@ int Frontend::SetVoltage(bool horizontal) {
     return Value(FE_SET_VOLTAGE, horizontal ? SEC_VOLTAGE_18 : SEC_VOLTAGE_13);
 }
 
-int Frontend::SetTone(bool on) { return Value(FE_SET_TONE, on ? SEC_TONE_ON : SEC_TONE_OFF); }
+int Frontend::SetTone(bool on) {
+    return Value(FE_SET_TONE, on ? SEC_TONE_ON : SEC_TONE_OFF);
+}
 
 int Frontend::SendMessage(std::span<const std::uint8_t> message) {
     dvb_diseqc_master_cmd command{};
@@ -43,14 +46,16 @@ int Frontend::SendMessage(std::span<const std::uint8_t> message) {
     return m_io->Ioctl(m_fd, FE_DISEQC_SEND_MASTER_CMD, DvbIo::Arg(&command));
 }
 
-int Frontend::SendBurst(bool b) { return Value(FE_DISEQC_SEND_BURST, b ? SEC_MINI_B : SEC_MINI_A); }
+int Frontend::SendBurst(bool b) {
+    return Value(FE_DISEQC_SEND_BURST, b ? SEC_MINI_B : SEC_MINI_A);
+}
 
 int Frontend::SetOneShot(bool oneShot) {
     return Value(FE_SET_FRONTEND_TUNE_MODE, oneShot ? FE_TUNE_MODE_ONESHOT : 0);
 }
 
 int Frontend::Tune(const FrontendTune& tune) {
-    std::array<dtv_property, 10> properties{
+    std::vector<dtv_property> properties{
         Property(DTV_CLEAR),
         Property(DTV_DELIVERY_SYSTEM, tune.system),
         Property(DTV_FREQUENCY, tune.frequencyKHz),
@@ -60,8 +65,10 @@ int Frontend::Tune(const FrontendTune& tune) {
         Property(DTV_INVERSION, INVERSION_AUTO),
         Property(DTV_ROLLOFF, ROLLOFF_35),
         Property(DTV_PILOT, PILOT_AUTO),
-        Property(DTV_TUNE),
     };
+    if (tune.multistream) properties.push_back(Property(DTV_STREAM_ID, tune.streamId));
+    if (tune.plsCode) properties.push_back(Property(DTV_SCRAMBLING_SEQUENCE_INDEX, *tune.plsCode));
+    properties.push_back(Property(DTV_TUNE));
     dtv_properties request{static_cast<std::uint32_t>(properties.size()), properties.data()};
     return m_io->Ioctl(m_fd, FE_SET_PROPERTY, DvbIo::Arg(&request));
 }

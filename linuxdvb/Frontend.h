@@ -28,11 +28,18 @@ namespace linuxdvb {
 
 // One DVB-S / DVB-S2 tune: frequency at the frontend's input (kHz), symbol rate (symbols/s),
 // delivery system and modulation; code rate, inversion and pilots are left to the demodulator.
+// On a frontend that can pick an input stream (`multistream`) the stream id always goes with
+// it, NO_STREAM_ID_FILTER for none, so that no driver keeps the previous tune's stream; the
+// physical-layer scrambling goes only with a gold code given (0-262143), as drivers older
+// than the property refuse it.
 struct FrontendTune {
     std::uint32_t frequencyKHz = 0;
     std::uint32_t symbolRate = 0;
     fe_delivery_system system = SYS_DVBS;
     fe_modulation modulation = QPSK;
+    bool multistream = false;
+    std::uint32_t streamId = NO_STREAM_ID_FILTER;
+    std::optional<std::uint32_t> plsCode;
 };
 
 // A statistic as the frontend reports it.

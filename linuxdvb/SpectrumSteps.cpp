@@ -36,8 +36,12 @@ int SpectrumSteps::Enter() {
 
 int SpectrumSteps::Step(std::uint32_t frequencyKHz, std::uint32_t settleMs,
                         const Modulation& plain) {
-    const int tuned =
-        m_frontend.Tune({frequencyKHz, StepSymbolRate(), plain.system, plain.modulation});
+    FrontendTune step;  // one carrier, whatever streams it may hold
+    step.frequencyKHz = frequencyKHz;
+    step.symbolRate = StepSymbolRate();
+    step.system = plain.system;
+    step.modulation = plain.modulation;
+    const int tuned = m_frontend.Tune(step);
     if (tuned < 0) return tuned;
     m_frontend.Pause(std::chrono::microseconds(
         std::llround(static_cast<double>(settleMs) * 1000.0 * m_settleScale)));

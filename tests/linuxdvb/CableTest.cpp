@@ -2,45 +2,14 @@
 // another receiver on the cable talked over is said again until the tune locks.
 #include <functional>
 
-#include "TunerFixture.h"
+#include "CableFixture.h"
 
 namespace linuxdvb_test {
 namespace {
 
 using ::testing::IsEmpty;
 
-class OneCable : public ::testing::Test {
-protected:
-    OneCable() {
-        FrontendModel model;
-        model.cable = 0;
-        for (int frontend = 0; frontend < 2; ++frontend) {
-            kernel->AddFrontend(0, frontend, model);
-            kernel->AddDemux(0, frontend);
-        }
-        scan = linuxdvb::ScanFrontends(*kernel, kernel->Root(), {});
-        for (std::uint32_t band = 0; band < 2; ++band) {
-            drivers.push_back(
-                std::make_unique<linuxdvb::DvbTunerDriver>(kernel, scan.frontends.at(band), 1.0));
-            drivers.back()->SetScif({band, 1210 + 200 * band, cardkit::kScifUnset, 0});
-        }
-    }
-    ~OneCable() override {
-        for (const auto& frontend : scan.frontends) kernel->Close(frontend.fd);
-    }
-    static cardkit::TuningSettings Settings(std::uint32_t frequencyKHz) {
-        cardkit::TuningSettings settings;
-        settings.frequency = frequencyKHz;
-        settings.polarity = BDA_POLARISATION_LINEAR_V;
-        settings.lnbSource = 1;
-        settings.symbolRate = 27500;
-        return settings;
-    }
-
-    std::shared_ptr<FakeKernel> kernel = std::make_shared<FakeKernel>();
-    linuxdvb::ScanResult scan;
-    std::vector<std::unique_ptr<linuxdvb::DvbTunerDriver>> drivers;
-};
+using OneCable = CableFixture;
 
 TEST_F(OneCable, TheProgramsTwoTunersNeverTalkAtOnce) {
     int unlocked[2] = {0, 0};

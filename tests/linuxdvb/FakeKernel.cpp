@@ -23,6 +23,7 @@ namespace fs = std::filesystem;
 // How long the kernel lets an open wait for another frontend of the same tuner to be let go.
 constexpr std::chrono::seconds kOneTunerWait{5};
 constexpr std::uint32_t kLockedStatus = 0x1F;
+constexpr std::chrono::milliseconds kAcquirePoll{1};
 
 using std::chrono::microseconds;
 
@@ -57,20 +58,36 @@ std::string ModulationName(std::uint32_t modulation) {
     }
 }
 
+// The stream choice a multistream tune adds between DTV_PILOT and DTV_TUNE, as words.
+std::string DescribeStream(const dtv_property* extra, std::uint32_t count) {
+    std::string text;
+    std::uint32_t i = 0;
+    if (i < count && extra[i].cmd == DTV_STREAM_ID) {
+        const std::uint32_t id = extra[i++].u.data;
+        text += id == NO_STREAM_ID_FILTER ? " stream any" : " stream " + std::to_string(id);
+    }
+    if (i < count && extra[i].cmd == DTV_SCRAMBLING_SEQUENCE_INDEX)
+        text += " pls " + std::to_string(extra[i++].u.data);
+    return i == count ? text : "?";
+}
+
 // The one property sequence the backend should send, as a short line; anything else verbatim.
 std::string DescribeTune(const dtv_properties& properties) {
-    const std::uint32_t expected[] = {
-        DTV_CLEAR,     DTV_DELIVERY_SYSTEM, DTV_FREQUENCY, DTV_SYMBOL_RATE, DTV_MODULATION,
-        DTV_INNER_FEC, DTV_INVERSION,       DTV_ROLLOFF,   DTV_PILOT,       DTV_TUNE};
+    const std::uint32_t expected[] = {DTV_CLEAR,       DTV_DELIVERY_SYSTEM, DTV_FREQUENCY,
+                                      DTV_SYMBOL_RATE, DTV_MODULATION,      DTV_INNER_FEC,
+                                      DTV_INVERSION,   DTV_ROLLOFF,         DTV_PILOT};
     const dtv_property* p = properties.props;
-    bool usual = properties.num == std::size(expected);
-    for (std::uint32_t i = 0; usual && i < properties.num; ++i) usual = p[i].cmd == expected[i];
+    const std::uint32_t head = std::size(expected);
+    bool usual = properties.num > head && p[properties.num - 1].cmd == DTV_TUNE;
+    for (std::uint32_t i = 0; usual && i < head; ++i) usual = p[i].cmd == expected[i];
     if (usual)
         usual = p[5].u.data == FEC_AUTO && p[6].u.data == INVERSION_AUTO &&
                 p[7].u.data == ROLLOFF_35 && p[8].u.data == PILOT_AUTO;
-    if (usual)
+    const std::string stream = usual ? DescribeStream(p + head, properties.num - head - 1) : "?";
+    if (stream != "?")
         return "tune " + SystemName(p[1].u.data) + " " + ModulationName(p[4].u.data) + " " +
-               std::to_string(p[2].u.data) + " kHz " + std::to_string(p[3].u.data) + " sym/s";
+               std::to_string(p[2].u.data) + " kHz " + std::to_string(p[3].u.data) + " sym/s" +
+               stream;
     std::string text = "properties";
     for (std::uint32_t i = 0; i < properties.num; ++i)
         text += " " + std::to_string(p[i].cmd) + "=" + std::to_string(p[i].u.data);
@@ -122,6 +139,7 @@ void FakeKernel::AddFrontend(int adapter, int frontend, FrontendModel model) {
     std::ofstream(fs::path(m_root) / device).flush();
     std::lock_guard lock(m_mutex);
     m_frontends[device].model = std::move(model);
+    m_frontends[device].dvr = Device(adapter, "dvr" + std::to_string(frontend));
 }
 
 void FakeKernel::AddDemux(int adapter, int number) {
@@ -374,6 +392,7 @@ int FakeKernel::FrontendIoctl(Frontend& frontend, bool readOnly, unsigned long r
             info = {};
             std::strncpy(info.name, model.name.c_str(), sizeof info.name - 1);
             info.type = FE_QPSK;
+            if (model.multistream) info.caps = FE_CAN_MULTISTREAM;
             info.frequency_min = model.minKHz;
             info.frequency_max = model.maxKHz;
             info.symbol_rate_min = model.minSymbolRate;
@@ -431,7 +450,8 @@ int FakeKernel::SetProperties(Frontend& frontend, const dtv_properties& properti
         const dtv_property& p = properties.props[i];
         switch (p.cmd) {
             case DTV_CLEAR:
-                cache = {};
+                cache = {.streamId =
+                             model.keepsStreamFilter ? frontend.tuned.streamId : Tuned{}.streamId};
                 rolloff = ROLLOFF_35;
                 break;
             case DTV_DELIVERY_SYSTEM:
@@ -449,6 +469,12 @@ int FakeKernel::SetProperties(Frontend& frontend, const dtv_properties& properti
             case DTV_ROLLOFF:
                 rolloff = p.u.data;
                 break;
+            case DTV_STREAM_ID:
+                cache.streamId = p.u.data;
+                break;
+            case DTV_SCRAMBLING_SEQUENCE_INDEX:
+                cache.plsCode = p.u.data;
+                break;
             case DTV_TUNE: {
                 if (cache.frequencyKHz < model.minKHz || cache.frequencyKHz > model.maxKHz ||
                     cache.symbolRate < model.minSymbolRate ||
@@ -463,6 +489,9 @@ int FakeKernel::SetProperties(Frontend& frontend, const dtv_properties& properti
                                      rolloff == ROLLOFF_AUTO;
                 const bool routed = model.cable < 0 || frontend.heard;
                 frontend.lockable = !refused && routed && model.locks(cache);
+                const auto dvr = m_dvrs.find(frontend.dvr);
+                if (frontend.lockable && model.delivers && dvr != m_dvrs.end())
+                    Push(dvr->second, {model.delivers(cache), 0});
                 break;
             }
             default:
@@ -604,14 +633,13 @@ std::unique_lock<std::mutex> FakeKernel::Acquire(std::mutex& mutex) {
         held.lock();
         return held;
     }
-    {
-        std::lock_guard lock(m_mutex);
-        --m_running;
-        MoveWhenAllWait();
+    // A waiter blocked on the mutex itself would not count as running again the moment the
+    // holder lets go, and the holder's next sleep would let time run past it: it looks again
+    // each virtual millisecond instead.
+    while (!held.try_lock()) {
+        std::unique_lock lock(m_mutex);
+        SleepUntil(lock, m_now + kAcquirePoll);
     }
-    held.lock();
-    std::lock_guard lock(m_mutex);
-    ++m_running;
     return held;
 }
 

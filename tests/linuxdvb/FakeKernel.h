@@ -12,7 +12,8 @@
 // 18 V), while the others run, and time moves only when every one of them waits.
 // By default everything answers at once, as before; a test picks a driver's quirks through the
 // model (a slow locker, a blocking-search demodulator, a driver that refuses automatic roll-off,
-// frontends that are one tuner, single-cable lines) or unplugs the card.
+// frontends that are one tuner, single-cable lines, multistream carriers and the stream a tune
+// delivers to the dvr) or unplugs the card.
 //
 // Thread-safe: the tuner driver and the dvr reader's thread call it at once.
 #pragma once
@@ -40,17 +41,25 @@ namespace linuxdvb_test {
 // ENOTSUPP, what the kernel answers for an operation a driver lacks.
 inline constexpr int kNotSupported = 524;
 
-// What the frontend was last tuned to.
+// What the frontend was last tuned to (after DTV_CLEAR: the kernel's defaults).
 struct Tuned {
     std::uint32_t system = 0;
     std::uint32_t modulation = 0;
     std::uint32_t frequencyKHz = 0;
     std::uint32_t symbolRate = 0;
+    std::uint32_t streamId = NO_STREAM_ID_FILTER;
+    std::uint32_t plsCode = 0;  // DTV_SCRAMBLING_SEQUENCE_INDEX
 };
 
 struct FrontendModel {
     std::string name = "Fake DVB-S/S2 Frontend";
     std::vector<std::uint32_t> systems{SYS_DVBS, SYS_DVBS2};
+    // FE_CAN_MULTISTREAM in FE_GET_INFO. Either way the kernel keeps a stream id it is sent;
+    // whether it matters is up to `locks`.
+    bool multistream = false;
+    // The driver sets its demodulator's stream filter only when sent DTV_STREAM_ID: a tune
+    // without one keeps the last tune's filter, DTV_CLEAR notwithstanding.
+    bool keepsStreamFilter = false;
     std::uint32_t minKHz = 950000;
     std::uint32_t maxKHz = 2150000;
     std::uint32_t minSymbolRate = 1000000;
@@ -60,6 +69,8 @@ struct FrontendModel {
     // Whether the frontend locks on a tune (default: always), and after how long.
     std::function<bool(const Tuned&)> locks = [](const Tuned&) { return true; };
     std::function<std::chrono::microseconds(const Tuned&)> lockDelay;  // empty: at once
+    // What the dvr of the frontend's number gets from a tune that locks (empty: nothing).
+    std::function<std::vector<std::uint8_t>(const Tuned&)> delivers;
     // The frontend reports FE_TIMEDOUT this long after a tune that has not locked (0: never).
     std::chrono::microseconds timeOut{0};
     // The kernel refuses every tune with this errno (limits of a tuner FE_GET_INFO does not show).
@@ -123,8 +134,8 @@ public:
     void OnSleep(std::function<void()> hook);
     // Runs each of `bodies` on a thread of its own, all on the virtual clock together, and
     // joins them. A thread that sleeps, or waits in Acquire for a lock another holds, counts
-    // as waiting; while any runs, time stands still; once all wait, time moves to the earliest
-    // wake-up and that sleeper runs on.
+    // as waiting (it looks again for the lock each virtual millisecond); while any runs, time
+    // stands still; once all wait, time moves to the earliest wake-up and that sleeper runs on.
     void RunTogether(const std::vector<std::function<void()>>& bodies);
     // Blocks until a thread waits in Poll on dvr `dvr` of `adapter`.
     void AwaitPoll(int adapter, int dvr);
@@ -147,6 +158,7 @@ public:
 private:
     struct Frontend {
         FrontendModel model;
+        std::string dvr;  // of the same number, where what it delivers goes
         Tuned tuned;
         std::uint32_t rolloff = ROLLOFF_AUTO;
         bool tunedOnce = false;

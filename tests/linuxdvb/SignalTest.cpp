@@ -7,9 +7,7 @@ namespace {
 
 class Signal : public TunerFixture {
 protected:
-    void Lock() {
-        driver->CommitTune(Settings(11362000, BDA_POLARISATION_LINEAR_V, 1));
-    }
+    void Lock() { driver->CommitTune(Settings(11362000, BDA_POLARISATION_LINEAR_V, 1)); }
     void Edit(const std::function<void(FrontendModel&)>& edit) { kernel->EditFrontend(0, 0, edit); }
 };
 

@@ -27,7 +27,8 @@ protected:
 
     // A tune to `frequencyKHz` (downlink) with `polarity`, from LNB source `source`.
     static cardkit::TuningSettings Settings(std::uint32_t frequencyKHz, ::Polarisation polarity,
-                                            std::uint32_t source, std::uint32_t symbolRate = 27500) {
+                                            std::uint32_t source,
+                                            std::uint32_t symbolRate = 27500) {
         cardkit::TuningSettings settings;
         settings.frequency = frequencyKHz;
         settings.polarity = polarity;
