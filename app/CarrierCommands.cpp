@@ -57,8 +57,7 @@ void COrvalenApp::TuneCarrierAt(QPoint picturePoint) {
     ShowMessage(CarrierTuneWatch::TryingText(tuner, tune));
     // Reports already queued belong to the tune before; those after this call are this one's.
     QMetaObject::invokeMethod(
-        this, [this, tuner, attempt] { m_carrierWatch.Arm(tuner, attempt); },
-        Qt::QueuedConnection);
+        this, [this, tuner, attempt] { m_carrierWatch.Arm(tuner, attempt); }, Qt::QueuedConnection);
 }
 
 std::int32_t COrvalenApp::RequestTune(TunerGraph& graph, int tuner, const TuneParameters& tune) {

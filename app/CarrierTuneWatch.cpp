@@ -48,7 +48,8 @@ QString CarrierTuneWatch::LockedText(int tuner, const TuneParameters& tune) {
 }
 
 QString CarrierTuneWatch::NothingLockedText(int tuner, const TuneParameters& tune) {
-    return Carrier(tuner, tune) + QStringLiteral(": nothing locked (tried %1)").arg(SystemsTried(tune));
+    return Carrier(tuner, tune) +
+           QStringLiteral(": nothing locked (tried %1)").arg(SystemsTried(tune));
 }
 
 std::uint64_t CarrierTuneWatch::Start(int tuner, const TuneParameters& tune) {

@@ -65,7 +65,8 @@ void COrvalenApp::TuneChannel(int id) {
     if (!graph || !list || index >= list->count) return;
     const ChannelRecord& channel = *list->records[index];
 
-    RequestTune(*graph, tuner, {channel.frequencyKHz, channel.symbolRate, channel.onid, channel.tsid,
-                                channel.sid, channel.polarisation, lnbSource, channel.system,
-                                channel.inputStreamId, channel.plsCode});
+    RequestTune(
+        *graph, tuner,
+        {channel.frequencyKHz, channel.symbolRate, channel.onid, channel.tsid, channel.sid,
+         channel.polarisation, lnbSource, channel.system, channel.inputStreamId, channel.plsCode});
 }

@@ -9,12 +9,11 @@
 namespace {
 
 constexpr double kMHzPerColumn =
-    static_cast<double>(kPlotLastMHz - kPlotFirstMHz) / (SpectrumToPixel(kPlotLastMHz, 0).x() -
-                                                         SpectrumToPixel(kPlotFirstMHz, 0).x());
+    static_cast<double>(kPlotLastMHz - kPlotFirstMHz) /
+    (SpectrumToPixel(kPlotLastMHz, 0).x() - SpectrumToPixel(kPlotFirstMHz, 0).x());
 
 // The carrier of `sweep` nearest `mhz`, when `mhz` is near enough to it.
-std::optional<scan::FoundCarrier> NearestCarrier(std::span<const SpectrumPoint> sweep,
-                                                 double mhz) {
+std::optional<scan::FoundCarrier> NearestCarrier(std::span<const SpectrumPoint> sweep, double mhz) {
     std::optional<scan::FoundCarrier> nearest;
     for (const scan::FoundCarrier& carrier : scan::FindCarriers(sweep)) {
         const double distance = std::abs(carrier.centreMHz - mhz);

@@ -144,8 +144,8 @@ void CChildView::MoveMarker(int columns) {
     if (!m_store.Picture()) return;
     const int first = SpectrumToPixel(kPlotFirstMHz, 0).x();
     const int last = SpectrumToPixel(kPlotLastMHz, 0).x();
-    m_markerColumn = m_markerColumn ? std::clamp(*m_markerColumn + columns, first, last)
-                                    : (first + last) / 2;
+    m_markerColumn =
+        m_markerColumn ? std::clamp(*m_markerColumn + columns, first, last) : (first + last) / 2;
     update();
 }
 

@@ -18,7 +18,8 @@ struct LnbSetting {
 
 // The setting a tune to `tune` leaves behind.
 constexpr LnbSetting LnbSettingOf(const TuneParameters& tune) {
-    return {tune.polarisation, tune.frequencyKHz >= static_cast<std::uint32_t>(kLnbSwitchKHz), tune.lnbSource};
+    return {tune.polarisation, tune.frequencyKHz >= static_cast<std::uint32_t>(kLnbSwitchKHz),
+            tune.lnbSource};
 }
 
 // The satellite frequency, kHz, of an input frequency (kHz) seen through `lnb`.
