@@ -10,22 +10,13 @@ set -euo pipefail
 
 program=$(realpath "$1")
 examples=$(realpath "$2")
-for tool in Xvfb xdotool import convert; do
-    command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (cmake/install-deps.sh installs it)" >&2; exit 1; }
-done
 # shellcheck source=tests/e2e/xsession.sh
 source "$(dirname "$0")/xsession.sh"
+require_session_tools
 
 export QT_LOGGING_RULES="orvalen.messagepane.info=true"
-session_begin
-start_xserver
-start_program "$program" "$examples"
+begin_program_session "$program" "$examples"
 shots=$SESSION_DIR
-
-located() {
-    screenshot "$shots/start.png" && locate_client_view "$shots/start.png"
-}
-wait_until 60 located || session_fail "no meter bars in the main window"
 
 focus_main_window
 press ctrl+a
@@ -63,10 +54,5 @@ locked_said() {
 wait_until 60 locked_said || session_fail "the message pane did not say the carrier locked: $(tail -n 3 "$message_log")"
 [ "$(bar_start_colour "$shots/clicked.png" 2 1)" = "$BAR_REST" ] || session_fail "the click tuned tuner 2 too"
 
-press alt+f x
-wait_until 60 process_ended "$APP_PID" || session_fail "the program did not end after File > Exit"
-status=0
-wait "$APP_PID" || status=$?
-APP_PID=""
-[ "$status" -eq 0 ] || session_fail "the program ended with status $status"
+exit_program
 echo "PASS: swept tuner 1, double-clicked 10971 V, locked: $(grep -E ': locked$' "$message_log" | tail -n 1)"
