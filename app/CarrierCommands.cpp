@@ -50,7 +50,7 @@ void COrvalenApp::TuneCarrierAt(QPoint picturePoint) {
     }
     const TuneParameters tune = CarrierTune(*picked);
     if (RequestTune(*graph, tuner, tune) != 0) {
-        ShowMessage(CarrierTuneWatch::NothingLockedText(tuner, tune));
+        ShowMessage(CarrierTuneWatch::RefusedText(tuner, tune));
         return;
     }
     const std::uint64_t attempt = m_carrierWatch.Start(tuner, tune);

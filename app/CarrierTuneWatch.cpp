@@ -52,6 +52,10 @@ QString CarrierTuneWatch::NothingLockedText(int tuner, const TuneParameters& tun
            QStringLiteral(": nothing locked (tried %1)").arg(SystemsTried(tune));
 }
 
+QString CarrierTuneWatch::RefusedText(int tuner, const TuneParameters& tune) {
+    return Carrier(tuner, tune) + QStringLiteral(": the tuner refused the request");
+}
+
 std::uint64_t CarrierTuneWatch::Start(int tuner, const TuneParameters& tune) {
     m_attempts[static_cast<std::size_t>(tuner - 1)] = Attempt{tune, ++m_lastNumber};
     return m_lastNumber;

@@ -33,6 +33,7 @@ public:
     static QString TryingText(int tuner, const TuneParameters& tune);
     static QString LockedText(int tuner, const TuneParameters& tune);
     static QString NothingLockedText(int tuner, const TuneParameters& tune);
+    static QString RefusedText(int tuner, const TuneParameters& tune);
 
 private:
     struct Attempt {
