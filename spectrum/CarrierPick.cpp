@@ -1,5 +1,6 @@
 #include "spectrum/CarrierPick.h"
 
+#include <algorithm>
 #include <cmath>
 #include <span>
 
