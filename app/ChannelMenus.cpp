@@ -65,8 +65,8 @@ void COrvalenApp::TuneChannel(int id) {
     if (!graph || !list || index >= list->count) return;
     const ChannelRecord& channel = *list->records[index];
 
-    m_meters.Reset(tuner - 1);
-    graph->RequestTune({channel.frequencyKHz, channel.symbolRate, channel.onid, channel.tsid,
-                        channel.sid, channel.polarisation, lnbSource, channel.system,
-                        channel.inputStreamId, channel.plsCode});
+    RequestTune(
+        *graph, tuner,
+        {channel.frequencyKHz, channel.symbolRate, channel.onid, channel.tsid, channel.sid,
+         channel.polarisation, lnbSource, channel.system, channel.inputStreamId, channel.plsCode});
 }

@@ -57,6 +57,8 @@ void COrvalenApp::AskRecordFile(TunerGraph& graph, int tuner) {
 
 void COrvalenApp::DestroyTunerGraph(int tuner) {
     m_meters.Reset(tuner - 1);
+    m_lnbSettings[static_cast<std::size_t>(tuner - 1)] = LnbSetting{};
+    m_carrierWatch.Forget(tuner);
     if (auto& slot = m_graphs[tuner - 1]) {
         if (tuner == 1 && m_camMenu) {
             SetMenuItemText(ID_CAM_MENU, QStringLiteral("CAM: None"));

@@ -36,6 +36,7 @@ CMainFrame::CMainFrame(COrvalenApp& app, const SignalMeters& meters, const Spect
     m_wndView = new CChildView(meters, spectrum, this);
     setCentralWidget(m_wndView);
     setFocusProxy(m_wndView);
+    m_wndView->OnPictureChosen([this](QPoint point) { m_app.TuneCarrierAt(point); });
     CreateStatusBar();
     m_timerId = startTimer(kCamPollMilliseconds);
 

@@ -2,9 +2,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
+
+// Off unless asked for (QT_LOGGING_RULES="orvalen.messagepane.info=true"): every notice is then
+// also written to standard error, for a session that cannot read the screen.
+Q_LOGGING_CATEGORY(lcMessagePane, "orvalen.messagepane", QtWarningMsg)
 
 namespace {
 
@@ -38,5 +43,6 @@ void MessagePane::ShowPrompt(const QString& prompt) {
 }
 
 void MessagePane::ShowNotice(const QString& notice) {
+    qCInfo(lcMessagePane).noquote() << notice;
     setText(notice);
 }

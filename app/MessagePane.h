@@ -1,6 +1,7 @@
 // The status bar's message pane: "Ready" while the program is idle; while a menu is open, the
 // prompt of the highlighted item, or nothing for an item or popup that has no prompt. A notice
-// from the card stays until the menus or a prompt take the pane again.
+// (from the card, or about a carrier tuned from the spectrum) stays until the menus or a prompt
+// take the pane again.
 //
 // User-interface thread only.
 #pragma once

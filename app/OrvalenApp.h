@@ -6,15 +6,18 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
 #include <array>
 #include <cstdint>
 #include <memory>
 
+#include "app/CarrierTuneWatch.h"
 #include "app/ThreadMessageBridge.h"
 #include "channels/ChannelList.h"
 #include "channels/SatelliteList.h"
 #include "dialogs/CamMenu.h"
+#include "spectrum/LnbSetting.h"
 #include "spectrum/SignalMeter.h"
 #include "spectrum/SpectrumStore.h"
 #include "tuner/TunerGraph.h"
@@ -68,6 +71,9 @@ public:
     void ClearSpectrum();
     void OnSaveSpectrum();
     void OnLoadSpectrum();
+    // Tunes the tuner whose sweep shows a carrier at `picturePoint` (picture pixels) to it, or
+    // says in the message pane why nothing is tuned.
+    void TuneCarrierAt(QPoint picturePoint);
 
     // Thread-message handlers; each owns its record. wParam is the tuner number.
     void OnSignalStatus(std::uintptr_t wParam, std::unique_ptr<SignalStatus> status);
@@ -90,6 +96,10 @@ protected:
 
 private:
     TunerGraph* Graph(int tuner) const { return m_graphs[tuner - 1].get(); }
+    // Tunes `graph` of `tuner` as a channel of a list does: the meters start again, and the
+    // LNB setting the tune leaves is kept for the tuner's next sweep.
+    std::int32_t RequestTune(TunerGraph& graph, int tuner, const TuneParameters& tune);
+    void ShowMessage(const QString& text);
     void AskRecordFile(TunerGraph& graph, int tuner);
     void ShowCamName(TunerGraph& graph);
     // Gives the menus their items when they are due, with what start-up does to them (the Sat
@@ -111,4 +121,7 @@ private:
     bool m_camMenuDue = false;  // from start-up until the dialog is made or the window closes
     // The CAM item reads "not ready": tuner 1's graph reads the name again on each tick.
     bool m_camNamePending = false;
+    // What each tuner's LNB delivers now, as its last tune left it: a sweep is made through it.
+    std::array<LnbSetting, 2> m_lnbSettings{};
+    CarrierTuneWatch m_carrierWatch;
 };

@@ -4,7 +4,12 @@
 #include "spectrum/SpectrumFiles.h"
 
 void COrvalenApp::StartSpectrumTrace(int tunerIndex) {
-    m_spectrum.StartSpectrumTrace(tunerIndex);
+    const auto index = static_cast<std::size_t>(tunerIndex);
+    if (index >= m_lnbSettings.size()) return;
+    m_spectrum.StartSpectrumTrace(tunerIndex, m_lnbSettings[index]);
+    // The sweep moves the tuner off a carrier it was trying.
+    if (m_spectrum.Busy() && m_spectrum.Traces()[m_spectrum.CurrentSlot()].tuner == tunerIndex + 1)
+        m_carrierWatch.Forget(tunerIndex + 1);
 }
 
 void COrvalenApp::ClearSpectrum() {

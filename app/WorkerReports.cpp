@@ -25,6 +25,8 @@ void COrvalenApp::OnSignalStatus(std::uintptr_t wParam, std::unique_ptr<SignalSt
     if (wParam != 1 && wParam != 2) return;
     m_meters.Update(static_cast<int>(wParam) - 1, level, quality);
     InvalidateView();
+    if (const auto line = m_carrierWatch.OnReport(static_cast<int>(wParam), quality))
+        ShowMessage(*line);
 }
 
 void COrvalenApp::OnSpectrumPoint(std::unique_ptr<SpectrumPoint> point) {

@@ -1,6 +1,8 @@
 #include "spectrum/ChildView.h"
 
 #include <QFont>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QRegion>
@@ -10,6 +12,7 @@
 #include "spectrum/ArialFamily.h"
 #include "spectrum/OpaqueText.h"
 #include "spectrum/SignalMeter.h"
+#include "spectrum/SpectrumMapping.h"
 #include "spectrum/SpectrumStore.h"
 
 namespace {
@@ -25,6 +28,8 @@ constexpr int kValueInset = 5;  // from a bar's top to its value's top
 constexpr QPoint kPictureOrigin(100, 400);
 // Where a bar's edge lies beyond any window, clamped so huge values cannot overflow a rectangle.
 constexpr int kFarEdge = 1 << 20;
+
+constexpr int kMarkerLongStep = 10;  // columns, with Shift
 
 const QColor kCurrentColour(50, 210, 50);
 const QColor kPeakColour(210, 50, 50);
@@ -94,6 +99,63 @@ CChildView::CChildView(const SignalMeters& meters, const SpectrumStore& store, Q
     : QWidget(parent), m_meters(meters), m_store(store) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAutoFillBackground(false);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void CChildView::OnPictureChosen(std::function<void(QPoint picturePoint)> chosen) {
+    m_chosen = std::move(chosen);
+}
+
+void CChildView::mouseDoubleClickEvent(QMouseEvent* event) {
+    const QPoint point = event->position().toPoint() - kPictureOrigin;
+    const QImage* picture = m_store.Picture();
+    if (!picture || !picture->rect().contains(point) || !m_chosen) {
+        QWidget::mouseDoubleClickEvent(event);
+        return;
+    }
+    m_chosen(point);
+}
+
+void CChildView::keyPressEvent(QKeyEvent* event) {
+    const int step = event->modifiers() & Qt::ShiftModifier ? kMarkerLongStep : 1;
+    switch (event->key()) {
+        case Qt::Key_Left:
+            MoveMarker(-step);
+            break;
+        case Qt::Key_Right:
+            MoveMarker(step);
+            break;
+        case Qt::Key_Escape:
+            m_markerColumn.reset();
+            update();
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (m_markerColumn && m_chosen) m_chosen(QPoint(*m_markerColumn, kPictureHeight / 2));
+            break;
+        default:
+            QWidget::keyPressEvent(event);
+            return;
+    }
+}
+
+// The marker lives on the plot's columns; the first move shows it in the middle.
+void CChildView::MoveMarker(int columns) {
+    if (!m_store.Picture()) return;
+    const int first = SpectrumToPixel(kPlotFirstMHz, 0).x();
+    const int last = SpectrumToPixel(kPlotLastMHz, 0).x();
+    m_markerColumn =
+        m_markerColumn ? std::clamp(*m_markerColumn + columns, first, last) : (first + last) / 2;
+    update();
+}
+
+void CChildView::DrawMarker(QPainter& painter) const {
+    if (!m_markerColumn || !m_store.Picture()) return;
+    const int x = kPictureOrigin.x() + *m_markerColumn;
+    const int top = kPictureOrigin.y();
+    const int bottom = top + m_store.Picture()->height() - 1;
+    painter.setPen(QPen(Qt::white, 1, Qt::DashLine));
+    painter.drawLine(x, top, x, bottom);
 }
 
 QSize CChildView::sizeHint() const {
@@ -125,4 +187,5 @@ void CChildView::OnPaint(QPainter& painter) {
         DrawValue(painter, QualityBar(t), m_meters.m_quality[t]);
     }
     if (const QImage* picture = m_store.Picture()) CopyPicture(painter, *picture);
+    DrawMarker(painter);
 }

@@ -11,7 +11,7 @@
 SpectrumStore::SpectrumStore(const TunerGraphSlots& graphs, std::function<void()> invalidateView)
     : m_graphs(graphs), m_invalidateView(std::move(invalidateView)) {}
 
-void SpectrumStore::StartSpectrumTrace(int tunerIndex) {
+void SpectrumStore::StartSpectrumTrace(int tunerIndex, const LnbSetting& lnb) {
     if (tunerIndex < 0 || tunerIndex >= static_cast<int>(m_graphs.size())) return;
     TunerGraph* graph = m_graphs[tunerIndex].get();
     if (!graph || m_busy) return;
@@ -21,6 +21,8 @@ void SpectrumStore::StartSpectrumTrace(int tunerIndex) {
     m_busy = true;
     trace.count = 0;
     trace.tuner = tunerIndex + 1;
+    trace.lnb = lnb;
+    m_picturedSweeps = std::min(m_picturedSweeps + 1, kSpectrumSlotCount);
     // A refused sweep will never send its end, so it ends here, as a sweep without points:
     // otherwise every spectrum command would stay blocked for the rest of the run.
     if (graph->RequestSpectrumSweep() != 0) EndSweep();
@@ -60,6 +62,7 @@ void SpectrumStore::ClearSpectrum() {
     m_rowCount = 0;
     m_currentSlot = 0;
     m_colourIndex = 0;
+    m_picturedSweeps = 0;
     DrawSpectrumFrame();
     InvalidateView();
 }
@@ -69,6 +72,7 @@ void SpectrumStore::DrawSpectrumFrame() {
         m_colourIndex = kTraceColourGreen;
         m_picture = std::make_unique<QImage>(kPictureWidth, kPictureHeight, QImage::Format_RGB888);
     }
+    m_pictureLoaded = false;
     DrawSpectrumGrid(*m_picture);
 }
 
@@ -85,6 +89,8 @@ void SpectrumStore::DrawSpectrumSegment(std::int32_t frequency1, std::int32_t le
 
 void SpectrumStore::ReplacePicture(std::unique_ptr<QImage> loaded) {
     m_picture = std::move(loaded);
+    m_picturedSweeps = 0;
+    m_pictureLoaded = m_picture != nullptr;
     if (m_picture)
         m_colourIndex = kTraceColourYellow;
     else

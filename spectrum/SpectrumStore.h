@@ -24,9 +24,9 @@ public:
     SpectrumStore(const SpectrumStore&) = delete;
     SpectrumStore& operator=(const SpectrumStore&) = delete;
 
-    // Starts a sweep of tuner 1 (index 0) or 2 (index 1) into the current slot. Nothing happens
-    // while a sweep runs or when the tuner has no graph.
-    void StartSpectrumTrace(int tunerIndex);
+    // Starts a sweep of tuner 1 (index 0) or 2 (index 1) into the current slot, made through
+    // `lnb`. Nothing happens while a sweep runs or when the tuner has no graph.
+    void StartSpectrumTrace(int tunerIndex, const LnbSetting& lnb = {});
     // One point of the running sweep, or the end of the sweep when empty.
     void OnSpectrumPoint(std::unique_ptr<SpectrumPoint> point);
     // Forgets every sweep and blanks the picture, unless a sweep runs.
@@ -45,6 +45,11 @@ public:
     std::int32_t CurrentSlot() const { return m_currentSlot; }
     bool Busy() const { return m_busy; }
     std::int32_t ColourIndex() const { return m_colourIndex; }
+    // How many of the latest sweeps (the running one included) are drawn on the picture: none
+    // after a picture is loaded from a file, at most every slot.
+    std::int32_t PicturedSweeps() const { return m_picturedSweeps; }
+    // Whether the picture was loaded from a file (sweeps may have been drawn over it since).
+    bool PictureLoaded() const { return m_pictureLoaded; }
     // The picture, or nullptr before the first sweep, Clear or load.
     const QImage* Picture() const { return m_picture.get(); }
 
@@ -65,4 +70,6 @@ private:
     std::unique_ptr<QImage> m_picture;
     // Index into kTraceColours: the colour of every segment drawn now.
     std::int32_t m_colourIndex = 0;
+    std::int32_t m_picturedSweeps = 0;
+    bool m_pictureLoaded = false;
 };

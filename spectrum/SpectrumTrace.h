@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "spectrum/LnbSetting.h"
 #include "tuner/WorkerMessages.h"
 
 inline constexpr std::int32_t kTracePointCapacity = 700;  // a sweep has 601 points
@@ -14,4 +15,5 @@ struct SpectrumTrace {
     std::unique_ptr<SpectrumPoint[]> points;
     std::int32_t count = 0;  // valid points, 0 to kTracePointCapacity
     std::int32_t tuner = 0;  // 1 or 2; 0 while unused since start or the last Clear
+    LnbSetting lnb;          // what the tuner's LNB delivered during the sweep
 };

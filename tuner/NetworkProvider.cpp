@@ -4,15 +4,7 @@
 #include "platform/ClassIds.h"
 #include "platform/ComponentRegistry.h"
 #include "tuner/TunerGraph.h"
-
-namespace {
-
-// Universal LNB, kHz.
-constexpr std::int32_t kLowOscillatorKHz = 9'750'000;
-constexpr std::int32_t kHighOscillatorKHz = 10'600'000;
-constexpr std::int32_t kLnbSwitchKHz = 11'700'000;
-
-}  // namespace
+#include "tuner/UniversalLnb.h"
 
 HRESULT TunerGraph::AddNetworkProvider() {
     m_genericProvider = 1;

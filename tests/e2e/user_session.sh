@@ -10,22 +10,14 @@ set -euo pipefail
 
 program=$(realpath "$1")
 examples=$(realpath "$2")
-for tool in Xvfb xdotool import convert; do
-    command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (cmake/install-deps.sh installs it)" >&2; exit 1; }
-done
 # shellcheck source=tests/e2e/xsession.sh
 source "$(dirname "$0")/xsession.sh"
+require_session_tools
 
-session_begin
-start_xserver
-start_program "$program" "$examples"
+begin_program_session "$program" "$examples"
 shots=$SESSION_DIR
 
 # --- the window as it opens: meters at zero, no picture --------------------------------------
-located() {
-    screenshot "$shots/start.png" && locate_client_view "$shots/start.png"
-}
-wait_until 60 located || session_fail "no meter bars in the main window"
 [ "$(bar_start_colour "$shots/start.png" 1 0)" = "$BAR_REST" ] ||
     session_fail "tuner 1's level bar is not empty at start"
 [ "$(trace_columns "$shots/start.png")" -eq 0 ] || session_fail "a trace before any sweep"
@@ -113,10 +105,5 @@ columns=$(trace_columns "$shots/saved.png")
 
 # --- File > Exit, with the keyboard back from the save dialog: the program ends by itself, with
 # status 0 -------------------------------------------------------------------------------------
-press alt+f x
-wait_until 60 process_ended "$APP_PID" || session_fail "the program did not end after File > Exit"
-status=0
-wait "$APP_PID" || status=$?
-APP_PID=""
-[ "$status" -eq 0 ] || session_fail "the program ended with status $status"
+exit_program
 echo "PASS: created, tuned, recorded, swept, saved $((lines - 1)) points, exited with 0"

@@ -144,6 +144,37 @@ window_shown() {
     [ -n "$(main_window)" ]
 }
 
+# Fails unless the tools a session drives X with are installed.
+require_session_tools() {
+    local tool
+    for tool in Xvfb xdotool import convert; do
+        command -v "$tool" >/dev/null || session_fail "$tool is missing (cmake/install-deps.sh installs it)"
+    done
+}
+
+# File > Exit: the program ends by itself, with status 0.
+exit_program() {
+    press alt+f x
+    wait_until 60 process_ended "$APP_PID" || session_fail "the program did not end after File > Exit"
+    local status=0
+    wait "$APP_PID" || status=$?
+    APP_PID=""
+    [ "$status" -eq 0 ] || session_fail "the program ended with status $status"
+}
+
+# A session on a fresh X server with `program` started in a copy of `examples`, once its client
+# view is found on the screen (shot as start.png in the session's folder).
+begin_program_session() {
+    session_begin
+    start_xserver
+    start_program "$1" "$2"
+    wait_until 60 client_view_located || session_fail "no meter bars in the main window"
+}
+
+client_view_located() {
+    screenshot "$SESSION_DIR/start.png" && locate_client_view "$SESSION_DIR/start.png"
+}
+
 # Gives the main window the keyboard, as clicking it would.
 focus_main_window() {
     xdotool windowfocus --sync "$APP_WINDOW"

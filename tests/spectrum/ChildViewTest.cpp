@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QPainter>
+#include <QTest>
 
 #include "PictureColours.h"
 #include "spectrum/ChildView.h"
@@ -143,6 +144,34 @@ TEST_F(ChildViewTest, AlphaOfALoadedPictureIsNotBlended) {
     store.ReplacePicture(std::move(loaded));
     const QImage shot = Grab();
     EXPECT_EQ(Pixel(shot, 300, 500), qRgb(200, 100, 50));
+}
+
+// The keyboard's marker is drawn over the copy of the picture, never into it, and only from the
+// first Left or Right on; a double click reaches the owner only on the picture.
+TEST_F(ChildViewTest, TheMarkerShowsOverThePictureAndChoosesWithEnter) {
+    store.ClearSpectrum();
+    const QImage picture = store.Picture()->convertToFormat(QImage::Format_RGB32);
+    std::vector<QPoint> chosen;
+    view.OnPictureChosen([&](QPoint point) { chosen.push_back(point); });
+    QTest::keyClick(&view, Qt::Key_Return);  // no marker yet: nothing to choose
+    EXPECT_EQ(Grab().copy(100, 400, 640, 290), picture);
+
+    QTest::keyClick(&view, Qt::Key_Right);  // shows it in the middle of the plot
+    QTest::keyClick(&view, Qt::Key_Right, Qt::ShiftModifier);
+    ASSERT_EQ(view.MarkerColumn(), 330);
+    QImage shot = Grab();
+    EXPECT_EQ(Pixel(shot, 100 + 330, 400), qRgb(255, 255, 255));
+    EXPECT_NE(shot.copy(100, 400, 640, 290), picture);
+    EXPECT_EQ(store.Picture()->convertToFormat(QImage::Format_RGB32), picture);
+    QTest::keyClick(&view, Qt::Key_Enter);
+    for (int i = 0; i < 70; ++i) QTest::keyClick(&view, Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_EQ(view.MarkerColumn(), 20);  // held at the plot's first column
+    QTest::keyClick(&view, Qt::Key_Escape);
+    EXPECT_EQ(Grab().copy(100, 400, 640, 290), picture);
+
+    QTest::mouseDClick(&view, Qt::LeftButton, Qt::NoModifier, QPoint(99, 500));
+    QTest::mouseDClick(&view, Qt::LeftButton, Qt::NoModifier, QPoint(739, 689));
+    EXPECT_EQ(chosen, (std::vector<QPoint>{{330, 145}, {639, 289}}));
 }
 
 TEST(SignalMeters, PeaksRiseOnlyAndOtherTunersAreIgnored) {
