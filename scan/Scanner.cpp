@@ -1,0 +1,285 @@
+#include "scan/Scanner.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <thread>
+
+#include "scan/CarrierFinder.h"
+#include "scan/TableReader.h"
+#include "tuner/WorkerMessages.h"
+
+namespace scan {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// The universal LNB the program's sweep assumes: the band's local oscillators, and a downlink in
+// each band that a tune there sets the LNB to (no carrier needs to be there).
+constexpr double kLowOscillatorMHz = 9750.0;
+constexpr double kHighOscillatorMHz = 10600.0;
+constexpr std::uint32_t kLowBandTuneKHz = 10'700'000;
+constexpr std::uint32_t kHighBandTuneKHz = 12'000'000;
+constexpr std::int32_t kSweepTuneRate = 27'500;
+constexpr auto kPoll = 10ms;
+
+// Symbol rates (ksymbol/s) that satellite operators use; the sweep's estimate is only within
+// 7 % (2.5 Msymbol/s on narrow carriers), a demodulator wants a few percent at most.
+constexpr std::array<std::int32_t, 46> kCommonRates{
+    1000,  1500,  2000,  2200,  2500,  2960,  3000,  3333,  3600,  4000,  4340,  5000,
+    5180,  5632,  5920,  6000,  6111,  6666,  7200,  7500,  8000,  9000,  10000, 11000,
+    12000, 13000, 14400, 15000, 17500, 20000, 22000, 23000, 24500, 25000, 26000, 27000,
+    27500, 28000, 28800, 29700, 29900, 30000, 30400, 40000, 43200, 45000};
+constexpr std::size_t kRatesTried = 4;  // besides the estimate
+
+// The rates to try for an estimate: the estimate, then the nearest common rates within 25 %
+// (or 2.5 Msymbol/s), nearest first.
+std::vector<std::int32_t> RatesFor(std::int32_t estimate) {
+    std::vector<std::int32_t> near;
+    const double reach = std::max(estimate * 0.25, 2500.0);
+    for (const std::int32_t rate : kCommonRates)
+        if (rate != estimate && std::abs(rate - estimate) <= reach) near.push_back(rate);
+    std::sort(near.begin(), near.end(), [estimate](std::int32_t a, std::int32_t b) {
+        return std::abs(a - estimate) < std::abs(b - estimate);
+    });
+    if (near.size() > kRatesTried) near.resize(kRatesTried);
+    near.insert(near.begin(), estimate);
+    return near;
+}
+
+// Whether two carriers of one polarisation are one: within half the wider one's rate.
+bool SameCarrier(const KnownCarrier& a, const KnownCarrier& b) {
+    const double halfKHz = std::max(a.symbolRate, b.symbolRate) / 2.0;
+    return a.polarisation == b.polarisation &&
+           std::abs(static_cast<double>(a.frequencyKHz) - b.frequencyKHz) < halfKHz;
+}
+
+std::int32_t SignedTenths(const SatelliteDelivery& d) {
+    return d.east ? d.orbitalTenths : -static_cast<std::int32_t>(d.orbitalTenths);
+}
+
+std::optional<KnownCarrier> CarrierOf(const SatelliteDelivery& d) {
+    if (d.polarisation != DeliveryPolarisation::Horizontal &&
+        d.polarisation != DeliveryPolarisation::Vertical)
+        return std::nullopt;  // a linear LNB does not receive circular carriers
+    return KnownCarrier{d.frequencyKHz,
+                        d.polarisation == DeliveryPolarisation::Vertical ? kPolarisationV
+                                                                         : kPolarisationH,
+                        static_cast<std::int32_t>(d.symbolRate / 1000)};
+}
+
+const NitTransportStream* EntryFor(const std::optional<Nit>& nit, std::uint16_t tsid) {
+    if (!nit) return nullptr;
+    for (const auto& entry : nit->transportStreams)
+        if (entry.tsid == tsid && entry.delivery) return &entry;
+    return nullptr;
+}
+
+}  // namespace
+
+Scanner::Scanner(TunerGraph& graph, ThreadMessageQueue& reports, ScanOptions options,
+                 std::function<bool()> stop, std::function<void(const ScanProgress&)> progress)
+    : m_graph(graph),
+      m_reports(reports),
+      m_options(std::move(options)),
+      m_stop(std::move(stop)),
+      m_progress(std::move(progress)) {}
+
+bool Scanner::Stopped() {
+    if (!m_report.stopped && m_stop && m_stop()) m_report.stopped = true;
+    return m_report.stopped || !m_report.failure.empty();
+}
+
+void Scanner::Progress(const std::string& stage, const ScannedTransponder* locked) {
+    if (m_progress) m_progress({stage, m_report.transponders.size(), m_services, locked});
+}
+
+ScanReport Scanner::Run() {
+    m_tables = TableReader::Attach(m_graph);
+    if (m_graph.m_ready == 0 || !m_tables) {
+        m_report.failure = "the tuner's graph could not be built";
+        return std::move(m_report);
+    }
+    const std::vector<KnownCarrier> candidates =
+        m_options.from.empty() ? SweepCandidates() : m_options.from;
+    m_report.candidates = candidates.size();
+    for (std::size_t i = 0; i < candidates.size() && !Stopped(); ++i) {
+        Progress("candidate " + std::to_string(i + 1) + " of " + std::to_string(candidates.size()));
+        Scan(candidates[i]);
+    }
+    // The network scan: what the NIT names that no candidate gave. Scan() may add more.
+    for (std::size_t i = 0; i < m_networkQueue.size() && !Stopped(); ++i) {
+        if (Known(m_networkQueue[i])) continue;
+        ++m_report.candidates;
+        Progress("network " + std::to_string(m_networkQueue[i].frequencyKHz / 1000) + " MHz");
+        Scan(m_networkQueue[i]);
+    }
+    return std::move(m_report);
+}
+
+std::vector<KnownCarrier> Scanner::SweepCandidates() {
+    struct Setting {
+        std::int32_t polarisation;
+        bool high;
+        const char* name;
+    };
+    constexpr Setting kSettings[] = {{kPolarisationV, false, "sweep V low"},
+                                     {kPolarisationH, false, "sweep H low"},
+                                     {kPolarisationV, true, "sweep V high"},
+                                     {kPolarisationH, true, "sweep H high"}};
+    std::vector<std::pair<KnownCarrier, double>> found;  // with its rise, dB
+    for (const Setting& setting : kSettings) {
+        if (Stopped()) break;
+        Progress(setting.name);
+        const double oscillator = setting.high ? kHighOscillatorMHz : kLowOscillatorMHz;
+        for (const FoundCarrier& c : FindCarriers(Sweep(setting.polarisation, setting.high))) {
+            const KnownCarrier carrier{
+                static_cast<std::uint32_t>(std::lround(c.centreMHz + oscillator) * 1000),
+                setting.polarisation, static_cast<std::int32_t>(std::lround(c.symbolRateMsps * 1000))};
+            // A carrier in both bands' overlap is seen twice: the stronger sight is kept.
+            const auto same = std::find_if(found.begin(), found.end(), [&](const auto& f) {
+                return SameCarrier(f.first, carrier);
+            });
+            if (same == found.end())
+                found.emplace_back(carrier, c.riseDb);
+            else if (c.riseDb > same->second)
+                *same = {carrier, c.riseDb};
+        }
+    }
+    std::vector<KnownCarrier> candidates;
+    for (const auto& f : found) candidates.push_back(f.first);
+    return candidates;
+}
+
+std::vector<SpectrumPoint> Scanner::Sweep(std::int32_t polarisation, bool highBand) {
+    TuneParameters tune;
+    tune.frequencyKHz = highBand ? kHighBandTuneKHz : kLowBandTuneKHz;
+    tune.symbolRate = kSweepTuneRate;
+    tune.polarisation = polarisation;
+    tune.lnbSource = m_options.lnbSource;
+    std::vector<SpectrumPoint> points;
+    if (m_graph.RequestTune(tune) != 0 || m_graph.RequestSpectrumSweep() != 0) {
+        m_report.failure = "the tuner refused a sweep";
+        return points;
+    }
+    const auto until = Clock::now() + m_options.sweepWait;
+    while (Clock::now() < until) {
+        if (Stopped()) return {};
+        std::optional<ThreadMessage> next = m_reports.Wait(20);
+        if (!next || next->message != MSG_SPECTRUM_POINT) continue;
+        const std::unique_ptr<SpectrumPoint> point = next->payload.Take<SpectrumPoint>();
+        if (!point) return points;  // the end mark
+        points.push_back(*point);
+    }
+    m_report.failure = "the tuner's sweep did not end";
+    return {};
+}
+
+// The tune is requested twice: the worker takes the second only once the first is carried out,
+// so the quality read after that is this tune's, never the last one's.
+bool Scanner::TryLock(const KnownCarrier& carrier, std::int32_t system) {
+    TuneParameters tune;
+    tune.frequencyKHz = carrier.frequencyKHz;
+    tune.symbolRate = carrier.symbolRate;
+    tune.polarisation = carrier.polarisation;
+    tune.lnbSource = m_options.lnbSource;
+    tune.system = system;
+    const auto until = Clock::now() + m_options.lockWait;
+    if (m_graph.RequestTune(tune) != 0) {
+        m_report.failure = "the tuner refused a tune";
+        return false;
+    }
+    while (m_graph.m_command != kCommandNone && Clock::now() < until) std::this_thread::sleep_for(1ms);
+    if (m_graph.RequestTune(tune) != 0) {
+        m_report.failure = "the tuner refused a tune";
+        return false;
+    }
+    while (m_graph.m_command != kCommandNone && Clock::now() < until) std::this_thread::sleep_for(1ms);
+    const auto statistics = m_graph.m_signalStatistics.load();
+    if (!statistics) return false;
+    while (!Stopped()) {
+        std::int32_t quality = 0;
+        if (SUCCEEDED(statistics->get_SignalQuality(&quality)) && quality > 0) return true;
+        if (Clock::now() >= until) return false;
+        std::this_thread::sleep_for(kPoll);
+    }
+    return false;
+}
+
+void Scanner::Scan(const KnownCarrier& candidate) {
+    if (Known(candidate)) return;
+    for (const std::int32_t rate : RatesFor(candidate.symbolRate)) {
+        for (const std::int32_t system : {1, 2}) {
+            if (Stopped()) return;
+            KnownCarrier tuned = candidate;
+            tuned.symbolRate = rate;
+            const auto start = Clock::now();
+            if (!TryLock(tuned, system)) continue;
+            Record(tuned, system,
+                   std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start));
+            return;
+        }
+    }
+    if (!Stopped()) m_report.unlocked.push_back(candidate);
+}
+
+void Scanner::Record(const KnownCarrier& tuned, std::int32_t system,
+                     std::chrono::milliseconds lockTime) {
+    m_tables->Restart();
+    const StreamTables tables = m_tables->Read(m_options.tableWait, [this] { return Stopped(); });
+    if (Stopped()) return;
+    if (!tables.pat) {
+        m_report.unlocked.push_back(tuned);  // locked, but nothing readable came
+        return;
+    }
+    ScannedTransponder t;
+    t.carrier = tuned;
+    t.system = system;
+    t.tsid = tables.pat->tsid;
+    t.lockTime = lockTime;
+    if (const auto statistics = m_graph.m_signalStatistics.load())
+        statistics->get_SignalQuality(&t.quality);
+    if (const NitTransportStream* own = EntryFor(tables.nit, t.tsid)) {
+        t.onid = own->onid;
+        if (const auto carrier = CarrierOf(*own->delivery)) t.carrier = *carrier;
+        t.system = own->delivery->system == DeliverySystem::DvbS2 ? 2 : 1;
+        if (!m_orbital) m_orbital = SignedTenths(*own->delivery);
+    }
+    if (tables.sdt) t.onid = tables.sdt->onid;
+    for (const auto& known : m_report.transponders)
+        if (known.tsid == t.tsid && known.onid == t.onid) return;  // seen from another sweep
+    t.sdtMissing = !tables.sdt;
+    for (const PatProgram& program : tables.pat->programs) {
+        ScannedService service;
+        service.sid = program.programNumber;
+        service.name = "Service " + std::to_string(program.programNumber);
+        if (tables.sdt)
+            for (const SdtService& s : tables.sdt->services)
+                if (s.sid == program.programNumber) {
+                    if (!s.name.empty()) service.name = s.name;
+                    service.provider = s.provider;
+                    service.serviceType = s.serviceType ? *s.serviceType : -1;
+                    service.scrambled = s.scrambled;
+                }
+        t.services.push_back(std::move(service));
+    }
+    if (tables.nit) {
+        if (m_report.networkName.empty()) m_report.networkName = tables.nit->networkName;
+        for (const auto& entry : tables.nit->transportStreams) {
+            if (!entry.delivery || (m_orbital && SignedTenths(*entry.delivery) != *m_orbital))
+                continue;
+            if (const auto carrier = CarrierOf(*entry.delivery)) m_networkQueue.push_back(*carrier);
+        }
+    }
+    m_services += t.services.size();
+    m_report.transponders.push_back(std::move(t));
+    Progress("locked", &m_report.transponders.back());
+}
+
+bool Scanner::Known(const KnownCarrier& carrier) const {
+    return std::any_of(m_report.transponders.begin(), m_report.transponders.end(),
+                       [&](const ScannedTransponder& t) { return SameCarrier(t.carrier, carrier); });
+}
+
+}  // namespace scan
