@@ -159,7 +159,11 @@ std::vector<SpectrumPoint> Scanner::Sweep(std::int32_t polarisation, bool highBa
     tune.polarisation = polarisation;
     tune.lnbSource = m_options.lnbSource;
     std::vector<SpectrumPoint> points;
-    if (m_graph.RequestTune(tune) != 0 || m_graph.RequestSpectrumSweep() != 0) {
+    if (!TuneAndSettle(tune, Clock::now() + m_options.sweepWait)) {
+        if (m_report.failure.empty()) m_report.failure = "the tuner did not take a tune";
+        return points;
+    }
+    if (m_graph.RequestSpectrumSweep() != 0) {
         m_report.failure = "the tuner refused a sweep";
         return points;
     }
@@ -177,7 +181,22 @@ std::vector<SpectrumPoint> Scanner::Sweep(std::int32_t polarisation, bool highBa
 }
 
 // The tune is requested twice: the worker takes the second only once the first is carried out,
-// so the quality read after that is this tune's, never the last one's.
+// so what is read after that (a quality, a sweep) is this tune's, never the last one's. False,
+// with the failure said, when the worker refuses it or has not taken it by `until`.
+bool Scanner::TuneAndSettle(const TuneParameters& tune, Clock::time_point until) {
+    for (int time = 0; time < 2; ++time) {
+        if (m_graph.RequestTune(tune) != 0) {
+            m_report.failure = "the tuner refused a tune";
+            return false;
+        }
+        while (m_graph.m_command != kCommandNone) {
+            if (Clock::now() >= until) return false;
+            std::this_thread::sleep_for(1ms);
+        }
+    }
+    return true;
+}
+
 bool Scanner::TryLock(const KnownCarrier& carrier, std::int32_t system) {
     TuneParameters tune;
     tune.frequencyKHz = carrier.frequencyKHz;
@@ -186,16 +205,7 @@ bool Scanner::TryLock(const KnownCarrier& carrier, std::int32_t system) {
     tune.lnbSource = m_options.lnbSource;
     tune.system = system;
     const auto until = Clock::now() + m_options.lockWait;
-    if (m_graph.RequestTune(tune) != 0) {
-        m_report.failure = "the tuner refused a tune";
-        return false;
-    }
-    while (m_graph.m_command != kCommandNone && Clock::now() < until) std::this_thread::sleep_for(1ms);
-    if (m_graph.RequestTune(tune) != 0) {
-        m_report.failure = "the tuner refused a tune";
-        return false;
-    }
-    while (m_graph.m_command != kCommandNone && Clock::now() < until) std::this_thread::sleep_for(1ms);
+    if (!TuneAndSettle(tune, until)) return false;
     const auto statistics = m_graph.m_signalStatistics.load();
     if (!statistics) return false;
     while (!Stopped()) {
