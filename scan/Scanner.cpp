@@ -115,6 +115,7 @@ ScanReport Scanner::Run() {
         Progress("network " + std::to_string(m_networkQueue[i].frequencyKHz / 1000) + " MHz");
         Scan(m_networkQueue[i]);
     }
+    m_report.orbitalTenths = m_orbital;
     return std::move(m_report);
 }
 

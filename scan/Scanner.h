@@ -64,6 +64,7 @@ struct ScanReport {
     std::vector<KnownCarrier> unlocked;            // candidates that never locked
     std::size_t candidates = 0;
     std::string networkName;
+    std::optional<std::int32_t> orbitalTenths;  // east positive, from the first NIT that gives it
     bool stopped = false;
     std::string failure;  // not empty: the card failed, e.g. it went away
 };
