@@ -31,20 +31,21 @@ constexpr std::array<std::int32_t, 46> kCommonRates{
     5180,  5632,  5920,  6000,  6111,  6666,  7200,  7500,  8000,  9000,  10000, 11000,
     12000, 13000, 14400, 15000, 17500, 20000, 22000, 23000, 24500, 25000, 26000, 27000,
     27500, 28000, 28800, 29700, 29900, 30000, 30400, 40000, 43200, 45000};
-constexpr std::size_t kRatesTried = 4;  // besides the estimate
+constexpr std::size_t kRatesTried = 4;
 
-// The rates to try for an estimate: the estimate, then the nearest common rates within 25 %
-// (or 2.5 Msymbol/s), nearest first.
+// The rates to try for an estimate: the nearest common rate, the estimate itself, then the next
+// nearest common rates within 25 % (or 2.5 Msymbol/s), kRatesTried in all.
 std::vector<std::int32_t> RatesFor(std::int32_t estimate) {
     std::vector<std::int32_t> near;
     const double reach = std::max(estimate * 0.25, 2500.0);
     for (const std::int32_t rate : kCommonRates)
-        if (rate != estimate && std::abs(rate - estimate) <= reach) near.push_back(rate);
+        if (std::abs(rate - estimate) <= reach) near.push_back(rate);
     std::sort(near.begin(), near.end(), [estimate](std::int32_t a, std::int32_t b) {
         return std::abs(a - estimate) < std::abs(b - estimate);
     });
+    if (near.empty() || near.front() != estimate)
+        near.insert(near.begin() + (near.empty() ? 0 : 1), estimate);
     if (near.size() > kRatesTried) near.resize(kRatesTried);
-    near.insert(near.begin(), estimate);
     return near;
 }
 
@@ -69,11 +70,19 @@ std::optional<KnownCarrier> CarrierOf(const SatelliteDelivery& d) {
                         static_cast<std::int32_t>(d.symbolRate / 1000)};
 }
 
-const NitTransportStream* EntryFor(const std::optional<Nit>& nit, std::uint16_t tsid) {
-    if (!nit) return nullptr;
-    for (const auto& entry : nit->transportStreams)
-        if (entry.tsid == tsid && entry.delivery) return &entry;
-    return nullptr;
+ScannedService ServiceOf(std::uint16_t sid, const std::optional<Sdt>& sdt) {
+    ScannedService service;
+    service.sid = sid;
+    service.name = "Service " + std::to_string(sid);
+    if (!sdt) return service;
+    for (const SdtService& s : sdt->services) {
+        if (s.sid != sid) continue;
+        if (!s.name.empty()) service.name = s.name;
+        service.provider = s.provider;
+        service.serviceType = s.serviceType ? *s.serviceType : -1;
+        service.scrambled = s.scrambled;
+    }
+    return service;
 }
 
 }  // namespace
@@ -109,12 +118,15 @@ ScanReport Scanner::Run() {
         Scan(candidates[i]);
     }
     // The network scan: what the NIT names that no candidate gave. Scan() may add more.
-    for (std::size_t i = 0; i < m_networkQueue.size() && !Stopped(); ++i) {
-        if (Known(m_networkQueue[i])) continue;
+    for (std::size_t i = 0; i < m_network.size() && !Stopped(); ++i) {
+        const KnownCarrier carrier = m_network[i].carrier;  // Scan() may add to m_network
+        if (Known(carrier)) continue;
         ++m_report.candidates;
-        Progress("network " + std::to_string(m_networkQueue[i].frequencyKHz / 1000) + " MHz");
-        Scan(m_networkQueue[i]);
+        Progress("network " + std::to_string(carrier.frequencyKHz / 1000) + " MHz");
+        Scan(carrier);
     }
+    // A candidate whose estimate was too far off may have been found through the NIT since.
+    std::erase_if(m_report.unlocked, [this](const KnownCarrier& c) { return Known(c); });
     m_report.orbitalTenths = m_orbital;
     return std::move(m_report);
 }
@@ -218,19 +230,25 @@ bool Scanner::TryLock(const KnownCarrier& carrier, std::int32_t system) {
     return false;
 }
 
+// What the NIT already says of a carrier is tried first: its exact rate and system. Then the
+// rates near the estimate, with either system (the driver tries DVB-S, then DVB-S2).
 void Scanner::Scan(const KnownCarrier& candidate) {
     if (Known(candidate)) return;
+    std::vector<std::pair<KnownCarrier, std::int32_t>> attempts;
+    for (const NetworkEntry& entry : m_network)
+        if (SameCarrier(entry.carrier, candidate)) attempts.emplace_back(entry.carrier, entry.system);
     for (const std::int32_t rate : RatesFor(candidate.symbolRate)) {
-        for (const std::int32_t system : {1, 2}) {
-            if (Stopped()) return;
-            KnownCarrier tuned = candidate;
-            tuned.symbolRate = rate;
-            const auto start = Clock::now();
-            if (!TryLock(tuned, system)) continue;
-            Record(tuned, system,
-                   std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start));
-            return;
-        }
+        KnownCarrier tuned = candidate;
+        tuned.symbolRate = rate;
+        attempts.emplace_back(tuned, kEitherSystem);
+    }
+    for (const auto& [tuned, system] : attempts) {
+        if (Stopped()) return;
+        const auto start = Clock::now();
+        if (!TryLock(tuned, system)) continue;
+        Record(tuned, system,
+               std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start));
+        return;
     }
     if (!Stopped()) m_report.unlocked.push_back(candidate);
 }
@@ -238,12 +256,15 @@ void Scanner::Scan(const KnownCarrier& candidate) {
 void Scanner::Record(const KnownCarrier& tuned, std::int32_t system,
                      std::chrono::milliseconds lockTime) {
     m_tables->Restart();
-    const StreamTables tables = m_tables->Read(m_options.tableWait, [this] { return Stopped(); });
+    const StreamTables tables = m_tables->Read(
+        m_options.tableWait, [this] { return Stopped(); },
+        [this](std::uint16_t tsid) { return NetworkEntryFor(tsid) != nullptr; });
     if (Stopped()) return;
     if (!tables.pat) {
         m_report.unlocked.push_back(tuned);  // locked, but nothing readable came
         return;
     }
+    if (tables.nit) Learn(*tables.nit, tables.pat->tsid);
     ScannedTransponder t;
     t.carrier = tuned;
     t.system = system;
@@ -251,41 +272,44 @@ void Scanner::Record(const KnownCarrier& tuned, std::int32_t system,
     t.lockTime = lockTime;
     if (const auto statistics = m_graph.m_signalStatistics.load())
         statistics->get_SignalQuality(&t.quality);
-    if (const NitTransportStream* own = EntryFor(tables.nit, t.tsid)) {
+    if (const NetworkEntry* own = NetworkEntryFor(t.tsid)) {
         t.onid = own->onid;
-        if (const auto carrier = CarrierOf(*own->delivery)) t.carrier = *carrier;
-        t.system = own->delivery->system == DeliverySystem::DvbS2 ? 2 : 1;
-        if (!m_orbital) m_orbital = SignedTenths(*own->delivery);
+        t.carrier = own->carrier;
+        t.system = own->system;
     }
     if (tables.sdt) t.onid = tables.sdt->onid;
     for (const auto& known : m_report.transponders)
         if (known.tsid == t.tsid && known.onid == t.onid) return;  // seen from another sweep
     t.sdtMissing = !tables.sdt;
-    for (const PatProgram& program : tables.pat->programs) {
-        ScannedService service;
-        service.sid = program.programNumber;
-        service.name = "Service " + std::to_string(program.programNumber);
-        if (tables.sdt)
-            for (const SdtService& s : tables.sdt->services)
-                if (s.sid == program.programNumber) {
-                    if (!s.name.empty()) service.name = s.name;
-                    service.provider = s.provider;
-                    service.serviceType = s.serviceType ? *s.serviceType : -1;
-                    service.scrambled = s.scrambled;
-                }
-        t.services.push_back(std::move(service));
-    }
-    if (tables.nit) {
-        if (m_report.networkName.empty()) m_report.networkName = tables.nit->networkName;
-        for (const auto& entry : tables.nit->transportStreams) {
-            if (!entry.delivery || (m_orbital && SignedTenths(*entry.delivery) != *m_orbital))
-                continue;
-            if (const auto carrier = CarrierOf(*entry.delivery)) m_networkQueue.push_back(*carrier);
-        }
-    }
+    for (const PatProgram& program : tables.pat->programs)
+        t.services.push_back(ServiceOf(program.programNumber, tables.sdt));
     m_services += t.services.size();
     m_report.transponders.push_back(std::move(t));
     Progress("locked", &m_report.transponders.back());
+}
+
+// The first NIT fixes the orbital position (where it sends the tuned stream `tsid`, else its
+// first transport stream); every NIT adds the transport streams it names there.
+void Scanner::Learn(const Nit& nit, std::uint16_t tsid) {
+    if (m_report.networkName.empty()) m_report.networkName = nit.networkName;
+    for (const NitTransportStream& entry : nit.transportStreams)
+        if (!m_orbital && entry.delivery && entry.tsid == tsid)
+            m_orbital = SignedTenths(*entry.delivery);
+    for (const NitTransportStream& entry : nit.transportStreams) {
+        if (!entry.delivery) continue;
+        if (!m_orbital) m_orbital = SignedTenths(*entry.delivery);
+        const auto carrier = CarrierOf(*entry.delivery);
+        if (!carrier || SignedTenths(*entry.delivery) != *m_orbital || NetworkEntryFor(entry.tsid))
+            continue;
+        m_network.push_back({entry.onid, entry.tsid, *carrier,
+                             entry.delivery->system == DeliverySystem::DvbS2 ? kDvbS2 : kDvbS});
+    }
+}
+
+const Scanner::NetworkEntry* Scanner::NetworkEntryFor(std::uint16_t tsid) const {
+    for (const NetworkEntry& entry : m_network)
+        if (entry.tsid == tsid) return &entry;
+    return nullptr;
 }
 
 bool Scanner::Known(const KnownCarrier& carrier) const {

@@ -26,6 +26,9 @@ namespace scan {
 
 inline constexpr std::int32_t kPolarisationH = 1;  // as TuneParameters takes it
 inline constexpr std::int32_t kPolarisationV = 2;
+inline constexpr std::int32_t kEitherSystem = -1;  // as TuneParameters takes it
+inline constexpr std::int32_t kDvbS = 1;
+inline constexpr std::int32_t kDvbS2 = 2;
 
 struct KnownCarrier {
     std::uint32_t frequencyKHz = 0;  // downlink
@@ -51,7 +54,7 @@ struct ScannedService {
 
 struct ScannedTransponder {
     KnownCarrier carrier;  // as the NIT gives it where it names this stream, else as tuned
-    std::int32_t system = 1;  // 1 DVB-S, 2 DVB-S2
+    std::int32_t system = kEitherSystem;  // kDvbS or kDvbS2 as the NIT says; else not known
     std::uint16_t onid = 0, tsid = 0;
     std::chrono::milliseconds lockTime{0};
     std::int32_t quality = 0;  // percent
@@ -88,6 +91,13 @@ private:
     bool TryLock(const KnownCarrier& carrier, std::int32_t system);
     void Scan(const KnownCarrier& candidate);
     void Record(const KnownCarrier& tuned, std::int32_t system, std::chrono::milliseconds lockTime);
+    struct NetworkEntry {
+        std::uint16_t onid = 0, tsid = 0;
+        KnownCarrier carrier;
+        std::int32_t system = kDvbS;
+    };
+    void Learn(const Nit& nit, std::uint16_t tsid);
+    const NetworkEntry* NetworkEntryFor(std::uint16_t tsid) const;
     bool Known(const KnownCarrier& carrier) const;
     void Progress(const std::string& stage, const ScannedTransponder* locked = nullptr);
     bool Stopped();
@@ -99,7 +109,9 @@ private:
     const std::function<void(const ScanProgress&)> m_progress;
     std::unique_ptr<TableReader> m_tables;
     ScanReport m_report;
-    std::vector<KnownCarrier> m_networkQueue;
+    // What the NITs name at the first NIT's orbital position: tried first where a candidate
+    // lies, and tuned afterwards where none did (the network scan).
+    std::vector<NetworkEntry> m_network;
     std::optional<std::int32_t> m_orbital;  // signed tenths, east positive, of the first NIT
     std::size_t m_services = 0;
 };

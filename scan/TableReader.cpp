@@ -42,9 +42,6 @@ struct TableReader::State {
         input->Add(packet);
         if (!before && input->table.Complete()) changed.notify_all();
     }
-    bool Whole() const {
-        return pat.table.Complete() && sdt.table.Complete() && nit.table.Complete();
-    }
 };
 
 std::unique_ptr<TableReader> TableReader::Attach(TunerGraph& graph) {
@@ -64,11 +61,18 @@ void TableReader::Restart() {
     m_state->nit = TableInput(kNitPid, kNitActualTableId);
 }
 
-StreamTables TableReader::Read(std::chrono::milliseconds wait,
-                               const std::function<bool()>& stop) const {
+StreamTables TableReader::Read(std::chrono::milliseconds wait, const std::function<bool()>& stop,
+                               const std::function<bool(std::uint16_t)>& nitKnown) const {
     const auto until = std::chrono::steady_clock::now() + wait;
     std::unique_lock lock(m_state->mutex);
-    while (!m_state->Whole() && !stop() && std::chrono::steady_clock::now() < until)
+    const auto enough = [&] {
+        const State& s = *m_state;
+        if (!s.pat.table.Complete() || !s.sdt.table.Complete()) return false;
+        if (s.nit.table.Complete()) return true;
+        const auto pat = ParsePat(s.pat.table.Sections());
+        return pat && nitKnown(pat->tsid);
+    };
+    while (!enough() && !stop() && std::chrono::steady_clock::now() < until)
         m_state->changed.wait_for(lock, kStopPoll);
     StreamTables tables;
     tables.pat = ParsePat(m_state->pat.table.Sections());

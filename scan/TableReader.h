@@ -24,7 +24,6 @@ struct StreamTables {
     std::optional<Pat> pat;
     std::optional<Sdt> sdt;
     std::optional<Nit> nit;
-    bool Whole() const { return pat && sdt && nit; }
 };
 
 class TableReader {
@@ -34,9 +33,12 @@ public:
 
     // Forgets every section read so far: call after a tune has been carried out.
     void Restart();
-    // Waits until all three tables are whole, `wait` has passed or `stop` says so, polling
-    // `stop` at least every 20 ms; gives what is whole by then (an SDT only for the PAT's stream).
-    StreamTables Read(std::chrono::milliseconds wait, const std::function<bool()>& stop) const;
+    // Waits until all three tables are whole (the NIT not when `nitKnown` says the PAT's stream
+    // is already known from another transponder's NIT), `wait` has passed or `stop` says so,
+    // polling `stop` at least every 20 ms; gives what is whole by then (an SDT only for the PAT's
+    // stream).
+    StreamTables Read(std::chrono::milliseconds wait, const std::function<bool()>& stop,
+                      const std::function<bool(std::uint16_t tsid)>& nitKnown) const;
 
     struct State;
 

@@ -39,7 +39,9 @@ ChannelRecord RecordOf(const scan::ScannedTransponder& t, const scan::ScannedSer
     record.onid = t.onid;
     record.tsid = t.tsid;
     record.sid = service.sid;
-    record.system = t.system == 2 ? kSystemDvbs2 : kSystemDvbs;
+    record.system = t.system == scan::kDvbS2 ? kSystemDvbs2
+                    : t.system == scan::kDvbS ? kSystemDvbs
+                                              : kSystemEither;
     record.name = FromUtf8(service.name);
     std::string comment = ServiceKind(service);
     if (service.scrambled) comment += " scrambled";
