@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 #include <regex>
-#include <sstream>
+#include <algorithm>
 
 namespace orvalen {
 
@@ -87,15 +87,17 @@ ScanCommandLine ParseScanCommandLine(int argc, const char* const* argv, const ch
                 error = "--match " + value + ": not a regular expression";
             }
         } else if (TakeValue("--from", argc, argv, at, value, error)) {
-            std::stringstream entries(value);
-            std::string entry;
-            while (error.empty() && std::getline(entries, entry, ',')) {
+            // Every entry between commas must parse, an empty one too.
+            for (std::size_t at = 0; error.empty() && at <= value.size();) {
+                const std::size_t end = std::min(value.find(',', at), value.size());
+                const std::string entry = value.substr(at, end - at);
                 scan::KnownCarrier carrier;
                 if (!ParseKnownCarrier(entry, carrier))
-                    error = "--from " + entry + ": expected FREQ:POL:SR, such as 11494:H:22000";
+                    error = "--from " + value + ": '" + entry +
+                            "' is not FREQ:POL:SR, such as 11494:H:22000";
                 line.from.push_back(carrier);
+                at = end + 1;
             }
-            if (error.empty() && line.from.empty()) error = "--from needs FREQ:POL:SR";
         } else if (argument == "--tv") {
             line.tv = true;
         } else if (argument == "--radio") {
