@@ -26,12 +26,12 @@ protected:
         ClearDevices();
         ClearComponentClasses();
     }
-    scan::ScanReport Scan(scan::ScanOptions options) {
+    scan::ScanReport Scan(scan::ScanOptions options, std::function<bool()> stop = nullptr) {
         TunerGraph graph(1, 0);
         graph.m_tunerNumber = 1;
         graph.m_notifyThreadId = m_queue.ThreadId();
         options.lockWait = 50ms;
-        scan::Scanner scanner(graph, m_queue, options, nullptr, nullptr);
+        scan::Scanner scanner(graph, m_queue, options, std::move(stop), nullptr);
         return scanner.Run();
     }
 
@@ -160,6 +160,16 @@ TEST_F(WrittenSkyScan, TheNetworkScanFromOneTransponderFindsTheWholeSatellite) {
     options.from = {{11600000, scan::kPolarisationV, 22000}};
     const scan::ScanReport report = Scan(options);
     EXPECT_EQ(report.transponders.size(), WrittenSky().positions[0].transponders.size());
+}
+
+// Ctrl+C: the scan ends at the next check with what it found so far, and says it stopped.
+TEST_F(WrittenSkyScan, AStopEndsTheScanWithWhatWasFoundSoFar) {
+    scan::ScanOptions options;
+    options.from = {{11600000, scan::kPolarisationV, 22000}};
+    int checks = 0;
+    const scan::ScanReport report = Scan(options, [&checks] { return ++checks > 40; });
+    EXPECT_TRUE(report.stopped);
+    EXPECT_LT(report.transponders.size(), WrittenSky().positions[0].transponders.size());
 }
 
 INSTANTIATE_TEST_SUITE_P(EachBuiltInSatellite, BlindScan, ::testing::Values(1, 2, 3, 4));
