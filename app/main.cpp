@@ -16,7 +16,7 @@
 #include "platform/ClassIds.h"
 
 int main(int argc, char* argv[]) {
-    const orvalen::CommandLine line = orvalen::ParseCommandLine(argc, argv, std::getenv("ORVALEN_CARD"));
+    const orvalen::CommandLine line = orvalen::ParseCommandLine(argc, argv, std::getenv("ORVALEN_CARD"), std::getenv("ORVALEN_SKY"));
     if (!line.error.empty()) {
         std::fprintf(stderr, "orvalen: %s\n", line.error.c_str());
         return 2;
@@ -37,6 +37,10 @@ int main(int argc, char* argv[]) {
     // The card's driver registers its devices, as it would when it loads; the program then
     // finds its filters among the system's devices like any other driver's.
     const orvalen::InstalledCard installed = orvalen::InstallCard(line);
+    if (!installed.error.empty()) {
+        std::fprintf(stderr, "orvalen: %s\n", installed.error.c_str());
+        return EXIT_FAILURE;
+    }
     if (installed.dvb)
         for (const auto& skipped : installed.dvb->Skipped())
             std::fprintf(stderr, "orvalen: %s\n", linuxdvb::SkipLine(skipped).c_str());

@@ -7,13 +7,15 @@
 namespace orvalen {
 
 const char* const kScanUsage =
-    "usage: orvalen-scan [--tuner 1|2] [--source 1-4] [--card=auto|sim|dvb] [--out DIR]\n"
+    "usage: orvalen-scan [--tuner 1|2] [--source 1-4] [--card=auto|sim|dvb] [--sky=DIR] [--out DIR]\n"
     "                    [--from FREQ:POL:SR[,...]] [--tv] [--radio] [--free] [--match REGEX]\n"
     "                    [--force] [--help] [--version]\n"
     "Scans one LNB source of a tuner into a channel list and its SatelliteList.csv line.\n"
     "  --tuner N          the tuner, 1 (default) or 2\n"
     "  --source N         the LNB source (DiSEqC position), 1 (default) to 4\n"
     "  --card=CHOICE      auto (default), sim or dvb, as orvalen; also ORVALEN_CARD\n"
+    "  --sky=DIR          the simulated card's satellites from plan files A-*.csv to D-*.csv\n"
+    "                     in DIR (also ORVALEN_SKY)\n"
     "  --out DIR          where the files are written (default: the current folder)\n"
     "  --from LIST        no sweep: the network scan from known transponders, such as\n"
     "                     11494:H:22000,10773:V:22000 (MHz, H or V, ksymbol/s)\n"
@@ -65,7 +67,8 @@ bool ParseKnownCarrier(const std::string& text, scan::KnownCarrier& carrier) {
     return true;
 }
 
-ScanCommandLine ParseScanCommandLine(int argc, const char* const* argv, const char* cardVariable) {
+ScanCommandLine ParseScanCommandLine(int argc, const char* const* argv, const char* cardVariable,
+                                     const char* skyVariable) {
     ScanCommandLine line;
     std::vector<const char*> shared{argv[0]};  // what orvalen's own parser reads
     std::string error, value;
@@ -109,13 +112,15 @@ ScanCommandLine ParseScanCommandLine(int argc, const char* const* argv, const ch
         } else if (argument.rfind("--", 0) == 0 || argument == "-h") {
             shared.push_back(argv[at]);
             // A card option's value may be the next argument.
-            if ((argument == "--card" || argument == "--dvb-frontends") && at + 1 < argc)
+            if ((argument == "--card" || argument == "--dvb-frontends" || argument == "--sky") &&
+                at + 1 < argc)
                 shared.push_back(argv[++at]);
         } else {
             error = "unexpected argument " + argument + " (see --help)";
         }
     }
-    line.card = ParseCommandLine(static_cast<int>(shared.size()), shared.data(), cardVariable);
+    line.card = ParseCommandLine(static_cast<int>(shared.size()), shared.data(), cardVariable,
+                                 skyVariable);
     if (!error.empty()) line.card.error = error;
     return line;
 }

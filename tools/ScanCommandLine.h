@@ -24,7 +24,9 @@ struct ScanCommandLine {
 };
 
 // Not empty `error` (in card.error) means status 2.
-ScanCommandLine ParseScanCommandLine(int argc, const char* const* argv, const char* cardVariable);
+// `cardVariable` and `skyVariable`: ORVALEN_CARD's and ORVALEN_SKY's values, or null.
+ScanCommandLine ParseScanCommandLine(int argc, const char* const* argv, const char* cardVariable,
+                                     const char* skyVariable = nullptr);
 
 // One FREQ:POL:SR entry of --from (MHz, H or V, ksymbol/s), or false.
 bool ParseKnownCarrier(const std::string& text, scan::KnownCarrier& carrier);

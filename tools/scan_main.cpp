@@ -106,7 +106,7 @@ int WriteLists(const orvalen::ScanCommandLine& line, const scan::ScanReport& rep
 
 int main(int argc, char** argv) {
     const orvalen::ScanCommandLine line =
-        orvalen::ParseScanCommandLine(argc, argv, std::getenv("ORVALEN_CARD"));
+        orvalen::ParseScanCommandLine(argc, argv, std::getenv("ORVALEN_CARD"), std::getenv("ORVALEN_SKY"));
     if (!line.card.error.empty()) return Fail(line.card.error, 2);
     if (line.card.help) {
         std::cout << orvalen::kScanUsage;
@@ -120,6 +120,7 @@ int main(int argc, char** argv) {
 
     RegisterStandInClasses();
     const orvalen::InstalledCard installed = orvalen::InstallCard(line.card);
+    if (!installed.error.empty()) return Fail(installed.error);
     std::fprintf(stderr, "orvalen-scan: %s\n", installed.description.c_str());
     struct sigaction interrupt = {};
     interrupt.sa_handler = OnInterrupt;
