@@ -1,7 +1,8 @@
 // Orvalen's own command-line options, shared by orvalen, orvalen-devices and orvalen-scan: which
 // card to drive (--card, or the ORVALEN_CARD environment variable), which DVB frontends in which
-// order (--dvb-frontends), the simulated card's sky (--sky, or ORVALEN_SKY), --help and --version. Arguments with a single dash are Qt's (-platform,
-// -style, ...) and are left to it. No Qt here: the tools parse the same way.
+// order (--dvb-frontends), the simulated card's sky (--sky, or ORVALEN_SKY), --help and --version.
+// Arguments with a single dash are Qt's (-platform, -style, ...) and are left to it. No Qt here:
+// the tools parse the same way.
 #pragma once
 
 #include <string>

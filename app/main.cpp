@@ -16,15 +16,18 @@
 #include "platform/ClassIds.h"
 
 int main(int argc, char* argv[]) {
-    const orvalen::CommandLine line = orvalen::ParseCommandLine(argc, argv, std::getenv("ORVALEN_CARD"), std::getenv("ORVALEN_SKY"));
+    const orvalen::CommandLine line = orvalen::ParseCommandLine(
+        argc, argv, std::getenv("ORVALEN_CARD"), std::getenv("ORVALEN_SKY"));
     if (!line.error.empty()) {
         std::fprintf(stderr, "orvalen: %s\n", line.error.c_str());
         return 2;
     }
     if (line.help) {
-        std::fputs(orvalen::Usage("orvalen", "Tests and watches a two-tuner DVB-S/S2 card with a CI slot.", true)
-                       .c_str(),
-                   stdout);
+        std::fputs(
+            orvalen::Usage("orvalen", "Tests and watches a two-tuner DVB-S/S2 card with a CI slot.",
+                           true)
+                .c_str(),
+            stdout);
         return EXIT_SUCCESS;
     }
     if (line.version) {

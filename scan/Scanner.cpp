@@ -64,10 +64,10 @@ std::optional<KnownCarrier> CarrierOf(const SatelliteDelivery& d) {
     if (d.polarisation != DeliveryPolarisation::Horizontal &&
         d.polarisation != DeliveryPolarisation::Vertical)
         return std::nullopt;  // a linear LNB does not receive circular carriers
-    return KnownCarrier{d.frequencyKHz,
-                        d.polarisation == DeliveryPolarisation::Vertical ? kPolarisationV
-                                                                         : kPolarisationH,
-                        static_cast<std::int32_t>(d.symbolRate / 1000)};
+    return KnownCarrier{
+        d.frequencyKHz,
+        d.polarisation == DeliveryPolarisation::Vertical ? kPolarisationV : kPolarisationH,
+        static_cast<std::int32_t>(d.symbolRate / 1000)};
 }
 
 ScannedService ServiceOf(std::uint16_t sid, const std::optional<Sdt>& sdt) {
@@ -149,7 +149,8 @@ std::vector<KnownCarrier> Scanner::SweepCandidates() {
         for (const FoundCarrier& c : FindCarriers(Sweep(setting.polarisation, setting.high))) {
             const KnownCarrier carrier{
                 static_cast<std::uint32_t>(std::lround(c.centreMHz + oscillator) * 1000),
-                setting.polarisation, static_cast<std::int32_t>(std::lround(c.symbolRateMsps * 1000))};
+                setting.polarisation,
+                static_cast<std::int32_t>(std::lround(c.symbolRateMsps * 1000))};
             // A carrier in both bands' overlap is seen twice: the stronger sight is kept.
             const auto same = std::find_if(found.begin(), found.end(), [&](const auto& f) {
                 return SameCarrier(f.first, carrier);
@@ -236,7 +237,8 @@ void Scanner::Scan(const KnownCarrier& candidate) {
     if (Known(candidate)) return;
     std::vector<std::pair<KnownCarrier, std::int32_t>> attempts;
     for (const NetworkEntry& entry : m_network)
-        if (SameCarrier(entry.carrier, candidate)) attempts.emplace_back(entry.carrier, entry.system);
+        if (SameCarrier(entry.carrier, candidate))
+            attempts.emplace_back(entry.carrier, entry.system);
     for (const std::int32_t rate : RatesFor(candidate.symbolRate)) {
         KnownCarrier tuned = candidate;
         tuned.symbolRate = rate;
@@ -313,8 +315,9 @@ const Scanner::NetworkEntry* Scanner::NetworkEntryFor(std::uint16_t tsid) const 
 }
 
 bool Scanner::Known(const KnownCarrier& carrier) const {
-    return std::any_of(m_report.transponders.begin(), m_report.transponders.end(),
-                       [&](const ScannedTransponder& t) { return SameCarrier(t.carrier, carrier); });
+    return std::any_of(
+        m_report.transponders.begin(), m_report.transponders.end(),
+        [&](const ScannedTransponder& t) { return SameCarrier(t.carrier, carrier); });
 }
 
 }  // namespace scan

@@ -37,8 +37,8 @@ struct KnownCarrier {
 };
 
 struct ScanOptions {
-    std::uint32_t lnbSource = 1;           // 1..4
-    std::vector<KnownCarrier> from;        // not empty: the network scan from these alone
+    std::uint32_t lnbSource = 1;     // 1..4
+    std::vector<KnownCarrier> from;  // not empty: the network scan from these alone
     std::chrono::milliseconds lockWait{1500};
     std::chrono::milliseconds tableWait{6000};  // for the PAT, SDT and NIT together
     std::chrono::milliseconds sweepWait{60000};

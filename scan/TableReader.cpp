@@ -34,8 +34,10 @@ struct TableReader::State {
 
     void Add(std::span<const std::uint8_t, kPacketSize> packet) {
         const std::uint16_t pid = static_cast<std::uint16_t>((packet[1] & 0x1F) << 8 | packet[2]);
-        TableInput* input = pid == kPatPid ? &pat : pid == kSdtPid ? &sdt : pid == kNitPid ? &nit
-                                                                                           : nullptr;
+        TableInput* input = pid == kPatPid   ? &pat
+                            : pid == kSdtPid ? &sdt
+                            : pid == kNitPid ? &nit
+                                             : nullptr;
         if (!input) return;
         std::lock_guard lock(mutex);
         const bool before = input->table.Complete();

@@ -1,13 +1,14 @@
 #include "tools/ScanCommandLine.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <regex>
-#include <algorithm>
 
 namespace orvalen {
 
 const char* const kScanUsage =
-    "usage: orvalen-scan [--tuner 1|2] [--source 1-4] [--card=auto|sim|dvb] [--sky=DIR] [--out DIR]\n"
+    "usage: orvalen-scan [--tuner 1|2] [--source 1-4] [--card=auto|sim|dvb] [--sky=DIR] [--out "
+    "DIR]\n"
     "                    [--from FREQ:POL:SR[,...]] [--tv] [--radio] [--free] [--match REGEX]\n"
     "                    [--force] [--help] [--version]\n"
     "Scans one LNB source of a tuner into a channel list and its SatelliteList.csv line.\n"
@@ -62,7 +63,8 @@ bool ParseKnownCarrier(const std::string& text, scan::KnownCarrier& carrier) {
     const unsigned long rate = std::stoul(m[4]);
     if (mhz < 10700 || mhz > 12750 || rate < 1000 || rate > 45000) return false;
     carrier.frequencyKHz = static_cast<std::uint32_t>(mhz * 1000 + std::stoul(fraction));
-    carrier.polarisation = (m[3] == "V" || m[3] == "v") ? scan::kPolarisationV : scan::kPolarisationH;
+    carrier.polarisation =
+        (m[3] == "V" || m[3] == "v") ? scan::kPolarisationV : scan::kPolarisationH;
     carrier.symbolRate = static_cast<std::int32_t>(rate);
     return true;
 }
@@ -119,8 +121,8 @@ ScanCommandLine ParseScanCommandLine(int argc, const char* const* argv, const ch
             error = "unexpected argument " + argument + " (see --help)";
         }
     }
-    line.card = ParseCommandLine(static_cast<int>(shared.size()), shared.data(), cardVariable,
-                                 skyVariable);
+    line.card =
+        ParseCommandLine(static_cast<int>(shared.size()), shared.data(), cardVariable, skyVariable);
     if (!error.empty()) line.card.error = error;
     return line;
 }

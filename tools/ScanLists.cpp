@@ -23,7 +23,8 @@ bool IsRadio(std::int32_t type) {
 bool Chosen(const scan::ScannedService& service, const ServiceChoice& choice,
             const std::optional<std::regex>& match) {
     if (choice.tv || choice.radio) {
-        if (!(choice.tv && IsTv(service.serviceType)) && !(choice.radio && IsRadio(service.serviceType)))
+        if (!(choice.tv && IsTv(service.serviceType)) &&
+            !(choice.radio && IsRadio(service.serviceType)))
             return false;
     }
     if (choice.free && service.scrambled) return false;
@@ -39,7 +40,7 @@ ChannelRecord RecordOf(const scan::ScannedTransponder& t, const scan::ScannedSer
     record.onid = t.onid;
     record.tsid = t.tsid;
     record.sid = service.sid;
-    record.system = t.system == scan::kDvbS2 ? kSystemDvbs2
+    record.system = t.system == scan::kDvbS2  ? kSystemDvbs2
                     : t.system == scan::kDvbS ? kSystemDvbs
                                               : kSystemEither;
     record.name = FromUtf8(service.name);
@@ -126,8 +127,9 @@ std::optional<std::string> UpdateSatelliteList(const std::optional<std::string>&
     if (text.starts_with("\xEF\xBB\xBF") ? text.size() == 3 : text.empty())
         text += "NAME,Tuner,LNBSource,ChannelList,Comment\n";
     const std::size_t headerEnd = text.find('\n');
-    const std::string_view header =
-        std::string_view(text).substr(0, headerEnd).substr(text.starts_with("\xEF\xBB\xBF") ? 3 : 0);
+    const std::string_view header = std::string_view(text)
+                                        .substr(0, headerEnd)
+                                        .substr(text.starts_with("\xEF\xBB\xBF") ? 3 : 0);
     const bool crlf = header.ends_with('\r');
     const std::vector<std::u16string> columns = Fields(header.substr(0, header.size() - crlf));
     int tunerColumn = -1, sourceColumn = -1, listColumn = -1;
@@ -137,7 +139,8 @@ std::optional<std::string> UpdateSatelliteList(const std::optional<std::string>&
         std::string value;
         if (ColumnNameIs(c, u"NAME")) value = CsvText(line.name);
         if (ColumnNameIs(c, u"Tuner")) value = std::to_string(line.tuner), tunerColumn = int(i);
-        if (ColumnNameIs(c, u"LNBSource")) value = std::to_string(line.source), sourceColumn = int(i);
+        if (ColumnNameIs(c, u"LNBSource"))
+            value = std::to_string(line.source), sourceColumn = int(i);
         if (ColumnNameIs(c, u"ChannelList")) value = CsvText(line.listFile), listColumn = int(i);
         if (ColumnNameIs(c, u"Comment")) value = CsvText(line.comment);
         newLine += (i ? "," : "") + value;

@@ -48,7 +48,10 @@ void PrintScanTable(std::ostream& out, const scan::ScanReport& report,
     for (const auto& t : report.transponders) {
         out << Format("%7.3f  %c  %5d %-6s %4lldms %3d%% %5u %5u %zu%s\n",
                       t.carrier.frequencyKHz / 1000.0, PolarisationLetter(t.carrier.polarisation),
-                      t.carrier.symbolRate, t.system == scan::kDvbS2 ? "DVB-S2" : t.system == scan::kDvbS ? "DVB-S" : "?",
+                      t.carrier.symbolRate,
+                      t.system == scan::kDvbS2  ? "DVB-S2"
+                      : t.system == scan::kDvbS ? "DVB-S"
+                                                : "?",
                       static_cast<long long>(t.lockTime.count()), t.quality, t.onid, t.tsid,
                       t.services.size(), t.sdtMissing ? " (no SDT: names from the PAT)" : "");
         for (const auto& s : t.services) {

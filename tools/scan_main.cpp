@@ -26,7 +26,9 @@ namespace {
 
 std::atomic<bool> g_interrupted{false};
 
-extern "C" void OnInterrupt(int) { g_interrupted = true; }
+extern "C" void OnInterrupt(int) {
+    g_interrupted = true;
+}
 
 int Fail(const std::string& line, int status = 1) {
     std::fprintf(stderr, "orvalen-scan: %s\n", line.c_str());
@@ -45,7 +47,8 @@ scan::ScanReport RunScan(const orvalen::ScanCommandLine& line) {
     graph.m_notifyThreadId = reports.ThreadId();
     if (graph.m_ready == 0) {
         scan::ScanReport report;
-        report.failure = "tuner " + std::to_string(line.tuner) + " cannot be used (missing or busy)";
+        report.failure =
+            "tuner " + std::to_string(line.tuner) + " cannot be used (missing or busy)";
         return report;
     }
     scan::ScanOptions options;
@@ -62,10 +65,11 @@ scan::ScanReport RunScan(const orvalen::ScanCommandLine& line) {
 
 // Writes the list and the slot's line; the exit status.
 int WriteLists(const orvalen::ScanCommandLine& line, const scan::ScanReport& report) {
-    const orvalen::ChosenChannels chosen = orvalen::ChooseChannels(
-        report, {line.tv, line.radio, line.free, line.match});
+    const orvalen::ChosenChannels chosen =
+        orvalen::ChooseChannels(report, {line.tv, line.radio, line.free, line.match});
     if (chosen.notChosen > 0)
-        Fail(std::to_string(chosen.notChosen) + " services left out by --tv, --radio, --free or --match");
+        Fail(std::to_string(chosen.notChosen) +
+             " services left out by --tv, --radio, --free or --match");
     if (chosen.overLimit > 0)
         Fail(std::to_string(chosen.overLimit) +
              " services left out: a list holds 100 (choose with --tv, --radio, --free or --match)");
@@ -105,8 +109,8 @@ int WriteLists(const orvalen::ScanCommandLine& line, const scan::ScanReport& rep
 }  // namespace
 
 int main(int argc, char** argv) {
-    const orvalen::ScanCommandLine line =
-        orvalen::ParseScanCommandLine(argc, argv, std::getenv("ORVALEN_CARD"), std::getenv("ORVALEN_SKY"));
+    const orvalen::ScanCommandLine line = orvalen::ParseScanCommandLine(
+        argc, argv, std::getenv("ORVALEN_CARD"), std::getenv("ORVALEN_SKY"));
     if (!line.card.error.empty()) return Fail(line.card.error, 2);
     if (line.card.help) {
         std::cout << orvalen::kScanUsage;
@@ -116,7 +120,8 @@ int main(int argc, char** argv) {
         std::cout << "orvalen-scan " << orvalen::kVersion << "\n";
         return 0;
     }
-    if (!WritableFolder(line.outDir)) return Fail(line.outDir + ": not a folder this user can write");
+    if (!WritableFolder(line.outDir))
+        return Fail(line.outDir + ": not a folder this user can write");
 
     RegisterStandInClasses();
     const orvalen::InstalledCard installed = orvalen::InstallCard(line.card);

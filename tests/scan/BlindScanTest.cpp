@@ -96,8 +96,9 @@ card::Sky WrittenSky() {
         t.powerDb = power;
         t.onid = 77;
         t.tsid = tsid;
-        t.services = {{static_cast<std::uint16_t>(tsid * 10), "News, Weather " + std::to_string(tsid)},
-                      {static_cast<std::uint16_t>(tsid * 10 + 1), "Radio " + std::to_string(tsid), true}};
+        t.services = {
+            {static_cast<std::uint16_t>(tsid * 10), "News, Weather " + std::to_string(tsid)},
+            {static_cast<std::uint16_t>(tsid * 10 + 1), "Radio " + std::to_string(tsid), true}};
         return t;
     };
     const auto H = LinearPolarisation::Horizontal, V = LinearPolarisation::Vertical;
@@ -145,8 +146,8 @@ TEST_F(WrittenSkyScan, FindsCloseWideNarrowAndSecondGenerationCarriersAndWhatOnl
         const auto found = std::find_if(report.transponders.begin(), report.transponders.end(),
                                         [&](const auto& s) { return s.tsid == t.tsid; });
         ASSERT_NE(found, report.transponders.end()) << t.frequencyMHz;
-        EXPECT_EQ(found->system, t.modulation == card::Modulation::DvbsQpsk ? scan::kDvbS
-                                                                            : scan::kDvbS2);
+        EXPECT_EQ(found->system,
+                  t.modulation == card::Modulation::DvbsQpsk ? scan::kDvbS : scan::kDvbS2);
         EXPECT_NEAR(found->carrier.symbolRate, t.symbolRate, t.symbolRate * 0.01);
         EXPECT_NEAR(found->carrier.frequencyKHz, t.frequencyMHz * 1000.0, t.symbolRate / 2.0);
         ASSERT_EQ(found->services.size(), 2u);

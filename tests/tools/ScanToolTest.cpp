@@ -82,8 +82,8 @@ TEST(ScanLists, TheChosenChannelsAreReadBackAsWrittenAndWhatIsLeftOutIsCounted) 
 
     orvalen::ConversionNotes notes;
     const auto text = orvalen::WriteChannelList(all.channels, notes);
-    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(text.bytes.data()),
-                                              text.bytes.size());
+    const std::span<const std::uint8_t> bytes(
+        reinterpret_cast<const std::uint8_t*>(text.bytes.data()), text.bytes.size());
     orvalen::ChannelList read = orvalen::LoadChannelListFromBytes(bytes);
     ASSERT_EQ(read.count, 100);
     for (int i = 0; i < read.count; ++i) {
@@ -110,31 +110,35 @@ TEST(ScanLists, TheSlotsLineIsAddedOrReplacedAndEveryOtherLineKeptByteForByte) {
               "NAME,Tuner,LNBSource,ChannelList,Comment\n"
               "\"Test, Sat 7.5W\",1,2,T1-LNB2-B-Test.csv,scanned\n");
 
-    const std::string crlf = "\xEF\xBB\xBFName,Comment,lnbsource,TUNER,ChannelList\r\n"
-                             "A,  x ,1,1,a.csv\r\n"
-                             "B,old,2,1,b.csv\r\n"
-                             "B2,older,2,1,b2.csv\r\n"
-                             "C,,2,2,c.csv";
+    const std::string crlf =
+        "\xEF\xBB\xBFName,Comment,lnbsource,TUNER,ChannelList\r\n"
+        "A,  x ,1,1,a.csv\r\n"
+        "B,old,2,1,b.csv\r\n"
+        "B2,older,2,1,b2.csv\r\n"
+        "C,,2,2,c.csv";
     const auto updated = orvalen::UpdateSatelliteList(crlf, line, error, replaced);
     ASSERT_TRUE(updated);
-    EXPECT_EQ(*updated, "\xEF\xBB\xBFName,Comment,lnbsource,TUNER,ChannelList\r\n"
-                        "A,  x ,1,1,a.csv\r\n"
-                        "\"Test, Sat 7.5W\",scanned,2,1,T1-LNB2-B-Test.csv\r\n"
-                        "B2,older,2,1,b2.csv\r\n"
-                        "C,,2,2,c.csv");
+    EXPECT_EQ(*updated,
+              "\xEF\xBB\xBFName,Comment,lnbsource,TUNER,ChannelList\r\n"
+              "A,  x ,1,1,a.csv\r\n"
+              "\"Test, Sat 7.5W\",scanned,2,1,T1-LNB2-B-Test.csv\r\n"
+              "B2,older,2,1,b2.csv\r\n"
+              "C,,2,2,c.csv");
     EXPECT_EQ(replaced, "b.csv");
 
     replaced.clear();
-    const auto appended = orvalen::UpdateSatelliteList(std::string("NAME,Tuner,LNBSource,ChannelList\n"
-                                                                   "C,2,2,c.csv"),
-                                                       line, error, replaced);
+    const auto appended =
+        orvalen::UpdateSatelliteList(std::string("NAME,Tuner,LNBSource,ChannelList\n"
+                                                 "C,2,2,c.csv"),
+                                     line, error, replaced);
     ASSERT_TRUE(appended);
-    EXPECT_EQ(*appended, "NAME,Tuner,LNBSource,ChannelList\nC,2,2,c.csv\n"
-                         "\"Test, Sat 7.5W\",1,2,T1-LNB2-B-Test.csv\n");
+    EXPECT_EQ(*appended,
+              "NAME,Tuner,LNBSource,ChannelList\nC,2,2,c.csv\n"
+              "\"Test, Sat 7.5W\",1,2,T1-LNB2-B-Test.csv\n");
     EXPECT_EQ(replaced, "");
 
-    EXPECT_FALSE(orvalen::UpdateSatelliteList(std::string("NAME,Tuner,LNBSource\n"), line, error,
-                                              replaced));
+    EXPECT_FALSE(
+        orvalen::UpdateSatelliteList(std::string("NAME,Tuner,LNBSource\n"), line, error, replaced));
     EXPECT_NE(error, "");
 }
 
