@@ -56,6 +56,14 @@ bool SameCarrier(const KnownCarrier& a, const KnownCarrier& b) {
            std::abs(static_cast<double>(a.frequencyKHz) - b.frequencyKHz) < halfKHz;
 }
 
+// Whether a tuner tuned to `tuned` may have locked `carrier`: the same polarisation, and within
+// half the wider rate and a demodulator's 2 MHz pull-in.
+bool WithinPullIn(const KnownCarrier& carrier, const KnownCarrier& tuned) {
+    const double reachKHz = std::max(carrier.symbolRate, tuned.symbolRate) / 2.0 + 2000.0;
+    return carrier.polarisation == tuned.polarisation &&
+           std::abs(static_cast<double>(carrier.frequencyKHz) - tuned.frequencyKHz) <= reachKHz;
+}
+
 std::int32_t SignedTenths(const SatelliteDelivery& d) {
     return d.east ? d.orbitalTenths : -static_cast<std::int32_t>(d.orbitalTenths);
 }
@@ -260,7 +268,12 @@ void Scanner::Record(const KnownCarrier& tuned, std::int32_t system,
     m_tables->Restart();
     const StreamTables tables = m_tables->Read(
         m_options.tableWait, [this] { return Stopped(); },
-        [this](std::uint16_t tsid) { return NetworkEntryFor(tsid) != nullptr; });
+        [this, &tuned](std::uint16_t tsid) {
+            const NetworkEntry* entry = NetworkEntryFor(tsid);
+            if (!entry) return TableReader::Stream::Unknown;
+            return WithinPullIn(entry->carrier, tuned) ? TableReader::Stream::Known
+                                                       : TableReader::Stream::Elsewhere;
+        });
     if (Stopped()) return;
     if (!tables.pat) {
         m_report.unlocked.push_back(tuned);  // locked, but nothing readable came

@@ -32,6 +32,11 @@ struct TableReader::State {
     TableInput sdt{kSdtPid, kSdtActualTableId};
     TableInput nit{kNitPid, kNitActualTableId};
 
+    void Restart() {
+        pat = TableInput(kPatPid, kPatTableId);
+        sdt = TableInput(kSdtPid, kSdtActualTableId);
+        nit = TableInput(kNitPid, kNitActualTableId);
+    }
     void Add(std::span<const std::uint8_t, kPacketSize> packet) {
         const std::uint16_t pid = static_cast<std::uint16_t>((packet[1] & 0x1F) << 8 | packet[2]);
         TableInput* input = pid == kPatPid   ? &pat
@@ -58,21 +63,25 @@ std::unique_ptr<TableReader> TableReader::Attach(TunerGraph& graph) {
 
 void TableReader::Restart() {
     std::lock_guard lock(m_state->mutex);
-    m_state->pat = TableInput(kPatPid, kPatTableId);
-    m_state->sdt = TableInput(kSdtPid, kSdtActualTableId);
-    m_state->nit = TableInput(kNitPid, kNitActualTableId);
+    m_state->Restart();
 }
 
 StreamTables TableReader::Read(std::chrono::milliseconds wait, const std::function<bool()>& stop,
-                               const std::function<bool(std::uint16_t)>& nitKnown) const {
+                               const std::function<Stream(std::uint16_t)>& known) const {
     const auto until = std::chrono::steady_clock::now() + wait;
     std::unique_lock lock(m_state->mutex);
     const auto enough = [&] {
-        const State& s = *m_state;
-        if (!s.pat.table.Complete() || !s.sdt.table.Complete()) return false;
-        if (s.nit.table.Complete()) return true;
-        const auto pat = ParsePat(s.pat.table.Sections());
-        return pat && nitKnown(pat->tsid);
+        State& s = *m_state;
+        const auto pat = s.pat.table.Complete() ? ParsePat(s.pat.table.Sections()) : std::nullopt;
+        if (!pat) return false;
+        const Stream stream = known(pat->tsid);
+        if (stream == Stream::Elsewhere) {
+            s.Restart();
+            return false;
+        }
+        const auto sdt = s.sdt.table.Complete() ? ParseSdt(s.sdt.table.Sections()) : std::nullopt;
+        if (!sdt || sdt->tsid != pat->tsid) return false;
+        return stream == Stream::Known || s.nit.table.Complete();
     };
     while (!enough() && !stop() && std::chrono::steady_clock::now() < until)
         m_state->changed.wait_for(lock, kStopPoll);

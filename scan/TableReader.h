@@ -33,12 +33,16 @@ public:
 
     // Forgets every section read so far: call after a tune has been carried out.
     void Restart();
-    // Waits until all three tables are whole (the NIT not when `nitKnown` says the PAT's stream
-    // is already known from another transponder's NIT), `wait` has passed or `stop` says so,
-    // polling `stop` at least every 20 ms; gives what is whole by then (an SDT only for the PAT's
-    // stream).
+    // What the scanner already knows of a transport stream: nothing, where it is sent (so its
+    // NIT need not be read again), or that it is sent elsewhere than the tuner is tuned: then
+    // what was read came from the stream before the tune, still in flight, and is read again.
+    enum class Stream { Unknown, Known, Elsewhere };
+
+    // Waits until the PAT, the SDT of the PAT's stream and the NIT are whole (the NIT not for a
+    // Known stream), `wait` has passed or `stop` says so, polling `stop` at least every 20 ms;
+    // gives what is whole by then (an SDT only for the PAT's stream).
     StreamTables Read(std::chrono::milliseconds wait, const std::function<bool()>& stop,
-                      const std::function<bool(std::uint16_t tsid)>& nitKnown) const;
+                      const std::function<Stream(std::uint16_t tsid)>& known) const;
 
     struct State;
 
