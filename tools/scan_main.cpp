@@ -98,8 +98,7 @@ int WriteLists(const orvalen::ScanCommandLine& line, const scan::ScanReport& rep
     const orvalen::ChannelListText list = orvalen::WriteChannelList(chosen.channels, notes);
     for (const std::string& note : notes.lines()) Fail(listPath + ": " + note);
     if (const std::string e = orvalen::WriteWholeFile(listPath, list.bytes, line.force); !e.empty())
-        return Fail("cannot write " + listPath + ": " + e +
-                    (std::filesystem::exists(listPath, exists) ? " (--force replaces it)" : ""));
+        return Fail("cannot write " + listPath + ": " + e);
     if (const std::string e = orvalen::WriteWholeFile(satellitePath, *satellites, true); !e.empty())
         return Fail("cannot write " + satellitePath + ": " + e);
     std::cout << listPath << ": " << list.written << " channels\n";
