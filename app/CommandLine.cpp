@@ -25,8 +25,10 @@ std::optional<std::string_view> ValueOf(std::string_view name, int argc, const c
 
 }  // namespace
 
-CommandLine ParseCommandLine(int argc, const char* const* argv, const char* cardVariable) {
+CommandLine ParseCommandLine(int argc, const char* const* argv, const char* cardVariable,
+                             const char* skyVariable) {
     CommandLine line;
+    if (skyVariable) line.skyFolder = skyVariable;
     if (cardVariable && *cardVariable) {
         const auto card = CardNamed(cardVariable);
         if (!card)
@@ -46,6 +48,9 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const char* card
                 line.error = "--card=" + std::string(*card) + ": use auto, sim or dvb";
             else
                 line.card = *choice;
+        } else if (const auto folder = ValueOf("--sky", argc, argv, at)) {
+            line.skyFolder = *folder;
+            if (folder->empty()) line.error = "--sky needs a folder of plan files";
         } else if (const auto list = ValueOf("--dvb-frontends", argc, argv, at)) {
             const auto order = linuxdvb::ParseFrontendOrder(*list);
             if (!order)
@@ -62,18 +67,22 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const char* card
 }
 
 std::string Usage(const std::string& program, const std::string& purpose, bool readsLists) {
-    std::string text = "usage: " + program + " [options]\n" + purpose + "\n\n" +
-                       "options:\n"
-                       "  --card=auto|sim|dvb   the card to drive (also ORVALEN_CARD): auto, the default,\n"
-                       "                        uses a DVB-S/S2 card under /dev/dvb when there is one and\n"
-                       "                        the simulated card otherwise\n"
-                       "  --dvb-frontends=LIST  frontends to use as tuners 1, 2, ... in this order, e.g.\n"
-                       "                        adapter1/frontend0,adapter0/frontend0\n"
-                       "  --help                this text\n"
-                       "  --version             the program's version\n";
+    std::string text =
+        "usage: " + program + " [options]\n" + purpose + "\n\n" +
+        "options:\n"
+        "  --card=auto|sim|dvb   the card to drive (also ORVALEN_CARD): auto, the default,\n"
+        "                        uses a DVB-S/S2 card under /dev/dvb when there is one and\n"
+        "                        the simulated card otherwise\n"
+        "  --dvb-frontends=LIST  frontends to use as tuners 1, 2, ... in this order, e.g.\n"
+        "                        adapter1/frontend0,adapter0/frontend0\n"
+        "  --sky=DIR             the simulated card's satellites from plan files A-*.csv to\n"
+        "                        D-*.csv in DIR (also ORVALEN_SKY)\n"
+        "  --help                this text\n"
+        "  --version             the program's version\n";
     if (readsLists)
-        text += "\nIt reads SatelliteList.csv and the channel lists it names from the working "
-                "directory.\nQt's own options (-platform, -style, ...) are passed on to Qt.\n";
+        text +=
+            "\nIt reads SatelliteList.csv and the channel lists it names from the working "
+            "directory.\nQt's own options (-platform, -style, ...) are passed on to Qt.\n";
     return text;
 }
 

@@ -1,7 +1,8 @@
-// Orvalen's own command-line options, shared by orvalen and orvalen-devices: which card to
-// drive (--card, or the ORVALEN_CARD environment variable), which DVB frontends in which order
-// (--dvb-frontends), --help and --version. Arguments with a single dash are Qt's (-platform,
-// -style, ...) and are left to it. No Qt here: the tools parse the same way.
+// Orvalen's own command-line options, shared by orvalen, orvalen-devices and orvalen-scan: which
+// card to drive (--card, or the ORVALEN_CARD environment variable), which DVB frontends in which
+// order (--dvb-frontends), the simulated card's sky (--sky, or ORVALEN_SKY), --help and --version.
+// Arguments with a single dash are Qt's (-platform, -style, ...) and are left to it. No Qt here:
+// the tools parse the same way.
 #pragma once
 
 #include <string>
@@ -16,14 +17,19 @@ enum class CardChoice { Auto, Simulated, Dvb };
 struct CommandLine {
     CardChoice card = CardChoice::Auto;
     std::vector<linuxdvb::FrontendId> frontendOrder;  // empty: (adapter, frontend) order
+    // The simulated card's satellites from this folder of plan files (--sky, or ORVALEN_SKY);
+    // empty: its built-in sky.
+    std::string skyFolder;
     bool help = false;
     bool version = false;
     // Not empty when the arguments cannot be used: one line for standard error (exit status 2).
     std::string error;
 };
 
-// `cardVariable` is ORVALEN_CARD's value or null; --card wins over it.
-CommandLine ParseCommandLine(int argc, const char* const* argv, const char* cardVariable);
+// `cardVariable` is ORVALEN_CARD's value or null, `skyVariable` ORVALEN_SKY's; --card and --sky
+// win over them.
+CommandLine ParseCommandLine(int argc, const char* const* argv, const char* cardVariable,
+                             const char* skyVariable = nullptr);
 
 // The --help text of `program`; `readsLists` adds the line about the list files orvalen reads.
 std::string Usage(const std::string& program, const std::string& purpose, bool readsLists);

@@ -1,6 +1,7 @@
 #include "app/InstallCard.h"
 
 #include "card/InstallSimulatedCard.h"
+#include "card/SkyFolder.h"
 #include "linuxdvb/InstallDvbCard.h"
 
 namespace orvalen {
@@ -17,13 +18,24 @@ std::string DvbDescription(const linuxdvb::DvbCard& card) {
     return text + ")";
 }
 
+// The simulated card, with the satellites of the sky folder when the line names one.
+void InstallSimulated(const CommandLine& line, InstalledCard& installed) {
+    card::CardConfig config;
+    if (!line.skyFolder.empty()) {
+        auto sky = card::ReadSkyFolder(line.skyFolder, installed.error);
+        if (!sky) return;
+        config.sky = std::move(*sky);
+    }
+    installed.simulated = card::InstallSimulatedCard(std::move(config));
+}
+
 }  // namespace
 
 InstalledCard InstallCard(const CommandLine& line, const std::string& dvbRoot,
                           linuxdvb::FrontendUse use) {
     InstalledCard installed;
     if (line.card == CardChoice::Simulated) {
-        installed.simulated = card::InstallSimulatedCard();
+        InstallSimulated(line, installed);
         installed.description = "card: the simulated card (chosen with --card=sim)";
         return installed;
     }
@@ -38,7 +50,7 @@ InstalledCard InstallCard(const CommandLine& line, const std::string& dvbRoot,
         installed.description =
             "card: Linux DVB, but no usable DVB-S/S2 frontend under " + dvbRoot + ": no tuner";
     } else {
-        installed.simulated = card::InstallSimulatedCard();
+        InstallSimulated(line, installed);
         installed.description =
             "card: the simulated card (no usable DVB-S/S2 frontend under " + dvbRoot + ")";
     }

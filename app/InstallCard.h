@@ -20,6 +20,9 @@ struct InstalledCard {
     std::shared_ptr<card::SimulatedCard> simulated;
     // What the backend found and skipped; also set when auto fell back to the simulated card.
     std::shared_ptr<linuxdvb::DvbCard> dvb;
+    // Not empty when no card was installed: the simulated card's sky folder did not read (one
+    // line naming the file and line).
+    std::string error;
 };
 
 // `use`: Look for a listing (orvalen-devices), which opens no device read-write.

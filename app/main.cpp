@@ -16,15 +16,18 @@
 #include "platform/ClassIds.h"
 
 int main(int argc, char* argv[]) {
-    const orvalen::CommandLine line = orvalen::ParseCommandLine(argc, argv, std::getenv("ORVALEN_CARD"));
+    const orvalen::CommandLine line = orvalen::ParseCommandLine(
+        argc, argv, std::getenv("ORVALEN_CARD"), std::getenv("ORVALEN_SKY"));
     if (!line.error.empty()) {
         std::fprintf(stderr, "orvalen: %s\n", line.error.c_str());
         return 2;
     }
     if (line.help) {
-        std::fputs(orvalen::Usage("orvalen", "Tests and watches a two-tuner DVB-S/S2 card with a CI slot.", true)
-                       .c_str(),
-                   stdout);
+        std::fputs(
+            orvalen::Usage("orvalen", "Tests and watches a two-tuner DVB-S/S2 card with a CI slot.",
+                           true)
+                .c_str(),
+            stdout);
         return EXIT_SUCCESS;
     }
     if (line.version) {
@@ -37,6 +40,10 @@ int main(int argc, char* argv[]) {
     // The card's driver registers its devices, as it would when it loads; the program then
     // finds its filters among the system's devices like any other driver's.
     const orvalen::InstalledCard installed = orvalen::InstallCard(line);
+    if (!installed.error.empty()) {
+        std::fprintf(stderr, "orvalen: %s\n", installed.error.c_str());
+        return EXIT_FAILURE;
+    }
     if (installed.dvb)
         for (const auto& skipped : installed.dvb->Skipped())
             std::fprintf(stderr, "orvalen: %s\n", linuxdvb::SkipLine(skipped).c_str());

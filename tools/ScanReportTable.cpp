@@ -1,0 +1,70 @@
+#include "tools/ScanReportTable.h"
+
+#include <cstdio>
+
+#include "tools/ScanLists.h"
+
+namespace orvalen {
+namespace {
+
+std::string Format(const char* format, auto... values) {
+    char text[160];
+    std::snprintf(text, sizeof text, format, values...);
+    return text;
+}
+
+char PolarisationLetter(std::int32_t polarisation) {
+    return polarisation == scan::kPolarisationV ? 'V' : 'H';
+}
+
+}  // namespace
+
+std::string CarrierText(const scan::KnownCarrier& carrier) {
+    return Format("%u MHz %c %d", carrier.frequencyKHz / 1000,
+                  PolarisationLetter(carrier.polarisation), carrier.symbolRate);
+}
+
+void ScanProgressLine::Show(const scan::ScanProgress& progress) {
+    if (!m_terminal) {
+        if (const auto* t = progress.justLocked)
+            m_out << CarrierText(t->carrier) << ": TSID " << t->tsid << ", " << t->services.size()
+                  << " services" << (t->sdtMissing ? " (no SDT)" : "") << std::endl;
+        return;
+    }
+    m_out << "\r\033[K" << progress.stage << " | " << progress.locked << " transponders, "
+          << progress.services << " services" << std::flush;
+    m_shown = true;
+}
+
+void ScanProgressLine::Finish() {
+    if (m_shown) m_out << "\r\033[K" << std::flush;
+    m_shown = false;
+}
+
+void PrintScanTable(std::ostream& out, const scan::ScanReport& report,
+                    std::chrono::steady_clock::duration wall) {
+    out << "   FREQ POL    SR SYS     LOCK QUAL  ONID  TSID SERVICES\n";
+    std::size_t counts[3] = {0, 0, 0};  // tv, radio, data
+    for (const auto& t : report.transponders) {
+        out << Format("%7.3f  %c  %5d %-6s %4lldms %3d%% %5u %5u %zu%s\n",
+                      t.carrier.frequencyKHz / 1000.0, PolarisationLetter(t.carrier.polarisation),
+                      t.carrier.symbolRate,
+                      t.system == scan::kDvbS2  ? "DVB-S2"
+                      : t.system == scan::kDvbS ? "DVB-S"
+                                                : "?",
+                      static_cast<long long>(t.lockTime.count()), t.quality, t.onid, t.tsid,
+                      t.services.size(), t.sdtMissing ? " (no SDT: names from the PAT)" : "");
+        for (const auto& s : t.services) {
+            const std::string kind = ServiceKind(s);
+            ++counts[kind == "tv" ? 0 : kind == "radio" ? 1 : 2];
+        }
+    }
+    for (const auto& c : report.unlocked) out << "not locked: " << CarrierText(c) << "\n";
+    out << report.transponders.size() << " transponders locked of " << report.candidates
+        << " candidates, " << report.unlocked.size() << " not locked; "
+        << counts[0] + counts[1] + counts[2] << " services (" << counts[0] << " tv, " << counts[1]
+        << " radio, " << counts[2] << " data); "
+        << Format("%.1f s", std::chrono::duration<double>(wall).count()) << "\n";
+}
+
+}  // namespace orvalen
