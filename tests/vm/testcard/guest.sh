@@ -36,18 +36,22 @@ testcard_nodes() {
 }
 
 # testcard_dvbv5_zap TUNER SAT FREQUENCY_KHZ POLARIZATION SYMBOL_RATE DELIVERY_SYSTEM MODULATION
+#                   [STREAM_ID [GOLD_CODE]]
 # Debian's dvbv5-zap, a program nobody here wrote, tunes TUNER to a transponder behind an
 # extended universal LNB (LO 9750/10600 MHz, switch at 11700 MHz) on committed-switch input SAT
-# (0..3), waits for the lock and records the whole stream for 5 s with its own options. The card
-# behind the module (the daemon) must be running. POLARIZATION is HORIZONTAL or VERTICAL,
-# DELIVERY_SYSTEM DVBS or DVBS2, MODULATION QPSK or PSK/8, as dvbv5's channel files spell them.
+# (0..3), waits for the lock and records the whole stream for 5 s with its own options, to
+# $VM_OUT/dvbv5-zap-layoutL-tunerT[-isiN]/record.ts. The card behind the module (the daemon)
+# must be running. POLARIZATION is HORIZONTAL or VERTICAL, DELIVERY_SYSTEM DVBS or DVBS2,
+# MODULATION QPSK or PSK/8, as dvbv5's channel files spell them; on a multistream carrier
+# STREAM_ID picks the input stream and GOLD_CODE its physical-layer scrambling sequence.
 # dvb-tools 1.22 puts 13 V on the LNB for either polarisation and names the polarisation only in
 # the committed-switch message, so a transponder behind an LNB that follows its supply must be a
 # vertical one.
 testcard_dvbv5_zap() {
-    local tuner=$1 sat=$2 khz=$3 pol=$4 rate=$5 delsys=$6 modulation=$7 adapter frontend dir size bad
+    local tuner=$1 sat=$2 khz=$3 pol=$4 rate=$5 delsys=$6 modulation=$7 isi=$8 gold=$9
+    local adapter frontend dir size bad
     read -r adapter frontend <<<"$(testcard_nodes "$tuner")"
-    dir=$VM_OUT/dvbv5-zap-layout$TESTCARD_LAYOUT-tuner$tuner
+    dir=$VM_OUT/dvbv5-zap-layout$TESTCARD_LAYOUT-tuner$tuner${isi:+-isi$isi}
     mkdir -p "$dir"
     cat >"$dir/channels.conf" <<CHANNELS
 [testcard]
@@ -59,6 +63,8 @@ testcard_dvbv5_zap() {
 	MODULATION = $modulation
 	INVERSION = AUTO
 CHANNELS
+    [ -z "$isi" ] || printf '\tSTREAM_ID = %s\n' "$isi" >>"$dir/channels.conf"
+    [ -z "$gold" ] || printf '\tSCRAMBLING_SEQUENCE_INDEX = %s\n' "$gold" >>"$dir/channels.conf"
     timeout 60 dvbv5-zap -a "$adapter" -f "$frontend" -d "$frontend" -l EXTENDED -S "$sat" \
         -c "$dir/channels.conf" -P -r -o "$dir/record.ts" -t 5 testcard >"$dir/zap.log" 2>&1 ||
         { echo "FAIL: dvbv5-zap ended with status $? (log: $dir/zap.log)"; tail -n 20 "$dir/zap.log"; return 1; }
@@ -72,6 +78,34 @@ CHANNELS
         echo "FAIL: the recording is not whole packets"
         return 1
     fi
+}
+
+# The transport stream id in the first PAT of the recording FILE, or nothing. The PAT's
+# packets carry no adaptation field and start their section at once (pointer field 0).
+ts_first_pat_tsid() {
+    local hex
+    hex=$(od -An -tx1 -v -w188 "$1" | awk '$1 == "47" && $2 == "40" && $3 == "00" &&
+        $5 == "00" && $6 == "00" { print $9 $10; exit }')
+    [ -n "$hex" ] && echo $((16#$hex))
+}
+
+# testcard_dvbv5_multistream SAT FREQUENCY_KHZ POLARIZATION SYMBOL_RATE ISI:GOLD:TSID...
+# dvbv5-zap tunes tuner 1 to each input stream of a multistream DVB-S2 8PSK carrier in turn
+# (GOLD empty for the default sequence); each recording must hold that stream's own PAT.
+testcard_dvbv5_multistream() {
+    local sat=$1 khz=$2 pol=$3 rate=$4 stream isi gold tsid seen failed=0
+    shift 4
+    for stream in "$@"; do
+        IFS=: read -r isi gold tsid <<<"$stream"
+        testcard_dvbv5_zap 1 "$sat" "$khz" "$pol" "$rate" DVBS2 PSK/8 "$isi" "$gold" || {
+            failed=1
+            continue
+        }
+        seen=$(ts_first_pat_tsid "$VM_OUT/dvbv5-zap-layout$TESTCARD_LAYOUT-tuner1-isi$isi/record.ts")
+        echo "dvbv5-zap on input stream $isi${gold:+ (gold code $gold)}: PAT of TSID ${seen:-none}"
+        [ "$seen" = "$tsid" ] || { echo "FAIL: input stream $isi carries TSID $tsid"; failed=1; }
+    done
+    return "$failed"
 }
 
 # Unloads the module; the devices' last users may take a moment to let go. An unload that hangs

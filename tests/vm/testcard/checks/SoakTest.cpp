@@ -4,9 +4,9 @@
 // card reports what it dropped; then tuner 2 turns from recording to a sweep, and during the
 // sweep the card is unplugged with every device still open. The daemon hears of it while the
 // program still holds the devices, the program says the card is gone, the sweep stops short,
-// the graphs end with their threads joined, and each recording holds whole packets. The shell looks for oopses and hung tasks in the kernel's log afterwards.
-// Unplugging ends the card until the module is loaded again, so this runs on its own, last
-// (tests/vm/guest.sh).
+// the graphs end with their threads joined, and each recording holds whole packets. The shell looks
+// for oopses and hung tasks in the kernel's log afterwards. Unplugging ends the card until the
+// module is loaded again, so this runs on its own, last (tests/vm/guest.sh).
 #include <gtest/gtest.h>
 
 #include <array>

@@ -10,6 +10,7 @@
 #include <iostream>
 
 #include "../kcard_uapi.h"
+#include "Demodulator.h"
 #include "card/Sky.h"
 
 namespace testcard {
@@ -177,13 +178,14 @@ void TestCardDaemon::Tune(const ControlEvent& event) {
     if (!ControlDevice::PayloadAs(event, request)) return;
     const int tuner = event.unit;
     const Reception reception = m_antenna.Tune(tuner, request.frequency, request.symbol_rate);
-    // The kernel's DVB-S demodulators lock only on what the request names: a DVB-S2 carrier does
-    // not lock as DVB-S, and the other way round.
-    const bool systemFits =
-        !reception.locked || (request.delivery_system == SYS_DVBS) ==
-                                 (reception.locked->modulation == card::Modulation::DvbsQpsk);
+    // The demodulator locks only on what the request names: the carrier's system, and on a
+    // multistream carrier one of its input streams with that stream's scrambling code. What
+    // locks is that one stream, with its own services.
     Reception kept = reception;
-    if (!systemFits) kept = {FE_HAS_SIGNAL, reception.strengthMilliDbm};
+    if (reception.locked) {
+        kept.locked = Demodulate(*reception.locked, request);
+        if (!kept.locked) kept = {FE_HAS_SIGNAL, reception.strengthMilliDbm};
+    }
     kcard_signal signal{};
     signal.tune_id = request.tune_id;
     signal.status = kept.status;
