@@ -48,7 +48,7 @@ testcard_nodes() {
 # the committed-switch message, so a transponder behind an LNB that follows its supply must be a
 # vertical one.
 testcard_dvbv5_zap() {
-    local tuner=$1 sat=$2 khz=$3 pol=$4 rate=$5 delsys=$6 modulation=$7 isi=$8 gold=$9
+    local tuner=$1 sat=$2 khz=$3 pol=$4 rate=$5 delsys=$6 modulation=$7 isi=${8:-} gold=${9:-}
     local adapter frontend dir size bad
     read -r adapter frontend <<<"$(testcard_nodes "$tuner")"
     dir=$VM_OUT/dvbv5-zap-layout$TESTCARD_LAYOUT-tuner$tuner${isi:+-isi$isi}
