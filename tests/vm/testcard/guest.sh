@@ -94,10 +94,12 @@ testcard_dvbv5_zap() {
 }
 
 # The transport stream id in the first PAT of the recording FILE, or nothing. The PAT's
-# packets carry no adaptation field and start their section at once (pointer field 0).
+# packets carry no adaptation field and start their section at once (pointer field 0). A PAT
+# comes every 0.1 s, which on Helion's multistream carrier is every 7800 packets or so: the
+# first 20000 hold one.
 ts_first_pat_tsid() {
     local hex
-    hex=$(head -c $((188 * 5000)) "$1" | od -An -tx1 -v -w188 | awk '$1 == "47" && $2 == "40" && $3 == "00" &&
+    hex=$(head -c $((188 * 20000)) "$1" | od -An -tx1 -v -w188 | awk '$1 == "47" && $2 == "40" && $3 == "00" &&
         $5 == "00" && $6 == "00" { print $9 $10; exit }')
     [ -n "$hex" ] && echo $((16#$hex))
 }
