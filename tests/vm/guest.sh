@@ -144,6 +144,10 @@ testcard_stage() {
         # A program nobody here wrote: Vestra's 10785 V (DVB-S2 8PSK) behind switch input 1.
         check "testcard-layout$layout-dvbv5-zap" testcard_dvbv5_zap 1 1 10785000 VERTICAL 23000000 \
             DVBS2 PSK/8
+        # Helion's multistream carrier, 10883 V: streams 0, 5 and 12, the last behind gold code 8
+        # (which dvbv5-zap cannot send), and no stream 7.
+        check "testcard-layout$layout-dvbv5-multistream" testcard_dvbv5_multistream 0 10883000 \
+            VERTICAL 45000000 0:11026 5:11201 12:- 7:-
         check "testcard-layout$layout" testcard_checks
         check "testcard-layout$layout-soak-unplug" testcard_soak
     fi

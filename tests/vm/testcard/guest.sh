@@ -35,19 +35,28 @@ testcard_nodes() {
     if [ "$TESTCARD_LAYOUT" = 1 ]; then echo "0 $1"; else echo "$1 0"; fi
 }
 
-# testcard_dvbv5_zap TUNER SAT FREQUENCY_KHZ POLARIZATION SYMBOL_RATE DELIVERY_SYSTEM MODULATION
+# Where dvbv5-zap's channel file, log and recording for TUNER [and STREAM_ID] go.
+testcard_dvbv5_dir() {
+    echo "$VM_OUT/dvbv5-zap-layout$TESTCARD_LAYOUT-tuner$1${2:+-isi$2}"
+}
+
+# testcard_dvbv5_run TUNER SAT FREQUENCY_KHZ POLARIZATION SYMBOL_RATE DELIVERY_SYSTEM MODULATION
+#                    [STREAM_ID]
 # Debian's dvbv5-zap, a program nobody here wrote, tunes TUNER to a transponder behind an
 # extended universal LNB (LO 9750/10600 MHz, switch at 11700 MHz) on committed-switch input SAT
-# (0..3), waits for the lock and records the whole stream for 5 s with its own options. The card
-# behind the module (the daemon) must be running. POLARIZATION is HORIZONTAL or VERTICAL,
-# DELIVERY_SYSTEM DVBS or DVBS2, MODULATION QPSK or PSK/8, as dvbv5's channel files spell them.
-# dvb-tools 1.22 puts 13 V on the LNB for either polarisation and names the polarisation only in
-# the committed-switch message, so a transponder behind an LNB that follows its supply must be a
-# vertical one.
-testcard_dvbv5_zap() {
-    local tuner=$1 sat=$2 khz=$3 pol=$4 rate=$5 delsys=$6 modulation=$7 adapter frontend dir size bad
+# (0..3), waits for the lock and records the whole stream for 5 s with its own options, in
+# testcard_dvbv5_dir; its status is dvbv5-zap's. The card behind the module (the daemon) must be
+# running. POLARIZATION is HORIZONTAL or VERTICAL, DELIVERY_SYSTEM DVBS or DVBS2, MODULATION
+# QPSK or PSK/8, as dvbv5's channel files spell them; on a multistream carrier STREAM_ID picks
+# the input stream (dvb-tools 1.22 cannot carry a gold code: it does not store
+# SCRAMBLING_SEQUENCE_INDEX for DVB-S2). dvb-tools 1.22 puts 13 V on the LNB for either
+# polarisation and names the polarisation only in the committed-switch message, so a
+# transponder behind an LNB that follows its supply must be a vertical one.
+testcard_dvbv5_run() {
+    local tuner=$1 sat=$2 khz=$3 pol=$4 rate=$5 delsys=$6 modulation=$7 isi=${8:-}
+    local adapter frontend dir
     read -r adapter frontend <<<"$(testcard_nodes "$tuner")"
-    dir=$VM_OUT/dvbv5-zap-layout$TESTCARD_LAYOUT-tuner$tuner
+    dir=$(testcard_dvbv5_dir "$tuner" "$isi")
     mkdir -p "$dir"
     cat >"$dir/channels.conf" <<CHANNELS
 [testcard]
@@ -59,8 +68,18 @@ testcard_dvbv5_zap() {
 	MODULATION = $modulation
 	INVERSION = AUTO
 CHANNELS
+    [ -z "$isi" ] || printf '\tSTREAM_ID = %s\n' "$isi" >>"$dir/channels.conf"
     timeout 60 dvbv5-zap -a "$adapter" -f "$frontend" -d "$frontend" -l EXTENDED -S "$sat" \
-        -c "$dir/channels.conf" -P -r -o "$dir/record.ts" -t 5 testcard >"$dir/zap.log" 2>&1 ||
+        -c "$dir/channels.conf" -P -r -o "$dir/record.ts" -t 5 testcard >"$dir/zap.log" 2>&1
+}
+
+# testcard_dvbv5_zap: testcard_dvbv5_run's arguments. dvbv5-zap must lock and record whole
+# packets.
+testcard_dvbv5_zap() {
+    local adapter frontend dir size bad
+    read -r adapter frontend <<<"$(testcard_nodes "$1")"
+    dir=$(testcard_dvbv5_dir "$1" "${8:-}")
+    testcard_dvbv5_run "$@" ||
         { echo "FAIL: dvbv5-zap ended with status $? (log: $dir/zap.log)"; tail -n 20 "$dir/zap.log"; return 1; }
     grep -q 'Lock' "$dir/zap.log" || { echo "FAIL: dvbv5-zap saw no lock"; return 1; }
     size=$(stat -c %s "$dir/record.ts" 2>/dev/null || echo 0)
@@ -72,6 +91,48 @@ CHANNELS
         echo "FAIL: the recording is not whole packets"
         return 1
     fi
+}
+
+# The transport stream id in the first PAT of the recording FILE, or nothing. The PAT's
+# packets carry no adaptation field and start their section at once (pointer field 0). A PAT
+# comes every 0.1 s, which on Helion's multistream carrier is every 7800 packets or so: the
+# first 20000 hold one.
+ts_first_pat_tsid() {
+    local hex
+    hex=$(head -c $((188 * 20000)) "$1" | od -An -tx1 -v -w188 | awk '$1 == "47" && $2 == "40" && $3 == "00" &&
+        $5 == "00" && $6 == "00" { print $9 $10; exit }')
+    [ -n "$hex" ] && echo $((16#$hex))
+}
+
+# testcard_dvbv5_multistream SAT FREQUENCY_KHZ POLARIZATION SYMBOL_RATE ISI:TSID...
+# dvbv5-zap tunes tuner 1 to input streams of a multistream DVB-S2 8PSK carrier in turn: with
+# TSID, the recording must hold that stream's own PAT; with "-", the card must not lock (a
+# stream the carrier lacks, or one behind a gold code dvbv5-zap cannot send).
+testcard_dvbv5_multistream() {
+    local sat=$1 khz=$2 pol=$3 rate=$4 stream isi tsid seen dir failed=0
+    shift 4
+    for stream in "$@"; do
+        IFS=: read -r isi tsid <<<"$stream"
+        dir=$(testcard_dvbv5_dir 1 "$isi")
+        if [ "$tsid" = - ]; then
+            if testcard_dvbv5_run 1 "$sat" "$khz" "$pol" "$rate" DVBS2 PSK/8 "$isi" ||
+                ! grep -q "doesn't lock" "$dir/zap.log"; then
+                echo "FAIL: input stream $isi locked (log: $dir/zap.log)"
+                failed=1
+            else
+                echo "dvbv5-zap on input stream $isi: no lock, as it should be"
+            fi
+            continue
+        fi
+        testcard_dvbv5_zap 1 "$sat" "$khz" "$pol" "$rate" DVBS2 PSK/8 "$isi" || {
+            failed=1
+            continue
+        }
+        seen=$(ts_first_pat_tsid "$dir/record.ts")
+        echo "dvbv5-zap on input stream $isi: PAT of TSID ${seen:-none}"
+        [ "$seen" = "$tsid" ] || { echo "FAIL: input stream $isi carries TSID $tsid"; failed=1; }
+    done
+    return "$failed"
 }
 
 # Unloads the module; the devices' last users may take a moment to let go. An unload that hangs

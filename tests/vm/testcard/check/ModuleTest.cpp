@@ -86,7 +86,10 @@ bool TapWholeStream(int demux) {
            ::ioctl(demux, DMX_SET_PES_FILTER, &filter) == 0;
 }
 
-int TuneDvbS2(int frontend, std::uint32_t khz) {
+// A DVB-S2 tune; on a multistream carrier `streamId` picks the input stream and `goldCode` the
+// physical-layer scrambling sequence.
+int TuneDvbS2(int frontend, std::uint32_t khz, std::uint32_t streamId = NO_STREAM_ID_FILTER,
+              std::uint32_t goldCode = 0) {
     dtv_property props[] = {
         {.cmd = DTV_CLEAR, .reserved = {}, .u = {}, .result = 0},
         {.cmd = DTV_DELIVERY_SYSTEM, .reserved = {}, .u = {.data = SYS_DVBS2}, .result = 0},
@@ -94,6 +97,11 @@ int TuneDvbS2(int frontend, std::uint32_t khz) {
         {.cmd = DTV_SYMBOL_RATE, .reserved = {}, .u = {.data = 27500000}, .result = 0},
         {.cmd = DTV_MODULATION, .reserved = {}, .u = {.data = PSK_8}, .result = 0},
         {.cmd = DTV_INNER_FEC, .reserved = {}, .u = {.data = FEC_3_4}, .result = 0},
+        {.cmd = DTV_STREAM_ID, .reserved = {}, .u = {.data = streamId}, .result = 0},
+        {.cmd = DTV_SCRAMBLING_SEQUENCE_INDEX,
+         .reserved = {},
+         .u = {.data = goldCode},
+         .result = 0},
         {.cmd = DTV_TUNE, .reserved = {}, .u = {}, .result = 0},
     };
     dtv_properties all{static_cast<__u32>(std::size(props)), props};
@@ -179,7 +187,7 @@ TEST_F(ModuleTest, TheListenerMustGreetInItsVersionAndIsTheOnlyOne) {
     EXPECT_EQ(m_control->SendValue(KCARD_CMD_SIGNAL, 0, signal), 0);
 }
 
-TEST_F(ModuleTest, EachTunerHasItsNodesAndOffersDvbSAndS2) {
+TEST_F(ModuleTest, EachTunerHasItsNodesAndOffersDvbSAndS2WithMultistream) {
     for (int tuner = 0; tuner < KCARD_TUNERS; ++tuner) {
         Fd frontend(Frontend(tuner), O_RDONLY);
         ASSERT_GE(frontend.fd, 0) << Frontend(tuner);
@@ -188,6 +196,7 @@ TEST_F(ModuleTest, EachTunerHasItsNodesAndOffersDvbSAndS2) {
         dvb_frontend_info info{};
         ASSERT_EQ(::ioctl(frontend.fd, FE_GET_INFO, &info), 0);
         EXPECT_NE(std::string(info.name).find("tuner " + std::to_string(tuner)), std::string::npos);
+        EXPECT_TRUE(info.caps & FE_CAN_MULTISTREAM);
         dtv_property prop{.cmd = DTV_ENUM_DELSYS, .reserved = {}, .u = {}, .result = 0};
         dtv_properties props{1, &prop};
         ASSERT_EQ(::ioctl(frontend.fd, FE_GET_PROPERTY, &props), 0);
@@ -249,10 +258,10 @@ TEST_F(ModuleTest, LnbBusMessagesGoOutPerTunerAndWaitForTheBusAndItsAnswer) {
     EXPECT_EQ(errno, EINVAL);
 }
 
-TEST_F(ModuleTest, ATuneGoesOutAndOnlyItsOwnAnswerLocksWithLevelsInDecibels) {
+TEST_F(ModuleTest, ATuneGoesOutWithItsInputStreamAndOnlyItsOwnAnswerLocksWithLevelsInDecibels) {
     Fd frontend(Frontend(0));
     ASSERT_GE(frontend.fd, 0);
-    ASSERT_EQ(TuneDvbS2(frontend.fd, 1234000), 0);
+    ASSERT_EQ(TuneDvbS2(frontend.fd, 1234000, 5, 8), 0);
     auto event = m_control->Await(KCARD_EV_TUNE, 0);
     ASSERT_TRUE(event);
     const auto tune = event->As<kcard_tune>();
@@ -261,6 +270,8 @@ TEST_F(ModuleTest, ATuneGoesOutAndOnlyItsOwnAnswerLocksWithLevelsInDecibels) {
     EXPECT_EQ(tune.symbol_rate, 27500000u);
     EXPECT_EQ(tune.modulation, static_cast<__u32>(PSK_8));
     EXPECT_EQ(tune.fec, static_cast<__u32>(FEC_3_4));
+    EXPECT_EQ(tune.stream_id, 5u);
+    EXPECT_EQ(tune.scrambling_sequence_index, 8u);
 
     const __u32 locked =
         FE_HAS_SIGNAL | FE_HAS_CARRIER | FE_HAS_VITERBI | FE_HAS_SYNC | FE_HAS_LOCK;

@@ -1,6 +1,6 @@
 // Faults on the test card while the program uses it: the CI module pulled out of the slot and
 // put back during a recording (the recording goes on, the module is named again). The card
-// unplugged is SoakTest's end.
+// unplugged, during a recording and a sweep, is SoakTest's end.
 #include <gtest/gtest.h>
 
 #include <chrono>

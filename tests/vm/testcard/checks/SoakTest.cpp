@@ -1,14 +1,15 @@
 // The test card under a long load, then unplugged: both tuners record scrambled services
 // through the CAM for ORVALEN_TESTCARD_SOAK_S seconds (two minutes unless told) while the card's
 // daemon reads its events only every few seconds, so that the card's queue overflows and the
-// card reports what it dropped; then the card is unplugged with every device still open. The
-// daemon hears of it while the program still holds the devices, the program's stream readers say
-// the card is gone, the graphs end with their threads joined, and each recording holds whole
-// packets. The shell looks for oopses and hung tasks in the kernel's log afterwards.
-// Unplugging ends the card until the module is loaded again, so this runs on its own, last
-// (tests/vm/guest.sh).
+// card reports what it dropped; then tuner 2 turns from recording to a sweep, and during the
+// sweep the card is unplugged with every device still open. The daemon hears of it while the
+// program still holds the devices, the program says the card is gone, the graphs (the sweeping
+// one included) end with their threads joined, and each recording holds whole packets. The shell
+// looks for oopses and hung tasks in the kernel's log afterwards. Unplugging ends the card until
+// the module is loaded again, so this runs on its own, last (tests/vm/guest.sh).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdlib>
@@ -28,6 +29,8 @@ using namespace std::chrono_literals;
 // How long the daemon leaves the card's events unread at a time: the two tuners' streams
 // through the CAM fill the card's 4 MiB queue in less.
 constexpr const char* kSlow = "slow 3000";
+// Steps of tuner 2's sweep seen before the card is pulled: it is surely sweeping by then.
+constexpr std::size_t kStepsBeforeUnplug = 5;
 
 std::chrono::seconds SoakTime() {
     const char* value = std::getenv("ORVALEN_TESTCARD_SOAK_S");
@@ -65,7 +68,7 @@ protected:
     }
 };
 
-TEST_F(SoakTest, BothTunersRecordThroughTheCamWhileTheCardFallsBehindThenItIsUnplugged) {
+TEST_F(SoakTest, BothTunersRecordThroughTheCamWhileTheCardFallsBehindThenItIsUnpluggedMidSweep) {
     const int threadsBefore = ThreadCount();
     const std::array<SkyChannel, 2> channels{ScrambledChannel(1), ScrambledChannel(3)};
     std::array<std::filesystem::path, 2> paths;
@@ -100,6 +103,15 @@ TEST_F(SoakTest, BothTunersRecordThroughTheCamWhileTheCardFallsBehindThenItIsUnp
     EXPECT_GT(StatusField(status, "lost"), 0u) << "the card lost no events: " << status;
     EXPECT_EQ(stalls, 0) << "a recording stood still for 10 s";
 
+    // Tuner 2 leaves its recording for a sweep (about half a minute on this card), so the card
+    // goes while a sweep is tuning step after step.
+    graphs[1] = MakeGraph(2);
+    ASSERT_EQ(static_cast<int>(graphs[1]->m_ready), 1);
+    ASSERT_EQ(graphs[1]->RequestSpectrumSweep(), 0);
+    std::size_t swept = 0;
+    for (; swept < kStepsBeforeUnplug; ++swept)
+        ASSERT_TRUE(worker_test::NextMessage(m_queue, MSG_SPECTRUM_POINT)) << "no sweep";
+
     testing::internal::CaptureStderr();
     ASSERT_EQ(Ask("unplug"), "ok");
     // The daemon hears it while the program still holds every device of the card.
@@ -110,6 +122,18 @@ TEST_F(SoakTest, BothTunersRecordThroughTheCamWhileTheCardFallsBehindThenItIsUnp
     const std::string said = testing::internal::GetCapturedStderr();
     std::cout << said;
     EXPECT_NE(said.find("the card is gone"), std::string::npos);
+    // What the sweep made of the steps after the card went: the graph is gone by now, so the
+    // sweep either ran out over the dead frontend or was stopped with its graph.
+    const worker_test::Sweep rest = worker_test::ReadSweep(m_queue, 2);
+    const auto unread =
+        std::count_if(rest.points.begin(), rest.points.end(),
+                      [](const SpectrumPoint& p) { return p.level == kUnreadLevel; });
+    // A card that is gone gives no levels: at most the step under way as it went read one.
+    EXPECT_LE(rest.points.size(), static_cast<std::size_t>(unread) + 1)
+        << "levels read from a card that is gone";
+    std::cout << "NOTE: the sweep was at step " << swept << " of " << worker_test::kSweepPoints
+              << " when the card went; then " << rest.points.size() << " more (" << unread
+              << " without a level), " << (rest.ended ? "ended" : "no end mark") << "\n";
     EXPECT_TRUE(worker_test::WaitUntil([&] { return ThreadCount() <= threadsBefore; }))
         << ThreadCount() << " threads, " << threadsBefore << " before";
     for (const auto& path : paths) {

@@ -15,9 +15,8 @@ namespace testcard {
 namespace {
 
 constexpr double kToleranceDb = 1.5;
-// A step read before the card answered its tune has no level and comes out at the top of the
-// picture; on a loaded machine without acceleration a few may.
-constexpr std::int32_t kUnreadLevel = 100000;
+// On a loaded machine without acceleration a few steps may be read before the card answered
+// their tune (kUnreadLevel).
 constexpr double kMatchingShare = 0.9;
 constexpr double kPeakAboveFloorDb = 6.0;
 

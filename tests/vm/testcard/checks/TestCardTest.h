@@ -31,6 +31,9 @@ namespace testcard {
 
 // Bounds for a loaded machine without acceleration; none of them is a statement about speed.
 inline constexpr int kLockWaitMs = 30000;
+// The level of a spectrum step read before the card answered its tune (or after it went): the
+// top of the picture.
+inline constexpr std::int32_t kUnreadLevel = 100000;
 
 // A channel on the daemon's sky: a DVB-S transponder of `position` (1..4) in the band asked.
 struct SkyChannel {

@@ -1,13 +1,16 @@
 // Everything between the test card's tuner inputs and the sky, played with the simulated card's
 // own models: the card's sky (card::Sky) behind a committed switch on each tuner's own cable,
 // the universal LNB whose polarisation follows the supply voltage and whose band follows the
-// 22 kHz tone, or, in single-cable mode, one cable shared by both tuners with an EN 50494 router
-// on it. What a tuner then receives at a frequency comes from card::SignalModel.
+// 22 kHz tone, or, in single-cable mode, one cable shared by both tuners with a router on it that
+// speaks EN 50494 (8 user bands, banks A and B) or EN 50607 (32 user bands, a bank per
+// position). What a tuner then receives at a frequency comes from card::SignalModel.
 //
 // On the shared cable a command reaches the router only when no other is on the bus: two
 // commands that overlap in time are both lost, as their bits would be on a real cable. A
 // command needs the supply raised to 18 V and the tone off; so does a committed-switch message
-// (any supply, tone off).
+// (any supply, tone off). A router given a PIN takes only the commands that carry it; one
+// without takes commands with any PIN or none. A command the router does not take (another
+// protocol's, a wrong PIN, a bank or user band it lacks) changes nothing.
 //
 // Not thread-safe: the daemon's event loop owns it. Times are the kernel's event times in ns.
 #pragma once
@@ -34,9 +37,22 @@ struct Reception {
     const card::Satellite* satellite = nullptr;  // of `locked`
 };
 
-// The user bands of the single-cable router, MHz: a common plan of eight.
+// The user bands of the EN 50494 router, MHz: a common plan of eight.
 inline constexpr std::array<std::uint32_t, 8> kUserBandsMHz{1284, 1400, 1516, 1632,
                                                             1748, 1864, 1980, 2096};
+// The user bands of the EN 50607 router, MHz: 32, 36 MHz apart from 985 MHz.
+inline constexpr std::array<std::uint32_t, 32> kJessUserBandsMHz = [] {
+    std::array<std::uint32_t, 32> bands{};
+    for (std::uint32_t i = 0; i < bands.size(); ++i) bands[i] = 985 + 36 * i;
+    return bands;
+}();
+
+// What the two tuners' inputs hang on.
+enum class Cabling : std::uint8_t {
+    Switch,   // a cable each, behind a committed switch
+    En50494,  // one cable to an EN 50494 router
+    En50607,  // one cable to an EN 50607 router
+};
 
 class Antenna {
 public:
@@ -45,8 +61,10 @@ public:
     Antenna(const Antenna&) = delete;
     Antenna& operator=(const Antenna&) = delete;
 
-    void SetSingleCable(bool on);
-    bool SingleCable() const { return m_singleCable; }
+    // Recabling forgets what the router held; `pin` is the router's, if it has one.
+    void SetCabling(Cabling cabling, std::optional<std::uint8_t> pin = std::nullopt);
+    Cabling GetCabling() const { return m_cabling; }
+    bool SingleCable() const { return m_cabling != Cabling::Switch; }
 
     // The bus events; each returns what it logs. `voltage` is the kernel's enum fe_sec_voltage,
     // `tone` enum fe_sec_tone_mode, `burst` enum fe_sec_mini_cmd.
@@ -84,15 +102,26 @@ private:
         std::optional<Slot> previousSlot{};  // to take back when it turns out garbled
     };
 
+    // A channel change the router took: the user band (0-based), the slot and the PIN sent.
+    struct ChannelChange {
+        std::size_t userBand = 0;
+        Slot slot;
+        std::optional<std::uint8_t> pin;
+    };
+    static std::optional<ChannelChange> ParseEn50494(std::span<const std::uint8_t> bytes);
+    static std::optional<ChannelChange> ParseEn50607(std::span<const std::uint8_t> bytes);
+    const std::uint32_t* UserBandsMHz() const;
+    std::size_t UserBandCount() const;
     bool ApplyChannelChange(std::span<const std::uint8_t> bytes, OnBus& onBus);
     Reception Receive(const card::LnbState& lnb, double ifMHz, double symbolRateKsps) const;
     Reception ReceiveOnUserBand(double tunedMHz, double symbolRateKsps) const;
 
     card::Sky m_sky;
     card::SignalModel m_model;
-    bool m_singleCable = false;
+    Cabling m_cabling = Cabling::Switch;
+    std::optional<std::uint8_t> m_pin;
     std::array<Tuner, 2> m_tuners;
-    std::array<std::optional<Slot>, kUserBandsMHz.size()> m_slots;
+    std::array<std::optional<Slot>, kJessUserBandsMHz.size()> m_slots;
     OnBus m_lastOnBus;
 };
 

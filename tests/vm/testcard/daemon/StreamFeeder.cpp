@@ -67,8 +67,9 @@ void StreamFeeder::Run() {
             continue;
         }
         if (!generator || generation != m_generation) {
+            // With the satellite, so the stream carries the NIT a scanner follows.
             generator =
-                std::make_unique<card::TransportStreamGenerator>(*m_transponder, m_satellite->name);
+                std::make_unique<card::TransportStreamGenerator>(*m_transponder, *m_satellite);
             generation = m_generation;
             started = Clock::now();
             packetsDue = 0;

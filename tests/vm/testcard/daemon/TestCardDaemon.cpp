@@ -5,11 +5,14 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <sstream>
 
 #include "../kcard_uapi.h"
+#include "Demodulator.h"
 #include "card/Sky.h"
 
 namespace testcard {
@@ -177,13 +180,14 @@ void TestCardDaemon::Tune(const ControlEvent& event) {
     if (!ControlDevice::PayloadAs(event, request)) return;
     const int tuner = event.unit;
     const Reception reception = m_antenna.Tune(tuner, request.frequency, request.symbol_rate);
-    // The kernel's DVB-S demodulators lock only on what the request names: a DVB-S2 carrier does
-    // not lock as DVB-S, and the other way round.
-    const bool systemFits =
-        !reception.locked || (request.delivery_system == SYS_DVBS) ==
-                                 (reception.locked->modulation == card::Modulation::DvbsQpsk);
+    // The demodulator locks only on what the request names: the carrier's system, and on a
+    // multistream carrier one of its input streams with that stream's scrambling code. What
+    // locks is that one stream, with its own services.
     Reception kept = reception;
-    if (!systemFits) kept = {FE_HAS_SIGNAL, reception.strengthMilliDbm};
+    if (reception.locked) {
+        kept.locked = Demodulate(*reception.locked, request);
+        if (!kept.locked) kept = {FE_HAS_SIGNAL, reception.strengthMilliDbm};
+    }
     kcard_signal signal{};
     signal.tune_id = request.tune_id;
     signal.status = kept.status;
@@ -209,11 +213,43 @@ void TestCardDaemon::Log(const BusEvent& event) {
     if (m_busLog.is_open()) m_busLog << Format(event) << std::endl;
 }
 
-std::string TestCardDaemon::Command(const std::string& command) {
-    if (command == "cable single" || command == "cable switch") {
-        m_antenna.SetSingleCable(command == "cable single");
+std::string TestCardDaemon::CablingName(Cabling cabling) {
+    switch (cabling) {
+        case Cabling::En50494:
+            return "single";
+        case Cabling::En50607:
+            return "single2";
+        case Cabling::Switch:
+            break;
+    }
+    return "switch";
+}
+
+std::string TestCardDaemon::Recable(const std::string& how) {
+    std::istringstream words(how);
+    std::string name, pinWord, rest;
+    words >> name >> pinWord >> rest;
+    std::optional<std::uint8_t> pin;
+    if (!pinWord.empty()) {
+        unsigned value = 0;
+        const auto [end, error] =
+            std::from_chars(pinWord.data(), pinWord.data() + pinWord.size(), value);
+        if (error != std::errc{} || end != pinWord.data() + pinWord.size() || value > 255)
+            return "error: a PIN is 0-255";
+        pin = static_cast<std::uint8_t>(value);
+    }
+    if (!rest.empty()) return "error: too many words";
+    for (const Cabling cabling : {Cabling::Switch, Cabling::En50494, Cabling::En50607}) {
+        if (name != CablingName(cabling)) continue;
+        if (pin && cabling == Cabling::Switch) return "error: a PIN is for a router";
+        m_antenna.SetCabling(cabling, pin);
         return "ok";
     }
+    return "error: unknown cabling '" + name + "'";
+}
+
+std::string TestCardDaemon::Command(const std::string& command) {
+    if (command.starts_with("cable ")) return Recable(command.substr(6));
     if (command == "cam out" || command == "cam in") {
         const std::uint32_t present = command == "cam in";
         if (present)
@@ -235,7 +271,7 @@ std::string TestCardDaemon::Command(const std::string& command) {
         return "ok";
     }
     if (command == "status") {
-        return "ok cable " + std::string(m_antenna.SingleCable() ? "single" : "switch") +
+        return "ok cable " + CablingName(m_antenna.GetCabling()) +
                (m_unplugged ? " unplugged" : "") + " packets " +
                std::to_string(m_streams[0]->PacketsSent()) + " " +
                std::to_string(m_streams[1]->PacketsSent()) + " lost " + std::to_string(m_lost) +

@@ -5,7 +5,8 @@
 // happens.
 //
 // Commands: "cable switch" (each tuner on its own cable behind a committed switch, the
-// default), "cable single" (both tuners on one cable to a single-cable router), "cam out" and
+// default), "cable single [PIN]" and "cable single2 [PIN]" (both tuners on one cable to an
+// EN 50494 or an EN 50607 router, which takes only commands with PIN 0-255 if given), "cam out" and
 // "cam in" (the CI module leaves or enters the slot), "unplug" (the card goes away as a
 // hot-unplugged card does), "slow MS" (the card's events are read only every MS milliseconds, as
 // by a listener that falls behind, so that the card loses some; "slow 0" reads them at once
@@ -66,6 +67,9 @@ private:
     void Feed(const ControlEvent& event);
     void Log(const BusEvent& event);
     std::string Command(const std::string& command);
+    // "switch", "single [PIN]" or "single2 [PIN]".
+    std::string Recable(const std::string& how);
+    static std::string CablingName(Cabling cabling);
 
     ControlDevice m_device;
     CommandSocket m_commands;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <linux/dvb/frontend.h>
 
+#include <optional>
 #include <vector>
 
 #include "cardkit/CommittedSwitch.h"
@@ -100,16 +101,26 @@ TEST_F(AntennaTest, UnheardMessagesAndAnUnpoweredLnbChangeNothing) {
 
 class SingleCableAntennaTest : public AntennaTest {
 protected:
-    SingleCableAntennaTest() { m_antenna.SetSingleCable(true); }
+    explicit SingleCableAntennaTest(Cabling cabling = Cabling::En50494,
+                                    std::optional<std::uint8_t> pin = std::nullopt)
+        : m_en50607(cabling == Cabling::En50607) {
+        m_antenna.SetCabling(cabling, pin);
+    }
 
-    // The channel change for `t` on user band `band`, and where the tuner then finds it.
-    cardkit::ChannelChange Change(int band, const card::Transponder& t, bool highBand) {
+    // The channel change for `t` of `position` (1..4) on user band `band` with `pin` (0-255,
+    // or kScifUnset for none), as the program makes it, and where the tuner then finds it.
+    cardkit::ChannelChange Change(int band, const card::Transponder& t, bool highBand,
+                                  int position = 1, std::uint32_t pin = cardkit::kScifUnset) {
         cardkit::ScifConfig scif;
         scif.userBand = static_cast<std::uint32_t>(band);
-        scif.frequencyMHz = kUserBandsMHz[static_cast<std::size_t>(band)];
-        scif.pin = cardkit::kScifUnset;
+        scif.frequencyMHz = m_en50607 ? kJessUserBandsMHz[static_cast<std::size_t>(band)]
+                                      : kUserBandsMHz[static_cast<std::size_t>(band)];
+        scif.pin = pin;
+        scif.protocol = m_en50607 ? cardkit::kScifEn50607 : cardkit::kScifEn50494;
         return cardkit::MakeChannelChange(
-            scif, {false, t.polarisation == card::LinearPolarisation::Horizontal, highBand},
+            scif,
+            cardkit::BankFor(scif, position, t.polarisation == card::LinearPolarisation::Horizontal,
+                             highBand),
             card::SignalModel::IntermediateMHz(t.frequencyMHz, highBand));
     }
     BusEvent Send(int tuner, const cardkit::ChannelChange& change, std::uint64_t atNs) {
@@ -123,6 +134,8 @@ protected:
                                            t.symbolRate * 1000);
         return r.locked && r.locked->tsid == t.tsid;
     }
+
+    const bool m_en50607;
 };
 
 TEST_F(SingleCableAntennaTest, CommandsOneAtATimeLandAndEachTunerGetsItsUserBand) {
@@ -161,6 +174,58 @@ TEST_F(SingleCableAntennaTest, ACommandBelow18VoltsIsNotHeard) {
     m_antenna.Voltage(0, SEC_VOLTAGE_13, 0);
     EXPECT_FALSE(m_antenna.Message(0, change.message, kMs).landed);
     EXPECT_FALSE(Locks(0, change, a));
+}
+
+class En50607AntennaTest : public SingleCableAntennaTest {
+protected:
+    explicit En50607AntennaTest(std::optional<std::uint8_t> pin = std::nullopt)
+        : SingleCableAntennaTest(Cabling::En50607, pin) {}
+};
+
+TEST_F(En50607AntennaTest, ThirtyTwoUserBandsAndABankPerPositionOneCommandAtATime) {
+    const card::Transponder& a = FirstDvbs(m_sky, 3, false);
+    const card::Transponder& b = FirstDvbs(m_sky, 4, true);
+    const auto changeA = Change(0, a, false, 3);
+    const auto changeB = Change(31, b, true, 4);
+    ASSERT_EQ(changeA.message.size(), 4u);
+    EXPECT_TRUE(Send(0, changeA, 0).landed);
+    // The first command took 4 x 13.5 ms from 15 ms on; this one starts after it.
+    EXPECT_TRUE(Send(1, changeB, 70 * kMs).landed);
+    EXPECT_TRUE(Locks(0, changeA, a));
+    EXPECT_TRUE(Locks(1, changeB, b));
+    // Two that overlap are both lost.
+    const auto changeC = Change(7, FirstDvbs(m_sky, 2, false), false, 2);
+    EXPECT_TRUE(Send(0, changeC, 500 * kMs).landed);
+    EXPECT_FALSE(Send(1, changeA, 530 * kMs).landed);
+    EXPECT_FALSE(Locks(0, changeC, FirstDvbs(m_sky, 2, false)));
+    EXPECT_TRUE(Locks(1, changeB, b)) << "an overlap changes no other user band";
+}
+
+TEST_F(En50607AntennaTest, AnotherProtocolsCommandChangesNothing) {
+    const card::Transponder& a = FirstDvbs(m_sky, 1, false);
+    const auto change = Change(2, a, false);
+    const Bytes en50494{0xE0, 0x10, 0x5A, static_cast<std::uint8_t>(2 << 5), 0x10};
+    const BusEvent event = Send(0, {.message = en50494}, 0);
+    EXPECT_TRUE(event.landed);
+    EXPECT_EQ(event.note, "ignored by the router");
+    EXPECT_FALSE(Locks(0, change, a));
+}
+
+class En50607PinAntennaTest : public En50607AntennaTest {
+protected:
+    En50607PinAntennaTest() : En50607AntennaTest(0x5A) {}
+};
+
+TEST_F(En50607PinAntennaTest, OnlyTheRightPinIsTaken) {
+    const card::Transponder& a = FirstDvbs(m_sky, 1, false);
+    EXPECT_TRUE(Send(0, Change(4, a, false), 0).landed);
+    EXPECT_FALSE(Locks(0, Change(4, a, false), a)) << "no PIN";
+    EXPECT_TRUE(Send(0, Change(4, a, false, 1, 0x5B), 200 * kMs).landed);
+    EXPECT_FALSE(Locks(0, Change(4, a, false), a)) << "a wrong PIN";
+    const auto right = Change(4, a, false, 1, 0x5A);
+    ASSERT_EQ(right.message.size(), 5u);
+    EXPECT_TRUE(Send(0, right, 400 * kMs).landed);
+    EXPECT_TRUE(Locks(0, right, a));
 }
 
 TEST(BusEventTest, LinesReadBackAsWrittenAndMalformedOnesAreRefused) {
