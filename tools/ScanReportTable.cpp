@@ -17,6 +17,14 @@ char PolarisationLetter(std::int32_t polarisation) {
     return polarisation == scan::kPolarisationV ? 'V' : 'H';
 }
 
+// Where a stop cut the sweeps short, which of them the candidates come from.
+std::string SweepsCovered(const scan::ScanReport& report) {
+    if (!report.stopped || report.sweepsFinished.value_or(scan::kSweeps) == scan::kSweeps)
+        return "";
+    return " (from the " + std::to_string(*report.sweepsFinished) + " of " +
+           std::to_string(scan::kSweeps) + " sweeps that finished)";
+}
+
 }  // namespace
 
 std::string CarrierText(const scan::KnownCarrier& carrier) {
@@ -61,9 +69,9 @@ void PrintScanTable(std::ostream& out, const scan::ScanReport& report,
     }
     for (const auto& c : report.unlocked) out << "not locked: " << CarrierText(c) << "\n";
     out << report.transponders.size() << " transponders locked of " << report.candidates
-        << " candidates, " << report.unlocked.size() << " not locked; "
-        << counts[0] + counts[1] + counts[2] << " services (" << counts[0] << " tv, " << counts[1]
-        << " radio, " << counts[2] << " data); "
+        << " candidates" << SweepsCovered(report) << ", " << report.unlocked.size()
+        << " not locked; " << counts[0] + counts[1] + counts[2] << " services (" << counts[0]
+        << " tv, " << counts[1] << " radio, " << counts[2] << " data); "
         << Format("%.1f s", std::chrono::duration<double>(wall).count()) << "\n";
 }
 
