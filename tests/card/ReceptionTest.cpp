@@ -203,19 +203,6 @@ TEST_F(ReceptionTest, ACardPulledOutRefusesEveryRequestAsNotConnected) {
     EXPECT_EQ(m_card->SendDiseqc(2, reset), HRESULT_ERROR_DEVICE_NOT_CONNECTED);
 }
 
-TEST(UnplugPoint, TakesAStepOrATuneCountedFromOne) {
-    std::string error;
-    const auto step = ParseUnplugPoint("step:120", error);
-    ASSERT_TRUE(step);
-    EXPECT_EQ(step->request, UnplugPoint::Request::SpectrumStep);
-    EXPECT_EQ(step->count, 120u);
-    EXPECT_EQ(ParseUnplugPoint("tune:3", error)->request, UnplugPoint::Request::Tune);
-    for (const char* wrong : {"step:0", "tune:", "tune:3x", "step:-1", "sweep:4", ""}) {
-        EXPECT_FALSE(ParseUnplugPoint(wrong, error)) << wrong;
-        EXPECT_NE(error.find(wrong), std::string::npos) << error;
-    }
-}
-
 TEST_F(ReceptionTest, ReadingsAreLiveButRepeatableWithTheSameSeed) {
     auto readings = [this] {
         Install(TestCardConfig());
