@@ -17,12 +17,13 @@ char PolarisationLetter(std::int32_t polarisation) {
     return polarisation == scan::kPolarisationV ? 'V' : 'H';
 }
 
-// Where a stop cut the sweeps short, which of them the candidates come from.
-std::string SweepsCovered(const scan::ScanReport& report) {
-    if (!report.stopped || report.sweepsFinished.value_or(scan::kSweeps) == scan::kSweeps)
-        return "";
-    return " (from the " + std::to_string(*report.sweepsFinished) + " of " +
-           std::to_string(scan::kSweeps) + " sweeps that finished)";
+// "12 candidates"; where a stop cut the sweeps short, also which sweeps they come from.
+std::string Candidates(const scan::ScanReport& report) {
+    std::string text = std::to_string(report.candidates) + " candidates";
+    if (report.stopped && report.sweepsFinished.value_or(scan::kSweeps) != scan::kSweeps)
+        text += " (from the " + std::to_string(*report.sweepsFinished) + " of " +
+                std::to_string(scan::kSweeps) + " sweeps that finished)";
+    return text;
 }
 
 }  // namespace
@@ -68,11 +69,10 @@ void PrintScanTable(std::ostream& out, const scan::ScanReport& report,
         }
     }
     for (const auto& c : report.unlocked) out << "not locked: " << CarrierText(c) << "\n";
-    out << report.transponders.size() << " transponders locked of " << report.candidates
-        << " candidates" << SweepsCovered(report) << ", " << report.unlocked.size()
-        << " not locked; " << counts[0] + counts[1] + counts[2] << " services (" << counts[0]
-        << " tv, " << counts[1] << " radio, " << counts[2] << " data); "
-        << Format("%.1f s", std::chrono::duration<double>(wall).count()) << "\n";
+    out << report.transponders.size() << " transponders locked of " << Candidates(report) << ", "
+        << report.unlocked.size() << " not locked; " << counts[0] + counts[1] + counts[2]
+        << " services (" << counts[0] << " tv, " << counts[1] << " radio, " << counts[2]
+        << " data); " << Format("%.1f s", std::chrono::duration<double>(wall).count()) << "\n";
 }
 
 }  // namespace orvalen
