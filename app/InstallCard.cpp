@@ -1,5 +1,7 @@
 #include "app/InstallCard.h"
 
+#include <cstdlib>
+
 #include "card/InstallSimulatedCard.h"
 #include "card/SkyFolder.h"
 #include "linuxdvb/InstallDvbCard.h"
@@ -18,13 +20,22 @@ std::string DvbDescription(const linuxdvb::DvbCard& card) {
     return text + ")";
 }
 
-// The simulated card, with the satellites of the sky folder when the line names one.
+// The simulated card, with the satellites of the sky folder when the line names one, pulled
+// out where ORVALEN_SIM_UNPLUG says (to rehearse a card that goes away mid-run).
 void InstallSimulated(const CommandLine& line, InstalledCard& installed) {
     card::CardConfig config;
     if (!line.skyFolder.empty()) {
         auto sky = card::ReadSkyFolder(line.skyFolder, installed.error);
         if (!sky) return;
         config.sky = std::move(*sky);
+    }
+    if (const char* unplug = std::getenv("ORVALEN_SIM_UNPLUG"); unplug && *unplug) {
+        std::string error;
+        config.unplug = card::ParseUnplugPoint(unplug, error);
+        if (!config.unplug) {
+            installed.error = "ORVALEN_SIM_UNPLUG: " + error;
+            return;
+        }
     }
     installed.simulated = card::InstallSimulatedCard(std::move(config));
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "card/SkyOnFirstUse.h"
+#include "card/UnplugPoint.h"
 #include "cardkit/TunerTopology.h"
 
 namespace card {
@@ -53,6 +54,9 @@ struct CardConfig {
 
     // Seed of the measurement noise; none seeds from the clock.
     std::optional<std::uint32_t> noiseSeed;
+
+    // When the card goes away by itself; none: only when a test calls Unplug.
+    std::optional<UnplugPoint> unplug;
 };
 
 // A configuration for tests: repeatable noise, no waiting for spectrum steps, unthrottled stream.

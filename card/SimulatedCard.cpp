@@ -42,6 +42,7 @@ std::uint32_t SimulatedCard::ControlNodeId(int tuner) const {
 
 HRESULT SimulatedCard::CommitTune(int tuner, const cardkit::TuningSettings& s) {
     std::lock_guard lock(m_mutex);
+    if (GoneAt(UnplugPoint::Request::Tune)) return HRESULT_ERROR_DEVICE_NOT_CONNECTED;
     Tuner& t = At(tuner);
     const double frequencyKHz = static_cast<double>(s.frequency) * s.multiplier / 1000.0;
     const bool highBand = frequencyKHz >= s.switchKHz;
@@ -103,6 +104,7 @@ const Transponder* SimulatedCard::Received(const Tuner& t) const {
 
 std::int32_t SimulatedCard::SignalStrength(int tuner) {
     std::lock_guard lock(m_mutex);
+    if (m_gone) return 0;  // no statistics read
     const Tuner& t = At(tuner);
     if (t.probing)
         return StrengthOf(m_model.LevelDb(t.lnb, t.probeIfMHz) + Noise(kSpectrumNoiseDb));
@@ -114,7 +116,7 @@ std::int32_t SimulatedCard::SignalStrength(int tuner) {
 std::int32_t SimulatedCard::SignalQuality(int tuner) {
     std::lock_guard lock(m_mutex);
     const Tuner& t = At(tuner);
-    if (!t.locked || t.probing) return 0;
+    if (m_gone || !t.locked || t.probing) return 0;
     const double quality = m_model.QualityPercent(t.receivedLnb, *t.locked);
     return static_cast<std::int32_t>(
         std::lround(std::clamp(quality + Noise(kQualityNoisePercent), 1.0, 100.0)));
@@ -123,7 +125,7 @@ std::int32_t SimulatedCard::SignalQuality(int tuner) {
 SimulatedCard::Reception SimulatedCard::CurrentReception(int tuner) const {
     std::lock_guard lock(m_mutex);
     const Tuner& t = At(tuner);
-    return {t.probing ? nullptr : t.locked, t.generation};
+    return {t.probing || m_gone ? nullptr : t.locked, t.generation};
 }
 
 bool SimulatedCard::Descrambles(int tuner) const {
@@ -176,6 +178,30 @@ HRESULT SimulatedCard::WithCam(const std::function<HRESULT(Cam& cam)>& use) {
 std::uint32_t SimulatedCard::CamRestarts() const {
     std::lock_guard lock(m_mutex);
     return m_cam.Restarts();
+}
+
+void SimulatedCard::Unplug() {
+    std::lock_guard lock(m_mutex);
+    m_gone = true;
+}
+
+void SimulatedCard::WithholdPid(std::uint16_t tsid, std::uint16_t pid) {
+    std::lock_guard lock(m_mutex);
+    m_withheld.emplace_back(tsid, pid);
+}
+
+std::vector<std::uint16_t> SimulatedCard::WithheldPids(std::uint16_t tsid) const {
+    std::lock_guard lock(m_mutex);
+    std::vector<std::uint16_t> pids;
+    for (const auto& [withheldTsid, pid] : m_withheld)
+        if (withheldTsid == tsid) pids.push_back(pid);
+    return pids;
+}
+
+bool SimulatedCard::GoneAt(UnplugPoint::Request request) {
+    if (!m_gone && m_config.unplug && m_config.unplug->request == request)
+        m_gone = ++m_requestsToUnplug >= m_config.unplug->count;
+    return m_gone;
 }
 
 void SimulatedCard::Log(int tuner, std::vector<std::uint8_t> bytes) {

@@ -3,6 +3,11 @@
 // DiSEqC bus, the stored single-cable configurations, the CAM in the one CI slot, the CI
 // routing mode, stream overruns and the faults a test has injected.
 //
+// A card that is gone (Unplug, or the configuration's unplug point) answers as the Linux
+// backend does once dvb-core has unregistered the adapter: tunes, DiSEqC messages and spectrum
+// steps fail with HRESULT_ERROR_DEVICE_NOT_CONNECTED (its ENODEV), the meters read 0 and the
+// streams end. The stored single-cable settings are the driver's own and stay readable.
+//
 // Thread-safe: the user-interface thread, graph workers and streaming threads call it at once.
 // Tuner numbers are 1 and 2.
 #pragma once
@@ -14,6 +19,7 @@
 #include <mutex>
 #include <random>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "card/Cam.h"
@@ -79,6 +85,12 @@ public:
     TunerStatus Status(int tuner) const;
     std::uint32_t CamRestarts() const;
     FaultTable& Faults() { return m_faults; }
+    // The card goes away for good, as if pulled out.
+    void Unplug();
+    // A stream fault: transport stream `tsid` comes without the packets of `pid` (null packets
+    // in their place), as from a multiplexer that lost a table. Holds for tunes made after it.
+    void WithholdPid(std::uint16_t tsid, std::uint16_t pid);
+    std::vector<std::uint16_t> WithheldPids(std::uint16_t tsid) const;
 
 private:
     struct Tuner {
@@ -103,6 +115,9 @@ private:
     // Whether the single-cable router obeys a channel change sent with `scif`'s PIN.
     bool RouterHears(const ScifConfig& scif) const;
     double Noise(double sigmaDb);
+    // Under m_mutex, as a tune or spectrum step arrives: counts it against the unplug point and
+    // says whether the card is gone for it.
+    bool GoneAt(UnplugPoint::Request request);
 
     const CardConfig m_config;
     const SignalModel m_model;
@@ -114,6 +129,9 @@ private:
     int m_singleTransponderTuner = 0;  // the tuner whose CI path the CAM serves in mode 2
     std::mt19937 m_random;
     std::array<std::atomic<std::uint64_t>, 2> m_overruns{};
+    bool m_gone = false;
+    std::vector<std::pair<std::uint16_t, std::uint16_t>> m_withheld;  // (tsid, pid)
+    std::uint32_t m_requestsToUnplug = 0;  // of the unplug point's kind, so far
 };
 
 }  // namespace card

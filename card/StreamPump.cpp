@@ -1,5 +1,6 @@
 #include "card/StreamPump.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "card/TransportStreamGenerator.h"
@@ -16,6 +17,19 @@ const Satellite& SatelliteOf(const Sky& sky, const Transponder& transponder) {
             if (&t == &transponder) return satellite;
     static const Satellite unknown;
     return unknown;
+}
+
+// Turns the packets of the withheld PIDs into null packets, so the stream keeps its rate.
+void Withhold(std::vector<std::uint8_t>& packets, const std::vector<std::uint16_t>& pids) {
+    for (std::size_t at = 0; at + kTransportPacketSize <= packets.size();
+         at += kTransportPacketSize) {
+        std::uint8_t* const header = packets.data() + at;
+        const auto pid = static_cast<std::uint16_t>((header[1] & 0x1F) << 8 | header[2]);
+        if (std::find(pids.begin(), pids.end(), pid) == pids.end()) continue;
+        header[1] = static_cast<std::uint8_t>(kNullPid >> 8);  // and no unit start
+        header[2] = static_cast<std::uint8_t>(kNullPid & 0xFF);
+        header[3] = 0x10;  // payload only, not scrambled, counter 0
+    }
 }
 
 }  // namespace
@@ -55,6 +69,7 @@ void StreamPump::Run(const Deliver& deliver) {
     const std::size_t perBuffer = std::max<std::size_t>(1, config.packetsPerBuffer);
     const std::size_t cardCapacity = config.cardBufferBytes / kTransportPacketSize;
     std::unique_ptr<TransportStreamGenerator> generator;
+    std::vector<std::uint16_t> withheld;
     std::uint64_t generation = 0;
     auto started = std::chrono::steady_clock::now();
     std::uint64_t taken = 0;  // packets delivered or dropped since the lock
@@ -69,6 +84,7 @@ void StreamPump::Run(const Deliver& deliver) {
             generator = std::make_unique<TransportStreamGenerator>(
                 *reception.transponder, SatelliteOf(config.sky.Get(), *reception.transponder));
             generation = reception.generation;
+            withheld = m_card->WithheldPids(reception.transponder->tsid);
             started = std::chrono::steady_clock::now();
             taken = 0;
         }
@@ -99,6 +115,7 @@ void StreamPump::Run(const Deliver& deliver) {
         auto buffer = std::make_shared<std::vector<std::uint8_t>>();
         buffer->reserve(perBuffer * kTransportPacketSize);
         generator->Next(perBuffer, *buffer);
+        Withhold(*buffer, withheld);
         taken += perBuffer;
         deliver(buffer);
         {

@@ -2,7 +2,8 @@
 // is locked, its own thread delivers the tuned transponder's packets in buffers of whole
 // packets: in real time at the transponder's rate, or as fast as the graph takes them. In real time the card's own buffer
 // holds what the graph has not taken yet; when it would overflow, the oldest packets are
-// dropped and counted as overruns.
+// dropped and counted as overruns. The PIDs the card withholds on the tuned transport stream
+// (SimulatedCard::WithholdPid) come as null packets.
 #pragma once
 
 #include <atomic>

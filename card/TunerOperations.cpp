@@ -14,6 +14,7 @@ constexpr std::uint32_t kSettleUnit = 50;
 
 HRESULT SimulatedCard::SendDiseqc(int tuner, std::span<const std::uint8_t> message) {
     std::lock_guard lock(m_mutex);
+    if (m_gone) return HRESULT_ERROR_DEVICE_NOT_CONNECTED;
     Tuner& t = At(tuner);
     if (const auto next = ApplyCommittedSwitch(message, t.lnb); next && !t.scif.Enabled()) {
         // The switch and LNB follow at once; the front end stays where it is.
@@ -30,6 +31,7 @@ HRESULT SimulatedCard::MeasureSpectrumStep(int tuner, std::uint32_t frequencyHz,
                                            std::uint32_t settle) {
     {
         std::lock_guard lock(m_mutex);
+        if (GoneAt(UnplugPoint::Request::SpectrumStep)) return HRESULT_ERROR_DEVICE_NOT_CONNECTED;
         Tuner& t = At(tuner);
         t.probing = true;
         t.probeIfMHz = frequencyHz / 1e6;

@@ -18,6 +18,8 @@ HRESULT FromErrno(int result) {
     if (result >= 0) return S_OK;
     if (result == -EINVAL) return HRESULT_ERROR_INVALID_PARAMETER;
     if (LacksOperation(result)) return HRESULT_ERROR_NOT_SUPPORTED;
+    // dvb-core answers ENODEV on every open device once its adapter is unregistered.
+    if (result == -ENODEV) return HRESULT_ERROR_DEVICE_NOT_CONNECTED;
     return E_FAIL;
 }
 

@@ -1,5 +1,6 @@
 // The program's answer for what a kernel call returned: S_OK for success, and for -errno the
-// nearest driver error (an invalid value, an operation the driver lacks, or a plain failure).
+// nearest driver error (an invalid value, an operation the driver lacks, a device that is gone,
+// or a plain failure).
 //
 // Any thread.
 #pragma once

@@ -26,6 +26,8 @@ inline constexpr HRESULT HRESULT_ERROR_NOT_READY = static_cast<HRESULT>(0x800700
 inline constexpr HRESULT HRESULT_ERROR_BAD_COMMAND = static_cast<HRESULT>(0x80070016u);
 inline constexpr HRESULT HRESULT_ERROR_NOT_SUPPORTED = static_cast<HRESULT>(0x80070032u);
 inline constexpr HRESULT HRESULT_ERROR_BUSY = static_cast<HRESULT>(0x800700AAu);
+// The device went away (unplugged, its driver unloaded); it does not come back to this handle.
+inline constexpr HRESULT HRESULT_ERROR_DEVICE_NOT_CONNECTED = static_cast<HRESULT>(0x8007048Fu);
 
 // Filter graph results.
 inline constexpr HRESULT VFW_S_DUPLICATE_NAME = static_cast<HRESULT>(0x0004022Du);  // renamed

@@ -103,8 +103,11 @@ Scanner::Scanner(TunerGraph& graph, ThreadMessageQueue& reports, ScanOptions opt
       m_stop(std::move(stop)),
       m_progress(std::move(progress)) {}
 
+// Asked before and during every wait, so a card that went away ends the scan at once rather
+// than after a tune or a table wait per candidate left.
 bool Scanner::Stopped() {
     if (!m_report.stopped && m_stop && m_stop()) m_report.stopped = true;
+    if (m_graph.m_cardGone && m_report.failure.empty()) m_report.failure = "the card is gone";
     return m_report.stopped || !m_report.failure.empty();
 }
 
@@ -145,16 +148,20 @@ std::vector<KnownCarrier> Scanner::SweepCandidates() {
         bool high;
         const char* name;
     };
-    constexpr Setting kSettings[] = {{kPolarisationV, false, "sweep V low"},
-                                     {kPolarisationH, false, "sweep H low"},
-                                     {kPolarisationV, true, "sweep V high"},
-                                     {kPolarisationH, true, "sweep H high"}};
+    constexpr Setting kSettings[kSweeps] = {{kPolarisationV, false, "sweep V low"},
+                                            {kPolarisationH, false, "sweep H low"},
+                                            {kPolarisationV, true, "sweep V high"},
+                                            {kPolarisationH, true, "sweep H high"}};
     std::vector<std::pair<KnownCarrier, double>> found;  // with its rise, dB
+    m_report.sweepsFinished = 0;
     for (const Setting& setting : kSettings) {
         if (Stopped()) break;
         Progress(setting.name);
         const double oscillator = setting.high ? kHighOscillatorMHz : kLowOscillatorMHz;
-        for (const FoundCarrier& c : FindCarriers(Sweep(setting.polarisation, setting.high))) {
+        const std::vector<SpectrumPoint> points = Sweep(setting.polarisation, setting.high);
+        if (points.empty()) break;  // cut short: stopped, failed or the card went
+        ++*m_report.sweepsFinished;
+        for (const FoundCarrier& c : FindCarriers(points)) {
             const KnownCarrier carrier{
                 static_cast<std::uint32_t>(std::lround(c.centreMHz + oscillator) * 1000),
                 setting.polarisation,
@@ -195,7 +202,8 @@ std::vector<SpectrumPoint> Scanner::Sweep(std::int32_t polarisation, bool highBa
         std::optional<ThreadMessage> next = m_reports.Wait(20);
         if (!next || next->message != MSG_SPECTRUM_POINT) continue;
         const std::unique_ptr<SpectrumPoint> point = next->payload.Take<SpectrumPoint>();
-        if (!point) return points;  // the end mark
+        // The end mark; the card's going also ends a sweep, and that one is no sweep.
+        if (!point) return m_graph.m_cardGone ? std::vector<SpectrumPoint>{} : points;
         points.push_back(*point);
     }
     m_report.failure = "the tuner's sweep did not end";

@@ -3,7 +3,8 @@
 // candidate tuned (the estimated symbol rate, then the nearest common rates, DVB-S then DVB-S2),
 // the PAT, SDT and NIT read on each transponder that locks, and the transponders the NIT names
 // at the same orbital position followed (the network scan). A scan from known transponders skips
-// the sweeps. Every wait is bounded; a candidate that never locks is kept in the report.
+// the sweeps. Every wait is bounded; a candidate that never locks is kept in the report. A card
+// that goes away (the graph's m_cardGone) ends the scan with that failure.
 //
 // Threads: Run on the thread that owns the graph, which must have its reports (m_notifyThreadId)
 // going to that thread's ThreadMessageQueue. `stop` and `progress` are called on that thread.
@@ -29,6 +30,7 @@ inline constexpr std::int32_t kPolarisationV = 2;
 inline constexpr std::int32_t kEitherSystem = -1;  // as TuneParameters takes it
 inline constexpr std::int32_t kDvbS = 1;
 inline constexpr std::int32_t kDvbS2 = 2;
+inline constexpr std::size_t kSweeps = 4;  // V and H, low and high band
 
 struct KnownCarrier {
     std::uint32_t frequencyKHz = 0;  // downlink
@@ -65,7 +67,8 @@ struct ScannedTransponder {
 struct ScanReport {
     std::vector<ScannedTransponder> transponders;  // in the order locked
     std::vector<KnownCarrier> unlocked;            // candidates that never locked
-    std::size_t candidates = 0;
+    std::size_t candidates = 0;                    // from the sweeps that finished, and the NIT's
+    std::optional<std::size_t> sweepsFinished;     // of kSweeps; none in a scan from known ones
     std::string networkName;
     std::optional<std::int32_t> orbitalTenths;  // east positive, from the first NIT that gives it
     bool stopped = false;

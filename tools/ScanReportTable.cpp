@@ -17,6 +17,15 @@ char PolarisationLetter(std::int32_t polarisation) {
     return polarisation == scan::kPolarisationV ? 'V' : 'H';
 }
 
+// "12 candidates"; where a stop cut the sweeps short, also which sweeps they come from.
+std::string Candidates(const scan::ScanReport& report) {
+    std::string text = std::to_string(report.candidates) + " candidates";
+    if (report.stopped && report.sweepsFinished.value_or(scan::kSweeps) != scan::kSweeps)
+        text += " (from the " + std::to_string(*report.sweepsFinished) + " of " +
+                std::to_string(scan::kSweeps) + " sweeps that finished)";
+    return text;
+}
+
 }  // namespace
 
 std::string CarrierText(const scan::KnownCarrier& carrier) {
@@ -60,11 +69,10 @@ void PrintScanTable(std::ostream& out, const scan::ScanReport& report,
         }
     }
     for (const auto& c : report.unlocked) out << "not locked: " << CarrierText(c) << "\n";
-    out << report.transponders.size() << " transponders locked of " << report.candidates
-        << " candidates, " << report.unlocked.size() << " not locked; "
-        << counts[0] + counts[1] + counts[2] << " services (" << counts[0] << " tv, " << counts[1]
-        << " radio, " << counts[2] << " data); "
-        << Format("%.1f s", std::chrono::duration<double>(wall).count()) << "\n";
+    out << report.transponders.size() << " transponders locked of " << Candidates(report) << ", "
+        << report.unlocked.size() << " not locked; " << counts[0] + counts[1] + counts[2]
+        << " services (" << counts[0] << " tv, " << counts[1] << " radio, " << counts[2]
+        << " data); " << Format("%.1f s", std::chrono::duration<double>(wall).count()) << "\n";
 }
 
 }  // namespace orvalen

@@ -1,5 +1,7 @@
 // The spectrum sweep: the tuner is stepped across the whole IF band and every step's level is
-// posted as it is measured. A new command in the slot ends the sweep early.
+// posted as it is measured. A new command in the slot ends the sweep early, and so does a card
+// that is gone: its steps would only read nothing for seconds more. Any other failed step still
+// gives its point, as a level read from a tuner that did not move.
 #include "tuner/TunerGraph.h"
 #include "tuner/WorkerMessages.h"
 
@@ -25,7 +27,7 @@ void TunerGraph::RunSpectrumSweep() {
     // a step that throws; the end mark follows in every case, since the store waits for it.
     try {
         while (frequencyHz <= kSweepLastHz && m_command == kCommandNone) {
-            MeasureSpectrumStep(frequencyHz, settle);
+            if (NoteCardGone(MeasureSpectrumStep(frequencyHz, settle))) break;
             // Without statistics, or when the read fails, the strength stays 0.
             std::int32_t strength = 0;
             if (statistics) statistics->get_SignalStrength(&strength);

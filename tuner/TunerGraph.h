@@ -119,6 +119,10 @@ public:
     // end mark, which the worker posts as soon as it takes that command.
     std::uint32_t m_queuedSweeps = 0;
     std::atomic<std::uint32_t> m_command{kCommandNone};
+    // Set by the worker once the card's driver answers a tune or a spectrum step with
+    // HRESULT_ERROR_DEVICE_NOT_CONNECTED: the card went away and this graph cannot get it back.
+    // A sweep ends at that step. Read on any thread.
+    std::atomic<bool> m_cardGone{false};
 
 private:
     // Construction steps 2 to 13, up to the first mandatory step that fails; may throw.
@@ -156,6 +160,8 @@ private:
     std::uint32_t TakeReplacedSweeps(std::uint32_t command);
     void PostSweepEnd();
     HRESULT MeasureSpectrumStep(std::uint32_t frequencyHz, std::uint32_t settle);
+    // Notes in m_cardGone a driver's answer that the card is gone; true when it was one.
+    bool NoteCardGone(HRESULT driverResult);
 
     // Tuner-side driver requests (KSP_NODE on m_tunerControl).
     HRESULT SetDiseqcEnable(bool on);

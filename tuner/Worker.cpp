@@ -48,7 +48,7 @@ void TunerGraph::CarryOut(std::uint32_t command, const TuneParameters& tune,
     try {
         switch (command) {
             case kCommandTune:
-                Tune(tune);
+                NoteCardGone(Tune(tune));
                 RunGraphIfStopped();
                 break;
             case kCommandDiseqc:
@@ -81,6 +81,12 @@ std::uint32_t TunerGraph::TakeReplacedSweeps(std::uint32_t command) {
     const std::uint32_t replaced = m_queuedSweeps - std::min(carriedOut, m_queuedSweeps);
     m_queuedSweeps = 0;
     return replaced;
+}
+
+bool TunerGraph::NoteCardGone(HRESULT driverResult) {
+    if (driverResult != HRESULT_ERROR_DEVICE_NOT_CONNECTED) return false;
+    m_cardGone = true;
+    return true;
 }
 
 void TunerGraph::RunGraphIfStopped() {

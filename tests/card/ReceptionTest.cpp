@@ -180,6 +180,29 @@ TEST_F(ReceptionTest, UnlockedLevelIsTheNoiseFloorAndAnImpossibleTuneIsRefused) 
     EXPECT_NEAR(m_card->Status(2).tunedIfMHz, 1441.0, 1e-9);
 }
 
+// Pulled out at the request its configuration names, the card answers as a real one whose
+// adapter is gone: tunes, DiSEqC messages and spectrum steps are refused as not connected, the
+// meters read nothing and the stream ends.
+TEST_F(ReceptionTest, ACardPulledOutRefusesEveryRequestAsNotConnected) {
+    CardConfig config = TestCardConfig();
+    config.unplug = UnplugPoint{UnplugPoint::Request::Tune, 2};
+    Install(config);
+    const auto tuner = OpenTuner(1);
+    ASSERT_EQ(Tune(tuner, 10773000, BDA_POLARISATION_LINEAR_H, 27500, 1), S_OK);
+    EXPECT_GT(Quality(tuner), 0);
+    EXPECT_EQ(m_card->MeasureSpectrumStep(2, 950'000'000, 50), S_OK);
+    EXPECT_NE(m_card->CurrentReception(1).transponder, nullptr);
+
+    EXPECT_EQ(Tune(tuner, 10773000, BDA_POLARISATION_LINEAR_H, 27500, 1),
+              HRESULT_ERROR_DEVICE_NOT_CONNECTED);
+    EXPECT_EQ(Quality(tuner), 0);
+    EXPECT_EQ(m_card->SignalStrength(1), 0);
+    EXPECT_EQ(m_card->CurrentReception(1).transponder, nullptr);
+    EXPECT_EQ(m_card->MeasureSpectrumStep(2, 950'000'000, 50), HRESULT_ERROR_DEVICE_NOT_CONNECTED);
+    const std::uint8_t reset[] = {0xE0, 0x00, 0x00};
+    EXPECT_EQ(m_card->SendDiseqc(2, reset), HRESULT_ERROR_DEVICE_NOT_CONNECTED);
+}
+
 TEST_F(ReceptionTest, ReadingsAreLiveButRepeatableWithTheSameSeed) {
     auto readings = [this] {
         Install(TestCardConfig());

@@ -106,9 +106,12 @@ TEST_F(Tuning, ATuneTheKernelRefusesFailsAndTheOldLockNoLongerShows) {
     EXPECT_EQ(driver->CommitTune(Settings(11470000, BDA_POLARISATION_LINEAR_V, 1)), S_OK);
     EXPECT_GT(driver->SignalQuality(), 0);
 
+    // A card that is gone says so, tune and spectrum step alike, so the program can stop.
     kernel->Unplug();
-    EXPECT_TRUE(FAILED(driver->CommitTune(Settings(11362000, BDA_POLARISATION_LINEAR_V, 1))));
+    EXPECT_EQ(driver->CommitTune(Settings(11362000, BDA_POLARISATION_LINEAR_V, 1)),
+              HRESULT_ERROR_DEVICE_NOT_CONNECTED);
     EXPECT_EQ(driver->SignalQuality(), 0);
+    EXPECT_EQ(driver->MeasureSpectrumStep(950000000, 1000), HRESULT_ERROR_DEVICE_NOT_CONNECTED);
 }
 
 TEST_F(Tuning, OnlyATuneThatWentToTheFrontendIsToldToTheTuneObserver) {

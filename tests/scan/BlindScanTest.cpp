@@ -3,13 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <span>
+#include <tuple>
 
 #include "card/InstallSimulatedCard.h"
 #include "card/SignalModel.h"
+#include "card/TransportStreamGenerator.h"
+#include "channels/ChannelList.h"
+#include "channels/ChannelListWriter.h"
 #include "platform/ClassIds.h"
 #include "platform/ComponentRegistry.h"
 #include "platform/DeviceRegistry.h"
 #include "scan/Scanner.h"
+#include "tools/ScanLists.h"
 
 namespace scantest {
 namespace {
@@ -26,12 +32,13 @@ protected:
         ClearDevices();
         ClearComponentClasses();
     }
-    scan::ScanReport Scan(scan::ScanOptions options, std::function<bool()> stop = nullptr) {
+    scan::ScanReport Scan(scan::ScanOptions options, std::function<bool()> stop = nullptr,
+                          std::function<void(const scan::ScanProgress&)> progress = nullptr) {
         TunerGraph graph(1, 0);
         graph.m_tunerNumber = 1;
         graph.m_notifyThreadId = m_queue.ThreadId();
         options.lockWait = 50ms;
-        scan::Scanner scanner(graph, m_queue, options, std::move(stop), nullptr);
+        scan::Scanner scanner(graph, m_queue, options, std::move(stop), std::move(progress));
         return scanner.Run();
     }
 
@@ -167,10 +174,85 @@ TEST_F(WrittenSkyScan, TheNetworkScanFromOneTransponderFindsTheWholeSatellite) {
 TEST_F(WrittenSkyScan, AStopEndsTheScanWithWhatWasFoundSoFar) {
     scan::ScanOptions options;
     options.from = {{11600000, scan::kPolarisationV, 22000}};
-    int checks = 0;
-    const scan::ScanReport report = Scan(options, [&checks] { return ++checks > 40; });
+    // Pressed as the first transponder locks: how many checks a scan makes depends on how
+    // soon each table comes, so a count of checks would stop it anywhere, or never.
+    bool stop = false;
+    const scan::ScanReport report = Scan(
+        options, [&stop] { return stop; },
+        [&stop](const scan::ScanProgress& p) { stop = stop || p.justLocked; });
     EXPECT_TRUE(report.stopped);
+    EXPECT_EQ(report.transponders.size(), 1u);
+}
+
+// A transponder whose SDT never comes is listed with its PAT's services, named by their ids,
+// and a comment saying so; the list reads back through the program's own reader that way.
+TEST_F(WrittenSkyScan, ATransponderWithoutAnSdtIsListedWithItsPatsServicesAndSaysSo) {
+    m_card->WithholdPid(5, card::kSdtPid);
+    scan::ScanOptions options;
+    options.from = {{11600000, scan::kPolarisationV, 22000}};
+    options.tableWait = 1500ms;  // waited out once, for the SDT that never comes
+    const scan::ScanReport report = Scan(options);
+    ASSERT_TRUE(report.failure.empty()) << report.failure;
+    ASSERT_EQ(report.transponders.size(), WrittenSky().positions[0].transponders.size());
+
+    const auto chosen = orvalen::ChooseChannels(report, {});
+    orvalen::ConversionNotes notes;
+    const auto text = orvalen::WriteChannelList(chosen.channels, notes);
+    orvalen::ChannelList read = orvalen::LoadChannelListFromBytes(
+        std::span(reinterpret_cast<const std::uint8_t*>(text.bytes.data()), text.bytes.size()));
+    std::vector<std::tuple<std::u16string, int, int, int, std::u16string>> withoutSdt;
+    int named = 0;
+    for (int i = 0; i < read.count; ++i) {
+        const orvalen::ChannelRecord& r = *read.records[i];
+        if (r.tsid != 5) {
+            named += r.name && !r.name->starts_with(u"Service ") ? 1 : 0;
+            continue;
+        }
+        withoutSdt.emplace_back(r.name.value_or(u""), r.onid, r.tsid, r.sid,
+                                r.comment.value_or(u""));
+    }
+    orvalen::FreeChannelList(read);
+    const std::u16string comment = u"data (no SDT came: name from the PAT)";
+    EXPECT_EQ(withoutSdt, (decltype(withoutSdt){{u"Service 50", 77, 5, 50, comment},
+                                                {u"Service 51", 77, 5, 51, comment}}));
+    EXPECT_EQ(named, 12);  // the other six transponders keep their names
+}
+
+// The card pulled out during the sweeps (a sweep is 601 steps) or while the candidates are
+// tuned (after the sweeps' 8 tunes): the scan ends saying so, and reports no candidate as
+// unlocked for want of a card.
+class UnpluggedScan : public ScanOnCard, public ::testing::TestWithParam<card::UnplugPoint> {
+protected:
+    UnpluggedScan() : ScanOnCard(UnpluggingCard(GetParam())) {}
+    static card::CardConfig UnpluggingCard(card::UnplugPoint point) {
+        card::CardConfig config = WrittenSkyCard();
+        config.unplug = point;
+        return config;
+    }
+};
+
+TEST_P(UnpluggedScan, EndsTheScanSayingTheCardIsGone) {
+    const scan::ScanReport report = Scan({});
+    EXPECT_EQ(report.failure, "the card is gone");
+    EXPECT_TRUE(report.unlocked.empty());
     EXPECT_LT(report.transponders.size(), WrittenSky().positions[0].transponders.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DuringSweepsAndTunes, UnpluggedScan,
+    ::testing::Values(card::UnplugPoint{card::UnplugPoint::Request::SpectrumStep, 700},
+                      card::UnplugPoint{card::UnplugPoint::Request::Tune, 11}));
+
+// Ctrl+C in the second sweep: the candidates are those of the one sweep that finished, and the
+// report says how many finished.
+TEST_F(WrittenSkyScan, AStopDuringTheSweepsCountsOnlyTheSweepsThatFinished) {
+    bool stop = false;
+    const scan::ScanReport report = Scan(
+        {}, [&stop] { return stop; },
+        [&stop](const scan::ScanProgress& p) { stop = stop || p.stage == "sweep H low"; });
+    EXPECT_TRUE(report.stopped);
+    EXPECT_EQ(report.sweepsFinished, 1u);
+    EXPECT_EQ(report.candidates, 3u);  // 11200, 11300, 11600 V; 10751 V is too weak to show
 }
 
 INSTANTIATE_TEST_SUITE_P(EachBuiltInSatellite, BlindScan, ::testing::Values(1, 2, 3, 4));

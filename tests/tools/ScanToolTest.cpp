@@ -2,10 +2,13 @@
 // program's reader as written) and the slot's line in SatelliteList.csv, every other line kept.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "channels/ChannelList.h"
 #include "channels/ChannelListWriter.h"
 #include "tools/ScanCommandLine.h"
 #include "tools/ScanLists.h"
+#include "tools/ScanReportTable.h"
 
 namespace scan_tool_test {
 namespace {
@@ -140,6 +143,27 @@ TEST(ScanLists, TheSlotsLineIsAddedOrReplacedAndEveryOtherLineKeptByteForByte) {
     EXPECT_FALSE(
         orvalen::UpdateSatelliteList(std::string("NAME,Tuner,LNBSource\n"), line, error, replaced));
     EXPECT_NE(error, "");
+}
+
+// After a stop in the sweeps, the totals say which sweeps the candidates come from; a scan
+// whose sweeps all finished, or that made none (--from), says nothing of them.
+TEST(ScanReportTable, AfterAStopInTheSweepsTheCandidatesSayWhichSweepsTheyCover) {
+    const auto totals = [](std::optional<std::size_t> sweeps, bool stopped) {
+        scan::ScanReport report = ReportWith(1);
+        report.candidates = 3;
+        report.sweepsFinished = sweeps;
+        report.stopped = stopped;
+        std::ostringstream out;
+        orvalen::PrintScanTable(out, report, std::chrono::seconds(1));
+        const std::string text = out.str();
+        return text.substr(text.rfind('\n', text.size() - 2) + 1);
+    };
+    EXPECT_EQ(totals(1, true),
+              "1 transponders locked of 3 candidates (from the 1 of 4 sweeps that finished), "
+              "0 not locked; 1 services (1 tv, 0 radio, 0 data); 1.0 s\n");
+    EXPECT_EQ(totals(4, true).find("sweeps"), std::string::npos);
+    EXPECT_EQ(totals(std::nullopt, true).find("sweeps"), std::string::npos);
+    EXPECT_EQ(totals(1, false).find("sweeps"), std::string::npos);  // the card failed
 }
 
 }  // namespace

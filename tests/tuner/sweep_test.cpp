@@ -103,6 +103,21 @@ TEST_F(SweepTest, WithoutSignalStatisticsEveryPointStillComesAtFullScale) {
     for (const SpectrumPoint& point : sweep.points) EXPECT_EQ(point.level, 100000);
 }
 
+// A card pulled out mid-sweep ends the sweep at the step that found it gone, with its end mark,
+// rather than reading nothing for the steps left; the graph says the card is gone.
+TEST_F(SweepTest, ACardGoneMidSweepEndsItAtThatStep) {
+    card::CardConfig config = card::TestCardConfig();
+    config.unplug = card::UnplugPoint{card::UnplugPoint::Request::SpectrumStep, 11};
+    InstallCard(std::move(config));
+    auto graph = MakeGraph(1);
+    ASSERT_EQ(graph->RequestSpectrumSweep(), 0);
+
+    const Sweep sweep = ReadSweep(m_queue, 1);
+    EXPECT_TRUE(sweep.ended);
+    EXPECT_EQ(sweep.points.size(), 10u);
+    EXPECT_TRUE(graph->m_cardGone);
+}
+
 TEST_F(SweepTest, TuneDuringSweepEndsItThenTunes) {
     PostGate gate(m_queue.ThreadId(), 10);
     bool tunedBeforeEndMark = true;

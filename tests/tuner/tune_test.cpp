@@ -124,6 +124,24 @@ TEST_F(TuneTest, TwoQuickTunesCarryOutOnlyTheSecond) {
     EXPECT_EQ(BusBytes(*m_card), BusBytesList{SwitchTo(3)});
 }
 
+// Only the driver's answer that the card is gone marks the graph; a tune it merely refuses
+// (outside the band) does not.
+TEST_F(TuneTest, ATuneRefusedByACardThatIsGoneMarksTheGraph) {
+    auto graph = MakeGraph(1);
+    TuneParameters outside = HelionChannel();
+    outside.frequencyKHz = 10'600'000;  // 850 MHz at the tuner input
+    ASSERT_EQ(graph->RequestTune(outside), 0);
+    // Taken before the next is asked for, so both are carried out, in turn.
+    ASSERT_TRUE(WaitUntil([&] { return graph->m_command == kCommandNone; }));
+    ASSERT_EQ(graph->RequestTune(HelionChannel()), 0);
+    ASSERT_TRUE(WaitUntil([&] { return m_card->Status(1).locked != nullptr; }));
+    EXPECT_FALSE(graph->m_cardGone);
+
+    m_card->Unplug();
+    ASSERT_EQ(graph->RequestTune(VestraChannel()), 0);
+    EXPECT_TRUE(WaitUntil([&] { return graph->m_cardGone.load(); }));
+}
+
 TEST_F(TuneTest, DvbsProviderSwitchesThroughTheDiseqcPropertiesAndSourceZeroTurnsThemOff) {
     DvbsProviderOnly();
     auto graph = MakeGraph(1);
