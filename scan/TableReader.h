@@ -2,9 +2,9 @@
 // the NIT actual, assembled from the graph's own packets (a PacketTap) and parsed with the
 // program's parsers. It holds only the sections of those three tables.
 //
-// Threads: construct, Restart and Read on the thread that owns the graph (one at a time); the
-// packets arrive on the graph's streaming thread, under the reader's lock. The reader may be
-// destroyed before or after its graph: the tap holds the shared state, not the reader.
+// Threads: construct, Restart, Read and ReadNow on the thread that owns the graph (one at a
+// time); the packets arrive on the graph's streaming thread, under the reader's lock. The reader
+// may be destroyed before or after its graph: the tap holds the shared state, not the reader.
 #pragma once
 
 #include <chrono>
@@ -43,6 +43,8 @@ public:
     // gives what is whole by then (an SDT only for the PAT's stream).
     StreamTables Read(std::chrono::milliseconds wait, const std::function<bool()>& stop,
                       const std::function<Stream(std::uint16_t tsid)>& known) const;
+    // What is whole now, without waiting (an SDT only for the PAT's stream).
+    StreamTables ReadNow() const;
 
     struct State;
 
