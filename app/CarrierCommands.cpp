@@ -75,14 +75,22 @@ void COrvalenApp::ArmCarrierWatch(int tuner, std::uint64_t attempt) {
 
 void COrvalenApp::FollowCarrierTune(int tuner, std::uint32_t quality, std::int32_t lockedSystem) {
     scan::TableReader* tables = m_tableReaders[static_cast<std::size_t>(tuner - 1)].get();
-    if (m_carrierWatch.AwaitsTables(tuner)) {
+    FollowCarrierAttempt(tuner, quality, lockedSystem, tables);
+    // The tables are read only while a carrier's attempt waits for them: the attempt may have
+    // settled, or a later tune or sweep forgotten it, since the last report.
+    if (tables && !m_carrierWatch.AwaitsTables(tuner)) tables->Pause();
+}
+
+void COrvalenApp::FollowCarrierAttempt(int tuner, std::uint32_t quality, std::int32_t lockedSystem,
+                                       scan::TableReader* tables) {
+    if (tables && m_carrierWatch.AwaitsTables(tuner)) {
         if (const auto line = m_carrierWatch.OnTables(tuner, tables->ReadNow())) ShowMessage(*line);
         return;
     }
     const CarrierTuneWatch::Step step = m_carrierWatch.OnReport(tuner, quality, lockedSystem);
     if (step.line) ShowMessage(*step.line);
     if (step.locked) {
-        // What was read before is the stream of the tune before; a graph without a tap has none.
+        // Sections read before the lock may be the tune before's; a graph without a tap has none.
         if (tables)
             tables->Restart();
         else

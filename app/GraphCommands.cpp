@@ -38,7 +38,7 @@ void COrvalenApp::CreateTunerGraph(int tuner, bool recording) {
     // Whether construction completed (m_ready) is the graph's business: it refuses commands.
     graph.m_notifyThreadId = m_bridge.ThreadId();
     graph.m_tunerNumber = tuner;
-    if (graph.m_ready) tables = scan::TableReader::Attach(graph);
+    if (graph.m_ready && (tables = scan::TableReader::Attach(graph))) tables->Pause();
 
     m_meters.Reset(tuner - 1);
     RedrawMainWindow();

@@ -105,6 +105,8 @@ private:
     // (quality in percent, the system locked as SignalStatus gives it).
     void ArmCarrierWatch(int tuner, std::uint64_t attempt);
     void FollowCarrierTune(int tuner, std::uint32_t quality, std::int32_t lockedSystem);
+    void FollowCarrierAttempt(int tuner, std::uint32_t quality, std::int32_t lockedSystem,
+                              scan::TableReader* tables);
     void AskRecordFile(TunerGraph& graph, int tuner);
     void ShowCamName(TunerGraph& graph);
     // Gives the menus their items when they are due, with what start-up does to them (the Sat
@@ -130,6 +132,7 @@ private:
     std::array<LnbSetting, 2> m_lnbSettings{};
     CarrierTuneWatch m_carrierWatch;
     // Each graph's reader of the tables of what it is tuned to, attached as the graph is built
-    // (a tap is attached before a graph first runs); read only after a carrier's lock.
+    // (a tap is attached before a graph first runs), paused but while a carrier's attempt waits
+    // for its tables.
     std::array<std::unique_ptr<scan::TableReader>, 2> m_tableReaders;
 };

@@ -31,6 +31,7 @@ struct TableReader::State {
     TableInput pat{kPatPid, kPatTableId};
     TableInput sdt{kSdtPid, kSdtActualTableId};
     TableInput nit{kNitPid, kNitActualTableId};
+    bool reading = true;
 
     void Restart() {
         pat = TableInput(kPatPid, kPatTableId);
@@ -54,6 +55,7 @@ struct TableReader::State {
                                              : nullptr;
         if (!input) return;
         std::lock_guard lock(mutex);
+        if (!reading) return;
         const bool before = input->table.Complete();
         input->Add(packet);
         if (!before && input->table.Complete()) changed.notify_all();
@@ -73,6 +75,13 @@ std::unique_ptr<TableReader> TableReader::Attach(TunerGraph& graph) {
 void TableReader::Restart() {
     std::lock_guard lock(m_state->mutex);
     m_state->Restart();
+    m_state->reading = true;
+}
+
+void TableReader::Pause() {
+    std::lock_guard lock(m_state->mutex);
+    m_state->Restart();
+    m_state->reading = false;
 }
 
 StreamTables TableReader::Read(std::chrono::milliseconds wait, const std::function<bool()>& stop,

@@ -31,8 +31,11 @@ public:
     // Attaches to `graph` (before it first runs); null when the graph has no free stream output.
     static std::unique_ptr<TableReader> Attach(TunerGraph& graph);
 
-    // Forgets every section read so far: call after a tune has been carried out.
+    // Forgets every section read so far and reads from now on: call after a tune has been
+    // carried out.
     void Restart();
+    // Forgets every section read so far and passes over the packets until the next Restart.
+    void Pause();
     // What the scanner already knows of a transport stream: nothing, where it is sent (so its
     // NIT need not be read again), or that it is sent elsewhere than the tuner is tuned: then
     // what was read came from the stream before the tune, still in flight, and is read again.
