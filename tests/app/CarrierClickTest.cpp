@@ -70,9 +70,9 @@ struct KnownCarrier {
     std::uint16_t tsid;
     const char* system;
 };
-constexpr KnownCarrier kHelionVerticalLow[] = {{10751, 11012, "DVB-S"},  {10839, 11016, "DVB-S2"},
-                                               {10971, 11030, "DVB-S"},  {11235, 11043, "DVB-S"},
-                                               {11455, 11053, "DVB-S"},  {11822, 11020, "DVB-S"}};
+constexpr KnownCarrier kHelionVerticalLow[] = {{10751, 11012, "DVB-S"}, {10839, 11016, "DVB-S2"},
+                                               {10971, 11030, "DVB-S"}, {11235, 11043, "DVB-S"},
+                                               {11455, 11053, "DVB-S"}, {11822, 11020, "DVB-S"}};
 constexpr int kLowOscillatorMHz = 9750;
 
 TEST_F(CarrierClickTest, DoubleClickingEachOfSeveralCarriersLocksTheTransponderThere) {
@@ -186,8 +186,10 @@ TEST_F(CarrierClickTest, ANarrowCarrierWhoseEstimateIsOffLocksThroughTheCommonRa
     ASSERT_GT(std::abs(estimate - kNarrowRate), kNarrowRate * 0.03) << estimate;
 
     DoubleClick(PicturePointAt(carriers[0].centreMHz));
-    EXPECT_TRUE(Message().contains(" ksym/s: trying DVB-S and DVB-S2 at ")) << Message().toStdString();
-    EXPECT_TRUE(Message().contains(QStringLiteral(" %1").arg(kNarrowRate))) << Message().toStdString();
+    EXPECT_TRUE(Message().contains(" ksym/s: trying DVB-S and DVB-S2 at "))
+        << Message().toStdString();
+    EXPECT_TRUE(Message().contains(QStringLiteral(" %1").arg(kNarrowRate)))
+        << Message().toStdString();
     ASSERT_TRUE(Settled()) << Message().toStdString();
     EXPECT_TRUE(Message().contains(QStringLiteral(" V, %1 ksym/s: ").arg(kNarrowRate)));
     EXPECT_TRUE(Message().endsWith(": transport stream 4, network \"Test Net\""))
