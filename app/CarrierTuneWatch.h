@@ -24,8 +24,9 @@ class CarrierTuneWatch {
 public:
     // Reports without quality after which a rate is given up.
     static constexpr int kReportsBeforeGivingUp = 3;
-    // Reports after the lock within which the tables are waited for.
-    static constexpr int kReportsForTables = 8;
+    // Reports after the lock within which the tables are waited for: a network sends its NIT at
+    // least every 10 s.
+    static constexpr int kReportsForTables = 12;
 
     // Starts following `carrier` (its estimated symbol rate in it) of tuner 1 or 2, tried at
     // `rates` (ksymbol/s, not empty) in turn; returns the attempt's number, which Arm takes. The
