@@ -99,7 +99,6 @@ TuneParameters CarrierTuneWatch::FirstTune(const TuneParameters& carrier,
 
 std::uint64_t CarrierTuneWatch::Start(int tuner, const TuneParameters& carrier,
                                       std::vector<std::int32_t> rates) {
-    if (rates.empty()) rates.push_back(carrier.symbolRate);
     const TuneParameters first = FirstTune(carrier, rates);
     At(tuner) = Attempt{carrier, first, std::move(rates), 0, ++m_lastNumber};
     return m_lastNumber;
