@@ -111,6 +111,11 @@ TEST(CarrierTuneWatchTest, TheTablesAreSaidOnceWholeOrWhenTheWaitForThemEnds) {
               "Tuner 1: 11362 MHz H, 22000 ksym/s: transport stream 11030");
 
     lock();
+    watch.Forget(1);  // a later tune or sweep: nothing more is said of this carrier
+    EXPECT_FALSE(watch.AwaitsTables(1));
+    EXPECT_EQ(watch.OnTables(1, Tables(11030, "Helion Digital")), std::nullopt);
+
+    lock();
     EXPECT_EQ(watch.OnTables(1, Tables(11030, "")),
               "Tuner 1: 11362 MHz H, 22000 ksym/s: transport stream 11030");
 
