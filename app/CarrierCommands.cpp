@@ -1,11 +1,13 @@
 // Tuning a carrier chosen in the spectrum picture: the carrier finder's nearest carrier of the
 // topmost sweep there, on the tuner that made the sweep, through the LNB setting it was made
-// with, trying both delivery systems, by the same request as a channel of a list.
+// with, trying both delivery systems (and a narrow carrier's common rates near the estimate), by
+// the same request as a channel of a list; then the tables of the stream that locked.
 #include <QMetaObject>
 #include <cmath>
 
 #include "app/MainFrame.h"
 #include "app/OrvalenApp.h"
+#include "scan/SymbolRateLadder.h"
 #include "spectrum/CarrierPick.h"
 
 namespace {
@@ -20,6 +22,12 @@ TuneParameters CarrierTune(const PickedCarrier& picked) {
     tune.polarisation = picked.lnb.polarisation;
     tune.lnbSource = picked.lnb.lnbSource;
     return tune;
+}
+
+// A wide carrier's estimate is close enough to lock; a narrow one's may be off by its own width.
+std::vector<std::int32_t> RatesFor(const TuneParameters& carrier) {
+    if (carrier.symbolRate >= scan::kNarrowCarrierRate) return {carrier.symbolRate};
+    return scan::RatesToTry(carrier.symbolRate);
 }
 
 }  // namespace
@@ -48,16 +56,54 @@ void COrvalenApp::TuneCarrierAt(QPoint picturePoint) {
         ShowMessage(QStringLiteral("Tuner %1 has no graph: create it first").arg(tuner));
         return;
     }
-    const TuneParameters tune = CarrierTune(*picked);
-    if (RequestTune(*graph, tuner, tune) != 0) {
-        ShowMessage(CarrierTuneWatch::RefusedText(tuner, tune));
+    const TuneParameters carrier = CarrierTune(*picked);
+    std::vector<std::int32_t> rates = RatesFor(carrier);
+    const TuneParameters first = CarrierTuneWatch::FirstTune(carrier, rates);
+    if (RequestTune(*graph, tuner, first) != 0) {
+        ShowMessage(CarrierTuneWatch::RefusedText(tuner, first));
         return;
     }
-    const std::uint64_t attempt = m_carrierWatch.Start(tuner, tune);
-    ShowMessage(CarrierTuneWatch::TryingText(tuner, tune));
+    ShowMessage(CarrierTuneWatch::TryingText(tuner, carrier, rates));
+    ArmCarrierWatch(tuner, m_carrierWatch.Start(tuner, carrier, std::move(rates)));
+}
+
+void COrvalenApp::ArmCarrierWatch(int tuner, std::uint64_t attempt) {
     // Reports already queued belong to the tune before; those after this call are this one's.
     QMetaObject::invokeMethod(
         this, [this, tuner, attempt] { m_carrierWatch.Arm(tuner, attempt); }, Qt::QueuedConnection);
+}
+
+void COrvalenApp::FollowCarrierTune(int tuner, std::uint32_t quality, std::int32_t lockedSystem) {
+    scan::TableReader* tables = m_tableReaders[static_cast<std::size_t>(tuner - 1)].get();
+    FollowCarrierAttempt(tuner, quality, lockedSystem, tables);
+    // The tables are read only while a carrier's attempt waits for them: the attempt may have
+    // settled, or a later tune or sweep forgotten it, since the last report.
+    if (tables && !m_carrierWatch.AwaitsTables(tuner)) tables->Pause();
+}
+
+void COrvalenApp::FollowCarrierAttempt(int tuner, std::uint32_t quality, std::int32_t lockedSystem,
+                                       scan::TableReader* tables) {
+    if (tables && m_carrierWatch.AwaitsTables(tuner)) {
+        if (const auto line = m_carrierWatch.OnTables(tuner, tables->ReadNow())) ShowMessage(*line);
+        return;
+    }
+    const CarrierTuneWatch::Step step = m_carrierWatch.OnReport(tuner, quality, lockedSystem);
+    if (step.line) ShowMessage(*step.line);
+    if (step.locked) {
+        // Sections read before the lock may be the tune before's; a graph without a tap has none.
+        if (tables)
+            tables->Restart();
+        else
+            m_carrierWatch.Forget(tuner);
+    }
+    if (!step.retune) return;
+    TunerGraph* graph = Graph(tuner);
+    if (!graph || graph->RequestTune(*step.retune) != 0) {
+        m_carrierWatch.Forget(tuner);
+        ShowMessage(CarrierTuneWatch::RefusedText(tuner, *step.retune));
+        return;
+    }
+    ArmCarrierWatch(tuner, step.attempt);
 }
 
 std::int32_t COrvalenApp::RequestTune(TunerGraph& graph, int tuner, const TuneParameters& tune) {

@@ -20,6 +20,9 @@ FileDialogSpec RecordFileDialog(int tuner) {
 
 void COrvalenApp::CreateTunerGraph(int tuner, bool recording) {
     auto& slot = m_graphs[tuner - 1];
+    auto& tables = m_tableReaders[static_cast<std::size_t>(tuner - 1)];
+    tables.reset();
+    m_carrierWatch.Forget(tuner);
     if (slot) {
         // The CAM menu dialog must not poll a graph that is gone: the record file prompt below
         // runs a modal loop in which the 100 ms timer keeps ticking.
@@ -35,6 +38,7 @@ void COrvalenApp::CreateTunerGraph(int tuner, bool recording) {
     // Whether construction completed (m_ready) is the graph's business: it refuses commands.
     graph.m_notifyThreadId = m_bridge.ThreadId();
     graph.m_tunerNumber = tuner;
+    if (graph.m_ready && (tables = scan::TableReader::Attach(graph))) tables->Pause();
 
     m_meters.Reset(tuner - 1);
     RedrawMainWindow();
@@ -59,6 +63,7 @@ void COrvalenApp::DestroyTunerGraph(int tuner) {
     m_meters.Reset(tuner - 1);
     m_lnbSettings[static_cast<std::size_t>(tuner - 1)] = LnbSetting{};
     m_carrierWatch.Forget(tuner);
+    m_tableReaders[static_cast<std::size_t>(tuner - 1)].reset();
     if (auto& slot = m_graphs[tuner - 1]) {
         if (tuner == 1 && m_camMenu) {
             SetMenuItemText(ID_CAM_MENU, QStringLiteral("CAM: None"));

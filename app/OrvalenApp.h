@@ -17,6 +17,7 @@
 #include "channels/ChannelList.h"
 #include "channels/SatelliteList.h"
 #include "dialogs/CamMenu.h"
+#include "scan/TableReader.h"
 #include "spectrum/LnbSetting.h"
 #include "spectrum/SignalMeter.h"
 #include "spectrum/SpectrumStore.h"
@@ -100,6 +101,12 @@ private:
     // LNB setting the tune leaves is kept for the tuner's next sweep.
     std::int32_t RequestTune(TunerGraph& graph, int tuner, const TuneParameters& tune);
     void ShowMessage(const QString& text);
+    // The carrier attempt of `tuner`: arms it after a request, and takes its signal reports
+    // (quality in percent, the system locked as SignalStatus gives it).
+    void ArmCarrierWatch(int tuner, std::uint64_t attempt);
+    void FollowCarrierTune(int tuner, std::uint32_t quality, std::int32_t lockedSystem);
+    void FollowCarrierAttempt(int tuner, std::uint32_t quality, std::int32_t lockedSystem,
+                              scan::TableReader* tables);
     void AskRecordFile(TunerGraph& graph, int tuner);
     void ShowCamName(TunerGraph& graph);
     // Gives the menus their items when they are due, with what start-up does to them (the Sat
@@ -124,4 +131,8 @@ private:
     // What each tuner's LNB delivers now, as its last tune left it: a sweep is made through it.
     std::array<LnbSetting, 2> m_lnbSettings{};
     CarrierTuneWatch m_carrierWatch;
+    // Each graph's reader of the tables of what it is tuned to, attached as the graph is built
+    // (a tap is attached before a graph first runs), paused but while a carrier's attempt waits
+    // for its tables.
+    std::array<std::unique_ptr<scan::TableReader>, 2> m_tableReaders;
 };

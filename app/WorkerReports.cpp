@@ -21,12 +21,12 @@ void COrvalenApp::OnSignalStatus(std::uintptr_t wParam, std::unique_ptr<SignalSt
     if (!status) return;
     const auto level = static_cast<std::uint32_t>(status->level);
     const auto quality = static_cast<std::uint32_t>(status->quality);
+    const std::int32_t system = status->system;
     status.reset();
     if (wParam != 1 && wParam != 2) return;
     m_meters.Update(static_cast<int>(wParam) - 1, level, quality);
     InvalidateView();
-    if (const auto line = m_carrierWatch.OnReport(static_cast<int>(wParam), quality))
-        ShowMessage(*line);
+    FollowCarrierTune(static_cast<int>(wParam), quality, system);
 }
 
 void COrvalenApp::OnSpectrumPoint(std::unique_ptr<SpectrumPoint> point) {

@@ -122,6 +122,13 @@ std::int32_t SimulatedCard::SignalQuality(int tuner) {
         std::lround(std::clamp(quality + Noise(kQualityNoisePercent), 1.0, 100.0)));
 }
 
+::DvbsSystem SimulatedCard::LockedSystem(int tuner) const {
+    std::lock_guard lock(m_mutex);
+    const Tuner& t = At(tuner);
+    if (!t.locked || t.probing) return DVBS_SYSTEM_NOT_SET;
+    return t.locked->modulation == Modulation::DvbsQpsk ? DVBS_SYSTEM_DVBS : DVBS_SYSTEM_DVBS2;
+}
+
 SimulatedCard::Reception SimulatedCard::CurrentReception(int tuner) const {
     std::lock_guard lock(m_mutex);
     const Tuner& t = At(tuner);

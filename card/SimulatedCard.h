@@ -62,6 +62,8 @@ public:
     std::int32_t SignalStrength(int tuner);
     // Percent; 0 when not locked.
     std::int32_t SignalQuality(int tuner);
+    // The system of the carrier the tuner has locked; not set when none.
+    ::DvbsSystem LockedSystem(int tuner) const;
 
     // What each tuner's CI driver carries out (see cardkit::CiDriver): the CI routing mode of
     // each tuner, and `use` on the one CAM under the card's lock.

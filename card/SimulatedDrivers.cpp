@@ -35,6 +35,10 @@ std::int32_t SimulatedTuner::SignalQuality() {
     return m_card->SignalQuality(m_tuner);
 }
 
+::DvbsSystem SimulatedTuner::LockedSystem() {
+    return m_card->LockedSystem(m_tuner);
+}
+
 SimulatedCi::SimulatedCi(std::shared_ptr<SimulatedCard> card, int tuner)
     : m_card(std::move(card)), m_tuner(tuner) {}
 

@@ -22,6 +22,7 @@ public:
     HRESULT GetScif(ScifConfig* config) override;
     std::int32_t SignalStrength() override;
     std::int32_t SignalQuality() override;
+    ::DvbsSystem LockedSystem() override;
 
 private:
     const std::shared_ptr<SimulatedCard> m_card;

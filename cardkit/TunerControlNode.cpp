@@ -83,6 +83,12 @@ HRESULT TunerControlNode::put_PlsCode(std::int32_t goldCode) {
     return Edit([&](TuningSettings& s) { s.plsCode = goldCode; });
 }
 
+HRESULT TunerControlNode::get_LockedSystem(::DvbsSystem* system) {
+    if (!system) return E_POINTER;
+    *system = m_tuner->Driver().LockedSystem();
+    return S_OK;
+}
+
 HRESULT TunerControlNode::put_EnableDiseqCommands(bool enable) {
     return Edit([&](TuningSettings& s) { s.diseqcEnabled = enable; });
 }

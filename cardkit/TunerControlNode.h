@@ -43,6 +43,7 @@ public:
     HRESULT put_SignalSystem(::DvbsSystem system) override;
     HRESULT put_InputStreamId(std::int32_t streamId) override;
     HRESULT put_PlsCode(std::int32_t goldCode) override;
+    HRESULT get_LockedSystem(::DvbsSystem* system) override;
 
     HRESULT put_EnableDiseqCommands(bool enable) override;
     HRESULT put_DiseqLNBSource(std::uint32_t lnbSource) override;

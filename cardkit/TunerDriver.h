@@ -29,7 +29,8 @@ public:
     virtual HRESULT CommitTune(const TuningSettings& settings) = 0;
 
     // Sends one raw DiSEqC message (1..8 bytes, framing byte first) exactly as given.
-    // A driver that cannot send a length refuses it (HRESULT_ERROR_NOT_SUPPORTED) and sends nothing.
+    // A driver that cannot send a length refuses it (HRESULT_ERROR_NOT_SUPPORTED) and sends
+    // nothing.
     virtual HRESULT SendDiseqc(std::span<const std::uint8_t> message) = 0;
 
     // Moves the front end to `frequencyHz` (IF, 950..2150 MHz) for a level reading; the next
@@ -49,6 +50,9 @@ public:
     virtual std::int32_t SignalStrength() = 0;
     // 0..100 percent; 0 when not locked or not available.
     virtual std::int32_t SignalQuality() = 0;
+    // The delivery system the demodulator has locked; DVBS_SYSTEM_NOT_SET while nothing is
+    // locked or where the driver cannot tell.
+    virtual ::DvbsSystem LockedSystem() { return DVBS_SYSTEM_NOT_SET; }
 
     // The graph that holds the tuner's filter starts or stops streaming (called on the thread
     // that runs or stops it, also when a graph is torn down), for drivers that follow the

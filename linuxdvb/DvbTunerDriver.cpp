@@ -296,6 +296,18 @@ std::int32_t DvbTunerDriver::SignalQuality() {
     return 0;
 }
 
+::DvbsSystem DvbTunerDriver::LockedSystem() {
+    if (!m_tuned || !(m_frontend.Status() & FE_HAS_LOCK)) return DVBS_SYSTEM_NOT_SET;
+    switch (m_frontend.Locked().system) {
+        case SYS_DVBS:
+            return DVBS_SYSTEM_DVBS;
+        case SYS_DVBS2:
+            return DVBS_SYSTEM_DVBS2;
+        default:
+            return DVBS_SYSTEM_NOT_SET;
+    }
+}
+
 void DvbTunerDriver::StreamingChanged(bool running) {
     if (m_streamingObserver) m_streamingObserver(running);
 }

@@ -63,6 +63,7 @@ public:
     HRESULT GetScif(cardkit::ScifConfig* config) override;
     std::int32_t SignalStrength() override;
     std::int32_t SignalQuality() override;
+    ::DvbsSystem LockedSystem() override;
     void StreamingChanged(bool running) override;
 
     // Told every tune that went to the frontend, as CommitTune ends (on its thread), e.g. so the

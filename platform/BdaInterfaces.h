@@ -92,12 +92,15 @@ struct IBDA_DigitalDemodulator : virtual IUnknown {
 // The demodulator's choice of system and, on a DVB-S2 multistream carrier, of one input stream
 // and the code that unscrambles its physical layer. A node that offers it takes all three on
 // every tune, "not set" included, so that a tune never keeps the stream of the one before.
-// Values out of their range: E_INVALIDARG.
+// Values out of their range: E_INVALIDARG. get_LockedSystem reads back the system the
+// demodulator has locked (a tune that names none tries both): DVBS_SYSTEM_NOT_SET while
+// nothing is locked or when the driver cannot tell.
 struct IBDA_StreamSelection : virtual IUnknown {
     static constexpr IID iid = MakeGuid("{676D0F4A-0063-41F6-A76C-4D01B14E611D}");
     virtual HRESULT put_SignalSystem(DvbsSystem system) = 0;
     virtual HRESULT put_InputStreamId(std::int32_t streamId) = 0;
     virtual HRESULT put_PlsCode(std::int32_t goldCode) = 0;
+    virtual HRESULT get_LockedSystem(DvbsSystem* system) = 0;
 };
 
 // LNB source selection on the control node, as the generic network provider programs it.

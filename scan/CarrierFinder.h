@@ -25,7 +25,8 @@
 // program's 2 MHz steps it came within 7 % for rates of 10 Msymbol/s and more, and within 2.5
 // Msymbol/s below, where a carrier is seen by one or two steps at most (one narrower than a
 // step may fall between steps and not be seen at all). The centre comes within half the rate.
-// The scanner tries the common rates near the estimate.
+// The scanner, and a click on a narrow carrier in the spectrum picture, try the common rates near
+// the estimate (SymbolRateLadder.h).
 //
 // Pure; any thread.
 #pragma once

@@ -1,11 +1,11 @@
 #include "scan/Scanner.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <thread>
 
 #include "scan/CarrierFinder.h"
+#include "scan/SymbolRateLadder.h"
 #include "scan/TableReader.h"
 #include "tuner/WorkerMessages.h"
 
@@ -23,31 +23,6 @@ constexpr std::uint32_t kLowBandTuneKHz = 10'700'000;
 constexpr std::uint32_t kHighBandTuneKHz = 12'000'000;
 constexpr std::int32_t kSweepTuneRate = 27'500;
 constexpr auto kPoll = 10ms;
-
-// Symbol rates (ksymbol/s) that satellite operators use; the sweep's estimate is only within
-// 7 % (2.5 Msymbol/s on narrow carriers), a demodulator wants a few percent at most.
-constexpr std::array<std::int32_t, 46> kCommonRates{
-    1000,  1500,  2000,  2200,  2500,  2960,  3000,  3333,  3600,  4000,  4340,  5000,
-    5180,  5632,  5920,  6000,  6111,  6666,  7200,  7500,  8000,  9000,  10000, 11000,
-    12000, 13000, 14400, 15000, 17500, 20000, 22000, 23000, 24500, 25000, 26000, 27000,
-    27500, 28000, 28800, 29700, 29900, 30000, 30400, 40000, 43200, 45000};
-constexpr std::size_t kRatesTried = 4;
-
-// The rates to try for an estimate: the nearest common rate, the estimate itself, then the next
-// nearest common rates within 25 % (or 2.5 Msymbol/s), kRatesTried in all.
-std::vector<std::int32_t> RatesFor(std::int32_t estimate) {
-    std::vector<std::int32_t> near;
-    const double reach = std::max(estimate * 0.25, 2500.0);
-    for (const std::int32_t rate : kCommonRates)
-        if (std::abs(rate - estimate) <= reach) near.push_back(rate);
-    std::sort(near.begin(), near.end(), [estimate](std::int32_t a, std::int32_t b) {
-        return std::abs(a - estimate) < std::abs(b - estimate);
-    });
-    if (near.empty() || near.front() != estimate)
-        near.insert(near.begin() + (near.empty() ? 0 : 1), estimate);
-    if (near.size() > kRatesTried) near.resize(kRatesTried);
-    return near;
-}
 
 // Whether two carriers of one polarisation are one: within half the wider one's rate.
 bool SameCarrier(const KnownCarrier& a, const KnownCarrier& b) {
@@ -255,7 +230,7 @@ void Scanner::Scan(const KnownCarrier& candidate) {
     for (const NetworkEntry& entry : m_network)
         if (SameCarrier(entry.carrier, candidate))
             attempts.emplace_back(entry.carrier, entry.system);
-    for (const std::int32_t rate : RatesFor(candidate.symbolRate)) {
+    for (const std::int32_t rate : RatesToTry(candidate.symbolRate)) {
         KnownCarrier tuned = candidate;
         tuned.symbolRate = rate;
         attempts.emplace_back(tuned, kEitherSystem);

@@ -31,11 +31,21 @@ struct TableReader::State {
     TableInput pat{kPatPid, kPatTableId};
     TableInput sdt{kSdtPid, kSdtActualTableId};
     TableInput nit{kNitPid, kNitActualTableId};
+    bool reading = true;
 
     void Restart() {
         pat = TableInput(kPatPid, kPatTableId);
         sdt = TableInput(kSdtPid, kSdtActualTableId);
         nit = TableInput(kNitPid, kNitActualTableId);
+    }
+    // What is whole; the caller holds the lock.
+    StreamTables Whole() const {
+        StreamTables tables;
+        tables.pat = ParsePat(pat.table.Sections());
+        tables.sdt = ParseSdt(sdt.table.Sections());
+        tables.nit = ParseNit(nit.table.Sections());
+        if (tables.sdt && (!tables.pat || tables.sdt->tsid != tables.pat->tsid)) tables.sdt.reset();
+        return tables;
     }
     void Add(std::span<const std::uint8_t, kPacketSize> packet) {
         const std::uint16_t pid = static_cast<std::uint16_t>((packet[1] & 0x1F) << 8 | packet[2]);
@@ -45,6 +55,7 @@ struct TableReader::State {
                                              : nullptr;
         if (!input) return;
         std::lock_guard lock(mutex);
+        if (!reading) return;
         const bool before = input->table.Complete();
         input->Add(packet);
         if (!before && input->table.Complete()) changed.notify_all();
@@ -64,6 +75,13 @@ std::unique_ptr<TableReader> TableReader::Attach(TunerGraph& graph) {
 void TableReader::Restart() {
     std::lock_guard lock(m_state->mutex);
     m_state->Restart();
+    m_state->reading = true;
+}
+
+void TableReader::Pause() {
+    std::lock_guard lock(m_state->mutex);
+    m_state->Restart();
+    m_state->reading = false;
 }
 
 StreamTables TableReader::Read(std::chrono::milliseconds wait, const std::function<bool()>& stop,
@@ -85,12 +103,12 @@ StreamTables TableReader::Read(std::chrono::milliseconds wait, const std::functi
     };
     while (!enough() && !stop() && std::chrono::steady_clock::now() < until)
         m_state->changed.wait_for(lock, kStopPoll);
-    StreamTables tables;
-    tables.pat = ParsePat(m_state->pat.table.Sections());
-    tables.sdt = ParseSdt(m_state->sdt.table.Sections());
-    tables.nit = ParseNit(m_state->nit.table.Sections());
-    if (tables.sdt && (!tables.pat || tables.sdt->tsid != tables.pat->tsid)) tables.sdt.reset();
-    return tables;
+    return m_state->Whole();
+}
+
+StreamTables TableReader::ReadNow() const {
+    std::lock_guard lock(m_state->mutex);
+    return m_state->Whole();
 }
 
 }  // namespace scan

@@ -105,9 +105,12 @@ void TunerGraph::PostSignalStatus() {
     std::int32_t quality = 0;
     statistics->get_SignalStrength(&strength);
     statistics->get_SignalQuality(&quality);
+    DvbsSystem system = DVBS_SYSTEM_NOT_SET;
+    if (const auto selection = query<IBDA_StreamSelection>(statistics); selection && quality > 0)
+        selection->get_LockedSystem(&system);
     const std::uint32_t notifyThreadId = m_notifyThreadId;
     if (notifyThreadId == kNoNotifyThread) return;
-    if (auto status = NewRecord(SignalStatus{LevelFromStrength(strength), quality})) {
+    if (auto status = NewRecord(SignalStatus{LevelFromStrength(strength), quality, system})) {
         Post(notifyThreadId, MSG_SIGNAL_STATUS, MessagePayload(std::move(status)));
     }
 }

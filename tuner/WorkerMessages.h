@@ -19,6 +19,7 @@ constexpr std::int32_t LevelFromStrength(std::int32_t strength) {
 struct SignalStatus {
     std::int32_t level = 0;    // 100000 minus the reported strength: thousandths of a decibel
     std::int32_t quality = 0;  // percent, as the tuner reports it
+    std::int32_t system = -1;  // what locked: 1 DVB-S, 2 DVB-S2; -1 unlocked or not known
 };
 
 // One step of a spectrum sweep.

@@ -1,10 +1,13 @@
 // Tuning a carrier by choosing it in the spectrum picture, on the simulated card: a double click
 // (or the keyboard's marker and Enter) on a carrier of a sweep locks the transponder there, as
-// the card's own status tells; every refusal leaves the tuner alone and says why.
+// the card's own status tells, and the message pane names the system, the transport stream and
+// the network; a narrow carrier locks through the common rates near the estimate; every refusal
+// leaves the tuner alone and says why.
 #include <QImage>
 #include <QLabel>
 #include <QStatusBar>
 #include <QTest>
+#include <cmath>
 #include <span>
 
 #include "AppFixture.h"
@@ -45,12 +48,19 @@ protected:
 
     QString Message() { return Frame().statusBar()->findChild<QLabel*>()->text(); }
 
-    // Waits until the attempt has settled: locked or nothing locked.
+    // Waits until the attempt has settled: its tables read, or nothing locked. Every line the
+    // pane showed meanwhile is in `seen`.
     bool Settled() {
+        seen = {Message()};
         return WaitFor([this] {
-            return Message().endsWith(": locked") || Message().contains("nothing locked");
+            if (Message() != seen.back()) seen.push_back(Message());
+            return Message().contains(": transport stream ") ||
+                   Message().endsWith(": no tables came") || Message().contains("nothing locked");
         });
     }
+    bool Seen(const QString& line) const { return seen.contains(line); }
+
+    QStringList seen;
 };
 
 // Transponders of the simulated sky's Helion (position A) that a sweep after Create all shows:
@@ -58,9 +68,11 @@ protected:
 struct KnownCarrier {
     int frequencyMHz;
     std::uint16_t tsid;
+    const char* system;
 };
-constexpr KnownCarrier kHelionVerticalLow[] = {
-    {10751, 11012}, {10971, 11030}, {11235, 11043}, {11455, 11053}, {11822, 11020}};
+constexpr KnownCarrier kHelionVerticalLow[] = {{10751, 11012, "DVB-S"}, {10839, 11016, "DVB-S2"},
+                                               {10971, 11030, "DVB-S"}, {11235, 11043, "DVB-S"},
+                                               {11455, 11053, "DVB-S"}, {11822, 11020, "DVB-S"}};
 constexpr int kLowOscillatorMHz = 9750;
 
 TEST_F(CarrierClickTest, DoubleClickingEachOfSeveralCarriersLocksTheTransponderThere) {
@@ -73,8 +85,13 @@ TEST_F(CarrierClickTest, DoubleClickingEachOfSeveralCarriersLocksTheTransponderT
         EXPECT_TRUE(Message().startsWith("Tuner 1: ")) << Message().toStdString();
         EXPECT_TRUE(Message().endsWith(" V, ") || Message().contains(" V, "));
         EXPECT_TRUE(Message().endsWith(": trying DVB-S and DVB-S2 ...")) << Message().toStdString();
+        const QString carrier = Message().section(": ", 0, 1);  // "Tuner 1: 10971 MHz V, ..."
         ASSERT_TRUE(Settled()) << Message().toStdString();
-        EXPECT_TRUE(Message().endsWith(": locked")) << Message().toStdString();
+        EXPECT_TRUE(Seen(carrier + QStringLiteral(": locked (%1)").arg(known.system)))
+            << seen.join('|').toStdString();
+        EXPECT_EQ(Message(), carrier + QStringLiteral(": transport stream %1, network \"Helion "
+                                                      "Digital\"")
+                                           .arg(known.tsid));
         const card::TunerStatus status = simulatedCard->Status(1);
         ASSERT_NE(status.locked, nullptr);
         EXPECT_EQ(status.locked->onid, 1101);
@@ -94,7 +111,8 @@ TEST_F(CarrierClickTest, ACarrierSweptAfterATuneIsTunedThroughThatTunesBandPolar
     EXPECT_TRUE(Message().startsWith("Tuner 1: 1201")) << Message().toStdString();
     EXPECT_TRUE(Message().contains(" H, ")) << Message().toStdString();
     ASSERT_TRUE(Settled());
-    EXPECT_TRUE(Message().endsWith(": locked")) << Message().toStdString();
+    EXPECT_TRUE(Message().endsWith(": transport stream 12090, network \"Vestra Digital\""))
+        << Message().toStdString();
     const card::TunerStatus status = simulatedCard->Status(1);
     ASSERT_NE(status.locked, nullptr);
     EXPECT_EQ(status.locked->onid, 1202);
@@ -131,6 +149,55 @@ TEST_F(CarrierClickTest, TheKeyboardsMarkerAndEnterTuneTheCarrierUnderIt) {
     ASSERT_TRUE(Settled()) << Message().toStdString();
     ASSERT_NE(simulatedCard->Status(1).locked, nullptr);
     EXPECT_EQ(simulatedCard->Status(1).locked->tsid, 11043);
+}
+
+// A satellite at position A with one narrow carrier in the low band's vertical sweep, whose rate
+// the sweep's 2 MHz steps cannot tell to the few percent a demodulator needs.
+constexpr int kNarrowMHz = 11300;
+constexpr std::uint32_t kNarrowRate = 2500;
+card::Sky NarrowCarrierSky() {
+    card::Transponder narrow;
+    narrow.frequencyMHz = kNarrowMHz;
+    narrow.polarisation = card::LinearPolarisation::Vertical;
+    narrow.symbolRate = kNarrowRate;
+    narrow.modulation = card::Modulation::Dvbs2Psk8;
+    narrow.rollOff = 0.25;
+    narrow.powerDb = 62;
+    narrow.onid = 77;
+    narrow.tsid = 4;
+    narrow.services = {{40, "News 4"}};
+    card::Sky sky;
+    sky.positions[0].name = "Testsat";
+    sky.positions[0].network = "Test Net";
+    sky.positions[0].orbitalTenths = -75;
+    sky.positions[0].transponders = {narrow};
+    return sky;
+}
+
+TEST_F(CarrierClickTest, ANarrowCarrierWhoseEstimateIsOffLocksThroughTheCommonRatesNearIt) {
+    config.sky = NarrowCarrierSky();
+    Start();
+    Choose(ID_CREATE_ALL);
+    SweepTuner(1);
+    const std::vector<scan::FoundCarrier> carriers = LastSweepCarriers();
+    ASSERT_EQ(carriers.size(), 1u);
+    const double estimate = carriers[0].symbolRateMsps * 1000;
+    // The estimate alone is too far off for the card's demodulator to lock.
+    ASSERT_GT(std::abs(estimate - kNarrowRate), kNarrowRate * 0.03) << estimate;
+
+    DoubleClick(PicturePointAt(carriers[0].centreMHz));
+    EXPECT_TRUE(Message().contains(" ksym/s: trying DVB-S and DVB-S2 at "))
+        << Message().toStdString();
+    EXPECT_TRUE(Message().contains(QStringLiteral(" %1").arg(kNarrowRate)))
+        << Message().toStdString();
+    ASSERT_TRUE(Settled()) << Message().toStdString();
+    EXPECT_TRUE(Message().contains(QStringLiteral(" V, %1 ksym/s: ").arg(kNarrowRate)));
+    EXPECT_TRUE(Message().endsWith(": transport stream 4, network \"Test Net\""))
+        << Message().toStdString();
+    const QString locked = Message().section(": ", 0, 1) + ": locked (DVB-S2)";
+    EXPECT_TRUE(Seen(locked)) << seen.join('|').toStdString();
+    ASSERT_NE(simulatedCard->Status(1).locked, nullptr);
+    EXPECT_EQ(simulatedCard->Status(1).locked->tsid, 4);
 }
 
 TEST_F(CarrierClickTest, AClickThatCannotTuneLeavesTheTunersAloneAndSaysWhy) {

@@ -2,8 +2,9 @@
 # Tuning a carrier straight from the spectrum: Ctrl+A creates both graphs, Ctrl+1 sweeps tuner 1,
 # and a double click with the mouse on a carrier of the trace (Helion's 10971 V, at 1221 MHz on
 # the tuner's input) locks tuner 1 there: its quality bar fills, and the message pane names the
-# carrier (read back from the program's log of what the pane shows, as the screen holds no
-# readable text).
+# carrier, the system that locked and then the transport stream and network its tables give
+# (read back from the program's log of what the pane shows, as the screen holds no readable
+# text).
 #
 # usage: carrier_click.sh ORVALEN_PROGRAM EXAMPLES_DIR
 set -euo pipefail
@@ -49,10 +50,14 @@ quality_fills() {
 }
 wait_until 60 quality_fills || session_fail "tuner 1's quality bar did not fill after the double click"
 locked_said() {
-    grep -Eq 'messagepane: Tuner 1: 1097[0-2] MHz V, [0-9]+ ksym/s: locked$' "$message_log"
+    grep -Eq 'messagepane: Tuner 1: 1097[0-2] MHz V, [0-9]+ ksym/s: locked \(DVB-S\)$' "$message_log"
 }
 wait_until 60 locked_said || session_fail "the message pane did not say the carrier locked: $(tail -n 3 "$message_log")"
+stream_named() {
+    grep -Eq 'messagepane: Tuner 1: 1097[0-2] MHz V, [0-9]+ ksym/s: transport stream 11030, network "Helion Digital"$' "$message_log"
+}
+wait_until 60 stream_named || session_fail "the message pane did not name the transport stream: $(tail -n 3 "$message_log")"
 [ "$(bar_start_colour "$shots/clicked.png" 2 1)" = "$BAR_REST" ] || session_fail "the click tuned tuner 2 too"
 
 exit_program
-echo "PASS: swept tuner 1, double-clicked 10971 V, locked: $(grep -E ': locked$' "$message_log" | tail -n 1)"
+echo "PASS: swept tuner 1, double-clicked 10971 V: $(grep -E ': locked \(|: transport stream ' "$message_log" | tail -n 2 | tr '\n' ' ')"

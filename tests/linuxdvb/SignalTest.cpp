@@ -52,6 +52,19 @@ TEST_F(Signal, QualityIsTheMarginAboveWhatTheLockedModulationNeeds) {
     EXPECT_EQ(driver->SignalQuality(), 100);
 }
 
+TEST_F(Signal, TheLockedSystemIsTheOneTheFrontendReportsAndNoneWithoutLock) {
+    EXPECT_EQ(driver->LockedSystem(), DVBS_SYSTEM_NOT_SET);  // not tuned
+    Edit([](FrontendModel& m) { m.locks = [](const Tuned& t) { return t.system == SYS_DVBS; }; });
+    Lock();  // DVB-S2 is tried first and does not lock; DVB-S does
+    EXPECT_EQ(driver->LockedSystem(), DVBS_SYSTEM_DVBS);
+    Edit([](FrontendModel& m) { m.locks = [](const Tuned& t) { return t.system == SYS_DVBS2; }; });
+    Lock();
+    EXPECT_EQ(driver->LockedSystem(), DVBS_SYSTEM_DVBS2);
+    Edit([](FrontendModel& m) { m.locks = [](const Tuned&) { return false; }; });
+    Lock();
+    EXPECT_EQ(driver->LockedSystem(), DVBS_SYSTEM_NOT_SET);
+}
+
 TEST(RequiredCnr, AnUnreportedCodeRateCountsAsTheEasiestOfItsModulation) {
     EXPECT_EQ(linuxdvb::RequiredCnr(SYS_DVBS, QPSK, FEC_AUTO), 4150);
     EXPECT_EQ(linuxdvb::RequiredCnr(SYS_DVBS2, PSK_8, FEC_AUTO), 5500);

@@ -62,6 +62,7 @@ public:
     HRESULT put_SignalSystem(DvbsSystem s) override { return Note("System", s); }
     HRESULT put_InputStreamId(std::int32_t id) override { return Note("Stream", id); }
     HRESULT put_PlsCode(std::int32_t code) override { return Note("Pls", code); }
+    HRESULT get_LockedSystem(DvbsSystem*) override { return E_NOTIMPL; }
 
 private:
     HRESULT Note(const std::string& what, std::int32_t value) {
