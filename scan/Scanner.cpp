@@ -154,7 +154,10 @@ std::vector<KnownCarrier> Scanner::SweepCandidates() {
         if (Stopped()) break;
         Progress(setting.name);
         const double oscillator = setting.high ? kHighOscillatorMHz : kLowOscillatorMHz;
-        for (const FoundCarrier& c : FindCarriers(Sweep(setting.polarisation, setting.high))) {
+        const auto sweepStart = Clock::now();
+        const std::vector<SpectrumPoint> sweep = Sweep(setting.polarisation, setting.high);
+        m_report.sweepTime += Clock::now() - sweepStart;
+        for (const FoundCarrier& c : FindCarriers(sweep)) {
             const KnownCarrier carrier{
                 static_cast<std::uint32_t>(std::lround(c.centreMHz + oscillator) * 1000),
                 setting.polarisation,
@@ -255,9 +258,11 @@ void Scanner::Scan(const KnownCarrier& candidate) {
     for (const auto& [tuned, system] : attempts) {
         if (Stopped()) return;
         const auto start = Clock::now();
-        if (!TryLock(tuned, system)) continue;
-        Record(tuned, system,
-               std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start));
+        const bool locked = TryLock(tuned, system);
+        const auto lockTime = Clock::now() - start;
+        m_report.tuneTime += lockTime;
+        if (!locked) continue;
+        Record(tuned, system, std::chrono::duration_cast<std::chrono::milliseconds>(lockTime));
         return;
     }
     if (!Stopped()) m_report.unlocked.push_back(candidate);
@@ -266,6 +271,7 @@ void Scanner::Scan(const KnownCarrier& candidate) {
 void Scanner::Record(const KnownCarrier& tuned, std::int32_t system,
                      std::chrono::milliseconds lockTime) {
     m_tables->Restart();
+    const auto readStart = Clock::now();
     const StreamTables tables = m_tables->Read(
         m_options.tableWait, [this] { return Stopped(); },
         [this, &tuned](std::uint16_t tsid) {
@@ -274,6 +280,7 @@ void Scanner::Record(const KnownCarrier& tuned, std::int32_t system,
             return WithinPullIn(entry->carrier, tuned) ? TableReader::Stream::Known
                                                        : TableReader::Stream::Elsewhere;
         });
+    m_report.tableTime += Clock::now() - readStart;
     if (Stopped()) return;
     if (!tables.pat) {
         m_report.unlocked.push_back(tuned);  // locked, but nothing readable came

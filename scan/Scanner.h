@@ -70,6 +70,9 @@ struct ScanReport {
     std::optional<std::int32_t> orbitalTenths;  // east positive, from the first NIT that gives it
     bool stopped = false;
     std::string failure;  // not empty: the card failed, e.g. it went away
+    // Where the wall time went: the sweeps (their tunes included), the tunes of candidates
+    // waiting for a lock, and the reading of the tables on the transponders that locked.
+    std::chrono::steady_clock::duration sweepTime{}, tuneTime{}, tableTime{};
 };
 
 struct ScanProgress {

@@ -7,8 +7,9 @@
 # usage: tests/vm/run.sh BUILD_DIR
 #   ORVALEN_VM_FREQS  Ku-band frequencies in MHz, comma-separated (default below)
 #   ORVALEN_VM_CACHE  where downloads and the vidtv build are kept (default /var/cache/orvalen-vm)
-#   ORVALEN_VM_STAGES only these guest stages, comma-separated (vidtv, module, card, window);
-#                     for local iteration: the default runs every stage
+#   ORVALEN_VM_STAGES only these guest stages, comma-separated (vidtv, module, card, window;
+#                     scan: the card stage's scanners alone); for local iteration: the default
+#                     runs every stage
 #   ORVALEN_VM_SOAK_S how long the test card's soak records in each layout (default 120 s);
 #                     for local iteration: the default run soaks two minutes
 set -euo pipefail
