@@ -183,8 +183,11 @@ std::vector<SpectrumPoint> Scanner::Sweep(std::int32_t polarisation, bool highBa
     tune.symbolRate = kSweepTuneRate;
     tune.polarisation = polarisation;
     tune.lnbSource = m_options.lnbSource;
+    // The tune only sets the LNB and the switch, and nothing need lock: one system is tried, not
+    // both, and the sweep is queued behind it at once (the worker takes it once the tune is done).
+    tune.system = kDvbS;
     std::vector<SpectrumPoint> points;
-    if (!TuneAndSettle(tune, Clock::now() + m_options.sweepWait)) {
+    if (!TuneAndSettle(tune, Clock::now() + m_options.sweepWait, 1)) {
         if (m_report.failure.empty()) m_report.failure = "the tuner did not take a tune";
         return points;
     }
@@ -205,11 +208,13 @@ std::vector<SpectrumPoint> Scanner::Sweep(std::int32_t polarisation, bool highBa
     return {};
 }
 
-// The tune is requested twice: the worker takes the second only once the first is carried out,
-// so what is read after that (a quality, a sweep) is this tune's, never the last one's. False,
-// with the failure said, when the worker refuses it or has not taken it by `until`.
-bool Scanner::TuneAndSettle(const TuneParameters& tune, Clock::time_point until) {
-    for (int time = 0; time < 2; ++time) {
+// The tune is requested `times` times, and each request waits until the worker has taken it:
+// the worker takes a second only once the first is carried out, so that what is read after two
+// (a quality) is this tune's, never the last one's; a command queued after one is carried out
+// after it. False, with the failure said, when the worker refuses it or has not taken it by
+// `until`.
+bool Scanner::TuneAndSettle(const TuneParameters& tune, Clock::time_point until, int times) {
+    for (int time = 0; time < times; ++time) {
         if (m_graph.RequestTune(tune) != 0) {
             m_report.failure = "the tuner refused a tune";
             return false;
@@ -230,7 +235,7 @@ bool Scanner::TryLock(const KnownCarrier& carrier, std::int32_t system) {
     tune.lnbSource = m_options.lnbSource;
     tune.system = system;
     const auto until = Clock::now() + m_options.lockWait;
-    if (!TuneAndSettle(tune, until)) return false;
+    if (!TuneAndSettle(tune, until, 2)) return false;
     const auto statistics = m_graph.m_signalStatistics.load();
     if (!statistics) return false;
     while (!Stopped()) {

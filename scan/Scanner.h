@@ -90,7 +90,8 @@ public:
 private:
     std::vector<SpectrumPoint> Sweep(std::int32_t polarisation, bool highBand);
     std::vector<KnownCarrier> SweepCandidates();
-    bool TuneAndSettle(const TuneParameters& tune, std::chrono::steady_clock::time_point until);
+    bool TuneAndSettle(const TuneParameters& tune, std::chrono::steady_clock::time_point until,
+                       int times);
     bool TryLock(const KnownCarrier& carrier, std::int32_t system);
     void Scan(const KnownCarrier& candidate);
     void Record(const KnownCarrier& tuned, std::int32_t system, std::chrono::milliseconds lockTime);
