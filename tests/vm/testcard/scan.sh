@@ -17,15 +17,15 @@ seconds_since() {
     awk -v a="$1" -v b="$(uptime_s)" 'BEGIN { printf "%.1f", b - a }'
 }
 
-# orvalen_scan_run NAME ARGS...: orvalen-scan on tuner 1 into $(scan_dir)/NAME, its output in
-# scan.log and scan.err there; its status is orvalen-scan's.
+# orvalen_scan_run NAME ARGS...: orvalen-scan on tuner 1 (the card's first frontend alone) into
+# $(scan_dir)/NAME, its output in scan.log and scan.err there; its status is orvalen-scan's.
 orvalen_scan_run() {
     local dir
     dir=$(scan_dir)/$1
     shift
     mkdir -p "$dir"
-    timeout 600 "$VM_BUILD/bin/orvalen-scan" --card=dvb --tuner 1 --source "$scan_source" \
-        --out "$dir" "$@" >"$dir/scan.log" 2>"$dir/scan.err"
+    timeout 600 "$VM_BUILD/bin/orvalen-scan" --card=dvb --dvb-frontends=adapter0/frontend0 \
+        --tuner 1 --source "$scan_source" --out "$dir" "$@" >"$dir/scan.log" 2>"$dir/scan.err"
 }
 
 # The transponders of an orvalen-scan log, "MHz POL ksym/s" a line, from its final table.
@@ -72,9 +72,11 @@ dvbv5_entries() {
         END { flush() }' "$1" | sort -u
 }
 
-# Debian's dvbv5-scan on tuner 1 from the one transponder "MHz POL ksym/s SYS" in $1, behind
+# Debian's dvbv5-scan on tuner 2 from the one transponder "MHz POL ksym/s SYS" in $1, behind
 # the same extended universal LNB and committed switch as orvalen-scan uses; it follows the
-# NIT to the others itself (nothing on its command line turns that on: -F would turn it off).
+# NIT to the others itself (-F would turn that off). The card's daemon plays each stream at a
+# quarter of its rate, so a table comes four times as seldom as its stream says: dvbv5-scan's
+# time-outs are doubled (-T 2), as with its own the SDT of some transponders did not come in time.
 dvbv5_scan_run() {
     local dir mhz pol rate system
     dir=$(scan_dir)/dvbv5
@@ -90,7 +92,7 @@ dvbv5_scan_run() {
 	MODULATION = $([ "$system" = DVB-S2 ] && echo PSK/8 || echo QPSK)
 	INVERSION = AUTO
 INITIAL
-    timeout 900 dvbv5-scan -a 0 -f 0 -d 0 -l EXTENDED -S "$scan_dvbv5_sat" \
+    timeout 900 dvbv5-scan -a 0 -f 1 -d 1 -l EXTENDED -S "$scan_dvbv5_sat" -T 2 \
         -o "$dir/channels.conf" "$dir/initial.conf" >"$dir/scan.log" 2>&1
 }
 
@@ -105,71 +107,85 @@ diff_named() {
     [ -z "$(comm -3 "$3" "$5")" ]
 }
 
-# The transponders and services both scanners can reach, compared. dvb-tools 1.22 puts 13 V on
-# the LNB whatever the polarisation (it names the polarisation only in the committed-switch
-# message), and the test card's LNB, as a real universal LNB does, picks the polarisation by the
-# supply: dvbv5-scan tunes the horizontal transponders the NIT names with the vertical probe,
-# and on this satellite, whose vertical carriers sit between the horizontal ones, nothing
-# locks there. So the comparison is of the vertical transponders, unless dvbv5-scan turns out
-# to have reached horizontal ones (then of both), and the horizontal ones that only
-# orvalen-scan found are counted in a note with the supplies dvbv5-scan used.
+# Every transponder and service, compared. dvbv5-zap of dvb-tools 1.22 puts 13 V on the LNB for
+# either polarisation (see testcard_dvbv5_run), which behind this LNB, whose polarisation follows
+# the supply, would leave dvbv5-zap only the vertical transponders; dvbv5-scan does not: it
+# raises the supply to 18 V for the horizontal transponders the NIT names, as the daemon's log of
+# tuner 2's cable shows (the note counts the supplies it set), so every transponder is within
+# its reach, and one only orvalen-scan found is a failure like any other.
 scan_compare() {
-    local dir pols status=0 voltages
+    local dir list voltages status=0
     dir=$(scan_dir)
     orvalen_transponders "$dir/blind/scan.log" >"$dir/orvalen.transponders"
     orvalen_services "$dir/blind/scan.log" >"$dir/orvalen.services"
-    dvbv5_entries "$dir/dvbv5/channels.conf" transponders >"$dir/dvbv5.transponders"
-    dvbv5_entries "$dir/dvbv5/channels.conf" services >"$dir/dvbv5.services"
-    pols=V
-    grep -q '^[0-9]* H ' "$dir/dvbv5.transponders" && pols=HV
     for list in transponders services; do
-        grep "^[0-9]* [$pols] " "$dir/orvalen.$list" >"$dir/orvalen.$list.compared"
-        cp "$dir/dvbv5.$list" "$dir/dvbv5.$list.compared"
+        dvbv5_entries "$dir/dvbv5/channels.conf" "$list" >"$dir/dvbv5.$list"
+        diff_named "${list%s}" orvalen-scan "$dir/orvalen.$list" dvbv5-scan "$dir/dvbv5.$list" ||
+            status=1
     done
-    diff_named transponder orvalen-scan "$dir/orvalen.transponders.compared" \
-        dvbv5-scan "$dir/dvbv5.transponders.compared" || status=1
-    diff_named service orvalen-scan "$dir/orvalen.services.compared" \
-        dvbv5-scan "$dir/dvbv5.services.compared" || status=1
-    voltages=$(awk '$2 == 0 && $3 == "voltage" { print $4 " V" }' "$dir/dvbv5/bus.log" | sort | uniq -c |
-        awk '{ printf "%s%s x %s %s", NR > 1 ? ", " : "", $1, $2, $3 }')
-    echo "NOTE: scan compared (polarisations $pols): orvalen-scan and dvbv5-scan each found" \
-        "$(wc -l <"$dir/orvalen.transponders.compared") and $(wc -l <"$dir/dvbv5.transponders.compared") transponders," \
-        "$(wc -l <"$dir/orvalen.services.compared") and $(wc -l <"$dir/dvbv5.services.compared") services;" \
-        "$(grep -c '^[0-9]* H ' "$dir/orvalen.transponders") horizontal transponders orvalen-scan found are out of" \
-        "dvbv5-scan's reach (its supplies on the cable: ${voltages:-none})"
+    voltages=$(awk '$3 == "voltage" { print $4 }' "$dir/dvbv5/bus.log" | sort -n | uniq -c |
+        awk '{ printf "%s%s V %s times", NR > 1 ? ", " : "", $2, $1 }')
+    echo "NOTE: scan compared: orvalen-scan and dvbv5-scan found" \
+        "$(wc -l <"$dir/orvalen.transponders") and $(wc -l <"$dir/dvbv5.transponders") transponders" \
+        "($(grep -c '^[0-9]* H ' "$dir/orvalen.transponders") and $(grep -c '^[0-9]* H ' "$dir/dvbv5.transponders")" \
+        "horizontal), $(wc -l <"$dir/orvalen.services") and $(wc -l <"$dir/dvbv5.services") services;" \
+        "dvbv5-scan set the supply to ${voltages:-nothing}"
     return "$status"
 }
 
-# The whole check: the blind scan, the network scan alone from its first vertical transponder,
-# dvbv5-scan from the same one, and the comparison; the figures as notes.
+# The first vertical transponder of the satellite's plan, as the card's daemon plays it:
+# "MHz V ksym/s SYSTEM", dvbv5-scan's one transponder to start from.
+scan_seed() {
+    awk -F, '$1 == "transponder" && $3 == "V" { print $2, $3, $4, $5; exit }' \
+        "$VM_SOURCE/card/sky/B-Vestra.csv"
+}
+
+# orvalen_scan_figures NAME START: its summary and shares as notes, or a FAIL with its errors.
+orvalen_scan_figures() {
+    local log
+    log=$(scan_dir)/$1/scan.log
+    if ! grep -q ' transponders locked of ' "$log"; then
+        echo "FAIL: orvalen-scan's $1 scan did not end with its summary"
+        cat "$(scan_dir)/$1/scan.err"
+        return 1
+    fi
+    echo "NOTE: scan $1, guest time $(seconds_since "$2") s: $(grep ' transponders locked of ' "$log")"
+    echo "NOTE: scan $1 $(grep '^time: ' "$log")"
+}
+
+# The whole check: orvalen-scan's blind scan on tuner 1 and then its network scan alone from the
+# plan's first vertical transponder, while dvbv5-scan scans from that same transponder on tuner
+# 2 (each tuner has a cable of its own to the same switch input, and orvalen-scan is given tuner
+# 1's frontend alone), so that the two scanners share the run's time; then the comparisons.
 testcard_scan_check() {
-    local dir start seed summary mhz pol rate bus_lines
+    local dir start seed mhz pol rate dvbv5_pid dvbv5_status=0 status=0
     dir=$(scan_dir)
     rm -rf "$dir"
-    start=$(uptime_s)
-    orvalen_scan_run blind ||
-        { echo "FAIL: orvalen-scan's blind scan ended with status $?"; cat "$dir/blind/scan.err"; return 1; }
-    summary=$(grep ' transponders locked of ' "$dir/blind/scan.log")
-    echo "NOTE: scan blind, source $scan_source, guest time $(seconds_since "$start") s: $summary"
-    echo "NOTE: scan blind $(grep '^time: ' "$dir/blind/scan.log")"
-    seed=$(awk '/^ *[0-9]+\.[0-9]+  V / { printf "%d V %d %s\n", $1, $3, $4; exit }' "$dir/blind/scan.log")
-    [ -n "$seed" ] || { echo "FAIL: orvalen-scan locked no vertical transponder"; return 1; }
-
-    start=$(uptime_s)
+    mkdir -p "$dir"
+    seed=$(scan_seed)
     read -r mhz pol rate _ <<<"$seed"
-    orvalen_scan_run network --from "$mhz:$pol:$rate" ||
-        { echo "FAIL: orvalen-scan's network scan ended with status $?"; cat "$dir/network/scan.err"; return 1; }
-    summary=$(grep ' transponders locked of ' "$dir/network/scan.log")
-    echo "NOTE: scan network from $mhz $pol $rate, guest time $(seconds_since "$start") s: $summary"
-    echo "NOTE: scan network $(grep '^time: ' "$dir/network/scan.log")"
-    diff_named transponder "the blind scan" <(orvalen_transponders "$dir/blind/scan.log") \
-        "the network scan" <(orvalen_transponders "$dir/network/scan.log") || return 1
-
-    bus_lines=$(wc -l <"$ORVALEN_TESTCARD_BUS_LOG")
     start=$(uptime_s)
-    dvbv5_scan_run "$seed" ||
-        { echo "FAIL: dvbv5-scan ended with status $?"; tail -n 20 "$dir/dvbv5/scan.log"; return 1; }
-    tail -n +$((bus_lines + 1)) "$ORVALEN_TESTCARD_BUS_LOG" >"$dir/dvbv5/bus.log"
-    echo "NOTE: scan dvbv5-scan from $seed, guest time $(seconds_since "$start") s"
-    scan_compare
+    dvbv5_scan_run "$seed" &
+    dvbv5_pid=$!
+
+    orvalen_scan_run blind || echo "FAIL: orvalen-scan's blind scan ended with status $?"
+    orvalen_scan_figures blind "$start" || status=1
+    start=$(uptime_s)
+    orvalen_scan_run network --from "$mhz:$pol:$rate" ||
+        echo "FAIL: orvalen-scan's network scan ended with status $?"
+    orvalen_scan_figures network "$start" || status=1
+
+    wait "$dvbv5_pid" || dvbv5_status=$?
+    echo "NOTE: scan dvbv5-scan from $seed, ended $(seconds_since "$start") s after the network scan began"
+    if [ "$dvbv5_status" -ne 0 ]; then
+        echo "FAIL: dvbv5-scan ended with status $dvbv5_status"
+        tail -n 20 "$dir/dvbv5/scan.log"
+        return 1
+    fi
+    [ "$status" -eq 0 ] || return 1
+    diff_named transponder "the blind scan" <(orvalen_transponders "$dir/blind/scan.log") \
+        "the network scan" <(orvalen_transponders "$dir/network/scan.log") || status=1
+    awk '$2 == 1' "$ORVALEN_TESTCARD_BUS_LOG" >"$dir/dvbv5/bus.log"
+    scan_compare || status=1
+    return "$status"
 }
