@@ -121,13 +121,20 @@ dvbv5_wrong_system() {
         "$(scan_plan)" | sort -u
 }
 
+# The services of FILE ("MHz POL SID NAME") whose name, in UTF-8, has a byte from 0x80 to 0x9f:
+# dvbv5-scan (libdvbv5 1.22) takes those bytes for the control codes of the one-byte tables also
+# in a name sent in UTF-8 (Ö, Ü, Ç, Ł, Æ ...), and cuts the name there.
+undecoded_names() {
+    LC_ALL=C grep "$(printf '[\x80-\x9f]')" "$1" || true
+}
+
 # Every transponder and service, compared, but those dvbv5-scan tunes with the wrong system.
 # dvbv5-zap of dvb-tools 1.22 puts 13 V on the LNB for either polarisation (see
 # testcard_dvbv5_run); dvbv5-scan does not: it raises the supply to 18 V for the horizontal
 # transponders, as the daemon's log of tuner 2's cable shows (the note counts the supplies it
 # set), so both polarisations are within its reach.
 scan_compare() {
-    local dir list voltages status=0
+    local dir side voltages status=0
     dir=$(scan_dir)
     dvbv5_wrong_system >"$dir/dvbv5.wrong-system"
     orvalen_transponders "$dir/blind/scan.log" >"$dir/orvalen.transponders"
@@ -135,11 +142,25 @@ scan_compare() {
     comm -23 "$dir/orvalen.transponders" "$dir/dvbv5.wrong-system" >"$dir/orvalen.transponders.compared"
     awk 'NR == FNR { skip[$1 " " $2] = 1; next } !(($1 " " $2) in skip)' "$dir/dvbv5.wrong-system" \
         "$dir/orvalen.services" >"$dir/orvalen.services.compared"
-    for list in transponders services; do
-        dvbv5_entries "$dir/dvbv5/channels.conf" "$list" >"$dir/dvbv5.$list"
-        diff_named "${list%s}" orvalen-scan "$dir/orvalen.$list.compared" dvbv5-scan "$dir/dvbv5.$list" ||
-            status=1
+    dvbv5_entries "$dir/dvbv5/channels.conf" transponders >"$dir/dvbv5.transponders"
+    dvbv5_entries "$dir/dvbv5/channels.conf" services >"$dir/dvbv5.services"
+    diff_named transponder orvalen-scan "$dir/orvalen.transponders.compared" \
+        dvbv5-scan "$dir/dvbv5.transponders" || status=1
+    # every service by its ids; by its name too unless dvbv5-scan cannot decode the name
+    for side in orvalen dvbv5; do
+        cut -d' ' -f1-3 "$dir/$side.services$([ $side = orvalen ] && echo .compared)" | sort -u \
+            >"$dir/$side.service-ids"
     done
+    diff_named service orvalen-scan "$dir/orvalen.service-ids" dvbv5-scan "$dir/dvbv5.service-ids" ||
+        status=1
+    undecoded_names "$dir/orvalen.services.compared" >"$dir/undecoded"
+    for side in orvalen dvbv5; do
+        awk 'NR == FNR { skip[$1 " " $2 " " $3] = 1; next } !(($1 " " $2 " " $3) in skip)' \
+            "$dir/undecoded" "$dir/$side.services$([ $side = orvalen ] && echo .compared)" \
+            >"$dir/$side.service-names"
+    done
+    diff_named "service name" orvalen-scan "$dir/orvalen.service-names" \
+        dvbv5-scan "$dir/dvbv5.service-names" || status=1
     voltages=$(awk '$3 == "voltage" { print $4 }' "$dir/dvbv5/bus.log" | sort -n | uniq -c |
         awk '{ printf "%s%s V %s times", (NR > 1 ? ", " : ""), $2, $1 }')
     echo "NOTE: scan compared: orvalen-scan and dvbv5-scan found" \
@@ -147,6 +168,11 @@ scan_compare() {
         "($(grep -c '^[0-9]* H ' "$dir/orvalen.transponders.compared") and" \
         "$(grep -c '^[0-9]* H ' "$dir/dvbv5.transponders") horizontal), $(wc -l <"$dir/orvalen.services.compared")" \
         "and $(wc -l <"$dir/dvbv5.services") services; dvbv5-scan set the supply to ${voltages:-nothing}"
+    echo "NOTE: scan names compared by id alone, as dvbv5-scan cannot decode them:" \
+        "$(awk 'function name(line) { sub(/^[^ ]+ [^ ]+ [^ ]+ ?/, "", line); return line }
+            NR == FNR { theirs[$1 " " $2 " " $3] = name($0); next }
+            { printf "%s%s \"%s\" (dvbv5-scan: \"%s\")", (n++ ? ", " : ""), $3, name($0),
+              theirs[$1 " " $2 " " $3] }' "$dir/dvbv5.services" "$dir/undecoded")"
     echo "NOTE: scan not compared: $(wc -l <"$dir/dvbv5.wrong-system") DVB-S2 transponders at roll-off" \
         "0.35, which dvbv5-scan tunes as DVB-S; orvalen-scan locked" \
         "$(comm -12 "$dir/orvalen.transponders" "$dir/dvbv5.wrong-system" | wc -l) of them:" \
