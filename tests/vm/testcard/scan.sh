@@ -205,13 +205,14 @@ orvalen_scan_figures() {
 # 2 (each tuner has a cable of its own to the same switch input, and orvalen-scan is given tuner
 # 1's frontend alone), so that the two scanners share the run's time; then the comparisons.
 testcard_scan_check() {
-    local dir start seed mhz pol rate dvbv5_pid dvbv5_status=0 status=0
+    local dir start dvbv5_start seed mhz pol rate dvbv5_pid dvbv5_status=0 status=0
     dir=$(scan_dir)
     rm -rf "$dir"
     mkdir -p "$dir"
     seed=$(scan_seed)
     read -r mhz pol rate _ <<<"$seed"
     start=$(uptime_s)
+    dvbv5_start=$start
     dvbv5_scan_run "$seed" &
     dvbv5_pid=$!
 
@@ -223,7 +224,8 @@ testcard_scan_check() {
     orvalen_scan_figures network "$start" || status=1
 
     wait "$dvbv5_pid" || dvbv5_status=$?
-    echo "NOTE: scan dvbv5-scan from $seed, ended $(seconds_since "$start") s after the network scan began"
+    echo "NOTE: scan dvbv5-scan from $seed on tuner 2, alongside both: guest time" \
+        "$(seconds_since "$dvbv5_start") s"
     if [ "$dvbv5_status" -ne 0 ]; then
         echo "FAIL: dvbv5-scan ended with status $dvbv5_status"
         tail -n 20 "$dir/dvbv5/scan.log"
