@@ -133,7 +133,9 @@ std::vector<KnownCarrier> Scanner::SweepCandidates() {
         if (Stopped()) break;
         Progress(setting.name);
         const double oscillator = setting.high ? kHighOscillatorMHz : kLowOscillatorMHz;
+        const auto sweepStart = Clock::now();
         const std::vector<SpectrumPoint> points = Sweep(setting.polarisation, setting.high);
+        m_report.sweepTime += Clock::now() - sweepStart;
         if (points.empty()) break;  // cut short: stopped, failed or the card went
         ++*m_report.sweepsFinished;
         for (const FoundCarrier& c : FindCarriers(points)) {
@@ -162,8 +164,11 @@ std::vector<SpectrumPoint> Scanner::Sweep(std::int32_t polarisation, bool highBa
     tune.symbolRate = kSweepTuneRate;
     tune.polarisation = polarisation;
     tune.lnbSource = m_options.lnbSource;
+    // The tune only sets the LNB and the switch, and nothing need lock: one system is tried, not
+    // both, and the sweep is queued behind it at once (the worker takes it once the tune is done).
+    tune.system = kDvbS;
     std::vector<SpectrumPoint> points;
-    if (!TuneAndSettle(tune, Clock::now() + m_options.sweepWait)) {
+    if (!TuneAndSettle(tune, Clock::now() + m_options.sweepWait, 1)) {
         if (m_report.failure.empty()) m_report.failure = "the tuner did not take a tune";
         return points;
     }
@@ -185,11 +190,13 @@ std::vector<SpectrumPoint> Scanner::Sweep(std::int32_t polarisation, bool highBa
     return {};
 }
 
-// The tune is requested twice: the worker takes the second only once the first is carried out,
-// so what is read after that (a quality, a sweep) is this tune's, never the last one's. False,
-// with the failure said, when the worker refuses it or has not taken it by `until`.
-bool Scanner::TuneAndSettle(const TuneParameters& tune, Clock::time_point until) {
-    for (int time = 0; time < 2; ++time) {
+// The tune is requested `times` times, and each request waits until the worker has taken it:
+// the worker takes a second only once the first is carried out, so that what is read after two
+// (a quality) is this tune's, never the last one's; a command queued after one is carried out
+// after it. False, with the failure said, when the worker refuses it or has not taken it by
+// `until`.
+bool Scanner::TuneAndSettle(const TuneParameters& tune, Clock::time_point until, int times) {
+    for (int time = 0; time < times; ++time) {
         if (m_graph.RequestTune(tune) != 0) {
             m_report.failure = "the tuner refused a tune";
             return false;
@@ -210,7 +217,7 @@ bool Scanner::TryLock(const KnownCarrier& carrier, std::int32_t system) {
     tune.lnbSource = m_options.lnbSource;
     tune.system = system;
     const auto until = Clock::now() + m_options.lockWait;
-    if (!TuneAndSettle(tune, until)) return false;
+    if (!TuneAndSettle(tune, until, 2)) return false;
     const auto statistics = m_graph.m_signalStatistics.load();
     if (!statistics) return false;
     while (!Stopped()) {
@@ -238,9 +245,11 @@ void Scanner::Scan(const KnownCarrier& candidate) {
     for (const auto& [tuned, system] : attempts) {
         if (Stopped()) return;
         const auto start = Clock::now();
-        if (!TryLock(tuned, system)) continue;
-        Record(tuned, system,
-               std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start));
+        const bool locked = TryLock(tuned, system);
+        const auto lockTime = Clock::now() - start;
+        m_report.tuneTime += lockTime;
+        if (!locked) continue;
+        Record(tuned, system, std::chrono::duration_cast<std::chrono::milliseconds>(lockTime));
         return;
     }
     if (!Stopped()) m_report.unlocked.push_back(candidate);
@@ -249,6 +258,7 @@ void Scanner::Scan(const KnownCarrier& candidate) {
 void Scanner::Record(const KnownCarrier& tuned, std::int32_t system,
                      std::chrono::milliseconds lockTime) {
     m_tables->Restart();
+    const auto readStart = Clock::now();
     const StreamTables tables = m_tables->Read(
         m_options.tableWait, [this] { return Stopped(); },
         [this, &tuned](std::uint16_t tsid) {
@@ -257,6 +267,7 @@ void Scanner::Record(const KnownCarrier& tuned, std::int32_t system,
             return WithinPullIn(entry->carrier, tuned) ? TableReader::Stream::Known
                                                        : TableReader::Stream::Elsewhere;
         });
+    m_report.tableTime += Clock::now() - readStart;
     if (Stopped()) return;
     if (!tables.pat) {
         m_report.unlocked.push_back(tuned);  // locked, but nothing readable came

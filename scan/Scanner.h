@@ -73,6 +73,9 @@ struct ScanReport {
     std::optional<std::int32_t> orbitalTenths;  // east positive, from the first NIT that gives it
     bool stopped = false;
     std::string failure;  // not empty: the card failed, e.g. it went away
+    // Where the wall time went: the sweeps (their tunes included), the tunes of candidates
+    // waiting for a lock, and the reading of the tables on the transponders that locked.
+    std::chrono::steady_clock::duration sweepTime{}, tuneTime{}, tableTime{};
 };
 
 struct ScanProgress {
@@ -90,7 +93,8 @@ public:
 private:
     std::vector<SpectrumPoint> Sweep(std::int32_t polarisation, bool highBand);
     std::vector<KnownCarrier> SweepCandidates();
-    bool TuneAndSettle(const TuneParameters& tune, std::chrono::steady_clock::time_point until);
+    bool TuneAndSettle(const TuneParameters& tune, std::chrono::steady_clock::time_point until,
+                       int times);
     bool TryLock(const KnownCarrier& carrier, std::int32_t system);
     void Scan(const KnownCarrier& candidate);
     void Record(const KnownCarrier& tuned, std::int32_t system, std::chrono::milliseconds lockTime);

@@ -26,6 +26,29 @@ std::string Candidates(const scan::ScanReport& report) {
     return text;
 }
 
+// ` 2114 "Nord Plus", 2119 "Nova Info"`: each service's id and name, a quote in a name doubled,
+// so that a log of the scan says everything found, also what a list of 100 leaves out.
+std::string ServicesText(const scan::ScannedTransponder& t) {
+    std::string text;
+    for (const scan::ScannedService& s : t.services) {
+        text += (text.empty() ? " " : ", ") + std::to_string(s.sid) + " \"";
+        for (const char c : s.name) text += c == '"' ? std::string("\"\"") : std::string(1, c);
+        text += '"';
+    }
+    return text;
+}
+
+double Seconds(std::chrono::steady_clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+// "sweeps 130.2 s (45%)": a part of the wall time.
+std::string Share(const char* name, std::chrono::steady_clock::duration part,
+                  std::chrono::steady_clock::duration wall) {
+    const double percent = wall.count() > 0 ? 100.0 * Seconds(part) / Seconds(wall) : 0.0;
+    return Format("%s %.1f s (%.0f%%)", name, Seconds(part), percent);
+}
+
 }  // namespace
 
 std::string CarrierText(const scan::KnownCarrier& carrier) {
@@ -37,7 +60,8 @@ void ScanProgressLine::Show(const scan::ScanProgress& progress) {
     if (!m_terminal) {
         if (const auto* t = progress.justLocked)
             m_out << CarrierText(t->carrier) << ": TSID " << t->tsid << ", " << t->services.size()
-                  << " services" << (t->sdtMissing ? " (no SDT)" : "") << std::endl;
+                  << " services" << (t->sdtMissing ? " (no SDT)" : "") << ":" << ServicesText(*t)
+                  << std::endl;
         return;
     }
     m_out << "\r\033[K" << progress.stage << " | " << progress.locked << " transponders, "
@@ -72,7 +96,10 @@ void PrintScanTable(std::ostream& out, const scan::ScanReport& report,
     out << report.transponders.size() << " transponders locked of " << Candidates(report) << ", "
         << report.unlocked.size() << " not locked; " << counts[0] + counts[1] + counts[2]
         << " services (" << counts[0] << " tv, " << counts[1] << " radio, " << counts[2]
-        << " data); " << Format("%.1f s", std::chrono::duration<double>(wall).count()) << "\n";
+        << " data); " << Format("%.1f s", Seconds(wall)) << "\n";
+    out << "time: " << Share("sweeps", report.sweepTime, wall) << ", "
+        << Share("tuning", report.tuneTime, wall) << ", " << Share("tables", report.tableTime, wall)
+        << "\n";
 }
 
 }  // namespace orvalen

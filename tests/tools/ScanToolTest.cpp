@@ -1,5 +1,6 @@
 // orvalen-scan's own parts: its options, the channels it chooses for a list (read back by the
-// program's reader as written) and the slot's line in SatelliteList.csv, every other line kept.
+// program's reader as written), the slot's line in SatelliteList.csv, every other line kept, and
+// what it prints of a scan.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -155,8 +156,11 @@ TEST(ScanReportTable, AfterAStopInTheSweepsTheCandidatesSayWhichSweepsTheyCover)
         report.stopped = stopped;
         std::ostringstream out;
         orvalen::PrintScanTable(out, report, std::chrono::seconds(1));
+        // the totals line, before the line of where the time went
         const std::string text = out.str();
-        return text.substr(text.rfind('\n', text.size() - 2) + 1);
+        const std::size_t end = text.rfind("\ntime: ") + 1;
+        const std::size_t start = text.rfind('\n', end - 2) + 1;
+        return text.substr(start, end - start);
     };
     EXPECT_EQ(totals(1, true),
               "1 transponders locked of 3 candidates (from the 1 of 4 sweeps that finished), "
@@ -164,6 +168,29 @@ TEST(ScanReportTable, AfterAStopInTheSweepsTheCandidatesSayWhichSweepsTheyCover)
     EXPECT_EQ(totals(4, true).find("sweeps"), std::string::npos);
     EXPECT_EQ(totals(std::nullopt, true).find("sweeps"), std::string::npos);
     EXPECT_EQ(totals(1, false).find("sweeps"), std::string::npos);  // the card failed
+}
+
+// Without a terminal a transponder's line names every service found, also those a list of 100
+// leaves out, so that a log of the scan can be compared with another scanner's findings.
+TEST(ScanReportTable, EachTranspondersLineNamesItsServicesAndTheSummarySaysWhereTheTimeWent) {
+    scan::ScanReport report = ReportWith(3);
+    report.transponders[0].services[2].name = "The \"Best\" TV";
+    std::ostringstream progress;
+    orvalen::ScanProgressLine(progress, false).Show({"locked", 1, 3, &report.transponders[0]});
+    EXPECT_EQ(progress.str(),
+              "11494 MHz H 22000: TSID 2, 3 services: 100 \"News, Weather 0\", 101 \"Radio 1\", "
+              "102 \"The \"\"Best\"\" TV\"\n");
+
+    using std::chrono::seconds;
+    report.sweepTime = seconds(60);
+    report.tuneTime = seconds(30);
+    report.tableTime = seconds(9);
+    std::ostringstream table;
+    orvalen::PrintScanTable(table, report, seconds(120));
+    EXPECT_NE(
+        table.str().find("\ntime: sweeps 60.0 s (50%), tuning 30.0 s (25%), tables 9.0 s (8%)\n"),
+        std::string::npos)
+        << table.str();
 }
 
 }  // namespace

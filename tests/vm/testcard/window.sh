@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The real program's window on the test card, in the test machine, driven only by keys as a
 # person would drive it against a two-tuner card with a CAM: Ctrl+A, a channel on each tuner
-# (both quality meters fill), Ctrl+1 and Ctrl+2 (both sweeps drawn, saved with Ctrl+S), CI > CAM
-# menu walked to the PIN enquiry and back, Record 1 and Record 2 at once; then File > Exit. The
+# (both quality meters fill), Ctrl+1 and Ctrl+2 (both sweeps drawn, saved with Ctrl+S), a double
+# click on a carrier of tuner 2's trace (tuner 2 locks there, the message pane names the carrier
+# and its transport stream), CI > CAM menu walked to the PIN enquiry and back, Record 1 and
+# Record 2 at once; then File > Exit. The
 # recordings come last and end at once: at the stream's rate they would soon fill the machine.
 # The channel lists are the example lists, which hold channels of the sky the card's daemon
 # plays. Each step is checked on the screen or in the files the program writes, and each
@@ -26,6 +28,11 @@ readonly tuner1_list=T1-LNB1-A-Helion.csv tuner2_list=T2-LNB2-B-Vestra.csv
 readonly pin_item_row=1
 # A step of the sweep counts as above the floor when it stands this many dB over the median.
 readonly carrier_above_median_db=6
+# The satellite tuner 2's list is on, as the card's daemon plays it: what a click there must lock.
+tuner2_plan=$(dirname "$examples")/card/sky/B-Vestra.csv
+# The first channel of tuner 2's list is on a horizontal low-band transponder: its sweep is of
+# that polarisation and band, on the LNB's 9750 MHz oscillator.
+readonly tuner2_sweep_polarisation=H tuner2_sweep_oscillator_mhz=9750
 
 # shellcheck source=tests/e2e/xsession.sh
 source "$(dirname "$0")/../../e2e/xsession.sh"
@@ -41,6 +48,9 @@ note_time() {
 
 session_begin
 start_xserver
+# What the message pane shows goes to the program's log too, as "messagepane: " lines.
+export QT_LOGGING_RULES="orvalen.messagepane.info=true"
+message_log=$SESSION_DIR/orvalen.log
 start_program "$program" "$examples" "$card_option"
 work=$SESSION_DIR/work
 
@@ -157,6 +167,85 @@ screenshot "$shots/testcard-swept-both.png"
 [ "$(head -n 1 "$work/$spectrum_file")" = $'Freq. Mhz;Tuner 1;Tuner 2\r' ] ||
     session_fail "the saved sweeps are not tuner 1's and tuner 2's: $(head -n 1 "$work/$spectrum_file")"
 check_sweep "$work/$spectrum_file" 3 "$shots/testcard-swept-both.png" "$TRACE_RED"
+
+# --- A double click on a carrier of tuner 2's trace: tuner 2 locks there -----------------------
+# The widest run of steps of tuner 2's saved sweep that stand above the floor, "first last" (its
+# carrier is the surest to be found where it was drawn); a step without a level ends a run.
+widest_carrier_steps() {
+    local levels median
+    levels=$(saved_levels "$1" 3 | awk '$2 < 100 { print $2 }' | sort -n)
+    median=$(sed -n "$((($(wc -l <<<"$levels") + 1) / 2))p" <<<"$levels")
+    saved_levels "$1" 3 | awk -v median="$median" -v above="$carrier_above_median_db" '
+        $2 < 100 { level[$1] = $2 }
+        BEGIN { floor = median + above }
+        END {
+            for (step = 0; step <= 601; step++) {
+                if (step in level && level[step] >= floor) {
+                    if (run++ == 0) first = step
+                    continue
+                }
+                if (run > best) { best = run; from = first; to = step - 1 }
+                run = 0
+            }
+            if (best > 0) print from, to
+        }'
+}
+# The plan's transport stream id of the POLARISATION transponder within half its symbol rate of
+# MHZ, or nothing.
+planned_tsid() {
+    awk -F, -v mhz="$1" -v pol="$2" '$1 == "transponder" && $3 == pol {
+        d = $2 - mhz; if (d < 0) d = -d
+        if (d * 1000 <= $4 / 2) { print $11; exit }
+    }' "$tuner2_plan"
+}
+# The carrier and its lock, as the message pane says them once tuner 2 has locked:
+# "Tuner 2: 11090 MHz H, 29700 ksym/s: locked", the system that locked may follow in brackets.
+said_locked() {
+    grep -E "messagepane: Tuner 2: [0-9]+ MHz $tuner2_sweep_polarisation, [0-9]+ ksym/s: locked( \\(DVB-S2?\\))?\$" \
+        "$message_log" | tail -n 1
+}
+# Once the tables of the locked carrier have come, the message pane names its transport stream
+# (and the network, when its NIT names one): the line for carrier "F MHz P, SR ksym/s" in $1.
+said_transport_stream() {
+    grep -E "messagepane: Tuner 2: $1: transport stream [0-9]+(, network \".*\")?\$" "$message_log" | tail -n 1
+}
+some_line() {
+    [ -n "$("$@")" ]
+}
+quality_fills_tuner2() {
+    screenshot "$shots/testcard-carrier-click.png" &&
+        [ "$(bar_start_colour "$shots/testcard-carrier-click.png" 2 1)" = "$BAR_CURRENT" ]
+}
+click_carrier_tuner2() {
+    local steps first last column mhz carrier line tsid wanted
+    steps=$(widest_carrier_steps "$work/$spectrum_file")
+    [ -n "$steps" ] || session_fail "tuner 2's sweep shows no carrier to click"
+    read -r first last <<<"$steps"
+    column=$(((first + last) / 2))
+    mhz=$((950 + 2 * column + tuner2_sweep_oscillator_mhz))
+    echo "double click on tuner 2's carrier at steps $first to $last: column $column, about $mhz MHz"
+    focus_main_window
+    started=$(now_ms)
+    xdotool mousemove --sync "$((CLIENT_LEFT + PLOT_LEFT + column))" \
+        "$((CLIENT_TOP + PLOT_TOP + PLOT_HEIGHT / 2))" click --repeat 2 --delay 80 1
+    wait_until 60 quality_fills_tuner2 ||
+        session_fail "tuner 2's quality bar did not fill after the double click: $(tail -n 3 "$message_log")"
+    note_time "double click on tuner 2's carrier to its quality meter up" "$started"
+    wait_until 60 some_line said_locked ||
+        session_fail "the message pane did not say tuner 2 locked: $(tail -n 3 "$message_log")"
+    line=$(said_locked)
+    echo "message pane: ${line#*messagepane: }"
+    carrier=$(sed -E 's/.*Tuner 2: (.*): locked.*/\1/' <<<"$line")
+    wait_until 60 some_line said_transport_stream "$carrier" ||
+        session_fail "the message pane did not name tuner 2's transport stream: $(tail -n 3 "$message_log")"
+    line=$(said_transport_stream "$carrier")
+    echo "message pane: ${line#*messagepane: }"
+    tsid=$(sed -E 's/.*transport stream ([0-9]+).*/\1/' <<<"$line")
+    wanted=$(planned_tsid "${carrier%% MHz*}" "$tuner2_sweep_polarisation")
+    [ "$tsid" = "$wanted" ] ||
+        session_fail "tuner 2 locked transport stream $tsid at $carrier, where the sky has ${wanted:-none}"
+}
+click_carrier_tuner2
 
 # --- CI > CAM menu: the CAM's menu, its PIN item, the PIN enquiry, Cancel back to the menu,
 # Cancel again: the CAM ends the dialogue and the dialog goes ----------------------------------
