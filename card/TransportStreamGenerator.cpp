@@ -91,8 +91,9 @@ std::vector<NitEntry> NitEntries(const Satellite& satellite) {
 }  // namespace
 
 TransportStreamGenerator::TransportStreamGenerator(const Transponder& transponder,
-                                                   const Satellite& satellite)
-    : m_packetsPerSecond(UsefulBitRate(transponder) / (8.0 * kTransportPacketSize)) {
+                                                   const Satellite& satellite, double playedAt)
+    : m_packetsPerSecond(UsefulBitRate(transponder) / (8.0 * kTransportPacketSize)),
+      m_tablePace(playedAt) {
     AddTables(transponder, satellite.name, &satellite);
 }
 
@@ -159,7 +160,7 @@ void TransportStreamGenerator::AddTable(std::uint16_t pid, const std::vector<Sec
             stream.startsSection.push_back(i == 0);
         }
     }
-    stream.interval = period / static_cast<double>(stream.tablePayloads.size());
+    stream.interval = period * m_tablePace / static_cast<double>(stream.tablePayloads.size());
     m_streams.push_back(std::move(stream));
 }
 

@@ -40,8 +40,12 @@ inline constexpr std::uint16_t kSkyCaSystemId = 0x0B00;
 class TransportStreamGenerator {
 public:
     // `transponder` is one of `satellite`'s; the satellite's name is the provider name in the
-    // SDT, and its transponders are the NIT's.
-    TransportStreamGenerator(const Transponder& transponder, const Satellite& satellite);
+    // SDT, and its transponders are the NIT's. A stream played at `playedAt` times its bit rate
+    // (a card that thins its streams to spare a slow machine) still repeats its tables at their
+    // broadcast intervals in wall time, as a receiver waits for them: their periods in the
+    // stream's own time shrink by that factor.
+    TransportStreamGenerator(const Transponder& transponder, const Satellite& satellite,
+                             double playedAt = 1.0);
     // Without the satellite: the SDT names `satelliteName` as the provider, and there is no NIT.
     TransportStreamGenerator(const Transponder& transponder, const std::string& satelliteName);
 
@@ -73,6 +77,7 @@ private:
     void Emit(Stream& stream, std::uint8_t* packet);
 
     double m_packetsPerSecond = 0;
+    double m_tablePace = 1.0;  // table periods in stream time per second of broadcast interval
     std::uint64_t m_packetIndex = 0;
     std::vector<Stream> m_streams;
 };

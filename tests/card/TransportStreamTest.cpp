@@ -4,10 +4,10 @@
 #include <map>
 
 #include "TsReader.h"
-#include "cardkit/Crc32.h"
 #include "card/Scrambler.h"
 #include "card/SignalModel.h"
 #include "card/TransportStreamGenerator.h"
+#include "cardkit/Crc32.h"
 
 namespace cardtest {
 namespace {
@@ -24,7 +24,8 @@ const Transponder& Helion10773() {
 
 TEST(Crc32Test, MatchesTheMpegCheckValue) {
     const std::string text = "123456789";
-    EXPECT_EQ(Crc32Mpeg({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}), 0x0376E6E7u);
+    EXPECT_EQ(Crc32Mpeg({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}),
+              0x0376E6E7u);
 }
 
 class TransportStreamTest : public ::testing::Test {
@@ -56,6 +57,31 @@ TEST_F(TransportStreamTest, RunsAtTheUsefulBitRateWithNullPacketsFillingUp) {
     EXPECT_NEAR(static_cast<double>(m_reader.packetsByPid[kPatPid]), 20.0, 1.0);
 }
 
+// A stream played at a quarter of its rate (the test card's, on a slow machine) carries its
+// tables four times as often per packet, so that in wall time they still come at their broadcast
+// intervals: the SDT twice a second, the NIT too.
+TEST(ThinnedStreamTest, TablesKeepTheirBroadcastIntervalsInWallTime) {
+    static const Sky sky = DefaultSky();
+    const Satellite& helion = sky.positions[0];
+    const auto halfSecondOfWallTime = [&](double playedAt) {
+        TransportStreamGenerator generator(Helion10773(), helion, playedAt);
+        std::vector<std::uint8_t> stream;
+        generator.Next(static_cast<std::size_t>(generator.PacketsPerSecond() * playedAt / 2),
+                       stream);
+        TsReader reader;
+        reader.Add(stream);
+        return reader;
+    };
+    const TsReader full = halfSecondOfWallTime(1.0);
+    const TsReader quarter = halfSecondOfWallTime(0.25);
+    EXPECT_EQ(quarter.errors, 0u);
+    EXPECT_NEAR(static_cast<double>(quarter.packetsByPid.at(kPatPid)), 5.0, 1.0);
+    EXPECT_EQ(quarter.packetsByPid.at(kPatPid), full.packetsByPid.at(kPatPid));
+    EXPECT_EQ(quarter.packetsByPid.at(kSdtPid), full.packetsByPid.at(kSdtPid));
+    EXPECT_EQ(quarter.packetsByPid.at(kNitPid), full.packetsByPid.at(kNitPid));
+    EXPECT_GE(quarter.packetsByPid.at(kNitPid), 1u);
+}
+
 TEST_F(TransportStreamTest, TablesCarryCorrectCrcsAndTheTranspondersIds) {
     const auto pat = m_reader.FirstSection(kPatPid);
     ASSERT_FALSE(pat.empty());
@@ -67,7 +93,8 @@ TEST_F(TransportStreamTest, TablesCarryCorrectCrcsAndTheTranspondersIds) {
     for (std::size_t i = 0; i < services.size(); ++i) {
         const std::size_t at = 8 + 4 * i;
         EXPECT_EQ((pat[at] << 8) | pat[at + 1], services[i].sid);
-        const std::uint16_t pmtPid = static_cast<std::uint16_t>(((pat[at + 2] & 0x1F) << 8) | pat[at + 3]);
+        const std::uint16_t pmtPid =
+            static_cast<std::uint16_t>(((pat[at + 2] & 0x1F) << 8) | pat[at + 3]);
         const auto pmt = m_reader.FirstSection(pmtPid);
         ASSERT_FALSE(pmt.empty()) << services[i].name;
         EXPECT_EQ(Crc32Mpeg(pmt), 0u);
@@ -81,7 +108,8 @@ TEST_F(TransportStreamTest, TablesCarryCorrectCrcsAndTheTranspondersIds) {
     EXPECT_EQ((sdt[3] << 8) | sdt[4], 11013);
     EXPECT_EQ((sdt[8] << 8) | sdt[9], 1101);
     const std::string text(sdt.begin(), sdt.end());
-    for (const auto& service : services) EXPECT_NE(text.find(service.name), std::string::npos) << service.name;
+    for (const auto& service : services)
+        EXPECT_NE(text.find(service.name), std::string::npos) << service.name;
     EXPECT_NE(text.find("Helion"), std::string::npos);
 }
 

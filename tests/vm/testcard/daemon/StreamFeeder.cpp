@@ -67,9 +67,10 @@ void StreamFeeder::Run() {
             continue;
         }
         if (!generator || generation != m_generation) {
-            // With the satellite, so the stream carries the NIT a scanner follows.
-            generator =
-                std::make_unique<card::TransportStreamGenerator>(*m_transponder, *m_satellite);
+            // With the satellite, so the stream carries the NIT a scanner follows; its tables
+            // keep their broadcast intervals however much the stream is thinned.
+            generator = std::make_unique<card::TransportStreamGenerator>(*m_transponder,
+                                                                         *m_satellite, m_rateScale);
             generation = m_generation;
             started = Clock::now();
             packetsDue = 0;

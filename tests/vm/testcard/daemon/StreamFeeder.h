@@ -1,8 +1,8 @@
 // The transport stream of one tuner of the test card: while its demodulator is locked and the
 // kernel has a feed on its demux, its own thread hands the locked transponder's packets
 // (card::TransportStreamGenerator) to the card in commands of whole packets, paced at the
-// transponder's useful bit rate times `rateScale`. A new lock starts the transponder's stream
-// afresh.
+// transponder's useful bit rate times `rateScale` (its tables still at their broadcast intervals
+// in wall time). A new lock starts the transponder's stream afresh.
 //
 // Thread-safety: SetReception and SetFeeds from the event loop; Send is called on the feeder's
 // own thread. The destructor stops and joins it.
